@@ -1,0 +1,46 @@
+// The binary resource parser library: what the binary store calls. The virtual operations
+// keep their slot order; the parser library supplies getHandle/deletHandle and the object.
+#ifndef QUENDEL_HOST_FENDREL_H
+#define QUENDEL_HOST_FENDREL_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#define FENDREL_API __attribute__((visibility("default")))
+
+class FENDREL_API Fendrel {
+public:
+    static Fendrel* getHandle();
+    // Destroys the object and leaves handle null.
+    static void deletHandle(Fendrel*& handle);
+
+    // Paths of every file the open resource file holds, in path order.
+    virtual bool ListFiles(std::vector<std::string>& paths) = 0;
+    virtual bool OpenFile(const std::string& path) = 0;
+    virtual bool FindValue(const std::vector<uint64_t>& section, const std::string& key,
+                           std::string& value) = 0;
+    virtual bool FindValue(const std::string& section, const std::vector<uint64_t>& key,
+                           std::string& value) = 0;
+    virtual bool FindValue(const std::string& section, const std::string& key,
+                           std::string& value) = 0;
+    virtual bool FindValue(const std::vector<uint64_t>& section,
+                           const std::vector<uint64_t>& key, std::string& value) = 0;
+    virtual bool SetBaseFiles(const std::vector<std::string>& files) = 0;
+    // Always seven paths, empty for unselected levels.
+    virtual bool SetSelectionFiles(const std::vector<std::string>& files) = 0;
+    virtual bool GetFileValue(const std::string& file, const std::string& section,
+                              const std::string& key, std::string& value) = 0;
+    // Keys of one section of one contained file, in key order.
+    virtual bool ListKeys(const std::string& file, const std::string& section,
+                          std::vector<std::string>& keys) = 0;
+    virtual void Refresh() = 0;
+    // The handed-over file that answers FindValue(section, key), for provenance.
+    virtual bool FindOrigin(const std::string& section, const std::string& key,
+                            std::string& file) = 0;
+    virtual bool HasFile(const std::string& path) = 0;
+
+    virtual ~Fendrel() = default;
+};
+
+#endif

@@ -1,0 +1,72 @@
+// Small string operations shared by the conversions, the parser and the stores.
+#ifndef QUENDEL_RESOURCE_STRINGOPS_H
+#define QUENDEL_RESOURCE_STRINGOPS_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Keeps the stretch between the first and the last character not in set; always true.
+bool TrimChars(const char* set, std::string& text);
+// Replaces every occurrence of find; inserted text is never searched again. Always true.
+bool ReplaceAll(const std::string& find, const std::string& replacement, std::string& text);
+// Erases every occurrence of erase; erasing a single space erases every tab as well.
+bool EraseAll(const std::string& erase, std::string& text);
+int CountChar(const std::string& text, char c);
+// Splits at runs of delimiters; a token opened right after a double quote runs to the next
+// double quote and may hold delimiters. Tabs count as spaces.
+std::vector<std::string> Tokenize(const std::string& text, const std::string& delimiters);
+// Digits with at most one point and one leading sign; the empty text passes.
+bool IsNumber(std::string_view text);
+
+// Calls visit(std::string_view token) for each token Tokenize would return, in order, without
+// building the list; stops early when visit returns false. Returns false when it stopped early.
+// A view points into text (or into a private copy when text holds tabs) and is followed there
+// by a delimiter, a double quote or the terminating NUL, so C number parsers stop at its end.
+template <class Visit>
+bool ForEachToken(const std::string& text, std::string_view delimiters, Visit&& visit);
+
+namespace detail {
+template <class Visit>
+bool ForEachTokenNoTabs(std::string_view s, std::string_view delimiters, Visit& visit) {
+    size_t pos = 0;
+    const size_t n = s.size();
+    auto isDelim = [&](char c) { return delimiters.find(c) != std::string_view::npos; };
+    while (true) {
+        while (pos < n && (s[pos] == '"' || isDelim(s[pos]))) {
+            ++pos;
+        }
+        if (pos >= n) {
+            return true;
+        }
+        const size_t start = pos;
+        if (start > 0 && s[start - 1] == '"') {
+            const size_t q = s.find('"', start);
+            pos = q == std::string_view::npos ? n : q;
+        } else {
+            while (pos < n && !isDelim(s[pos])) {
+                ++pos;
+            }
+        }
+        if (!visit(s.substr(start, pos - start))) {
+            return false;
+        }
+    }
+}
+}  // namespace detail
+
+template <class Visit>
+bool ForEachToken(const std::string& text, std::string_view delimiters, Visit&& visit) {
+    if (text.find('\t') == std::string::npos) {
+        return detail::ForEachTokenNoTabs(text, delimiters, visit);
+    }
+    std::string copy(text);
+    for (char& c : copy) {
+        if (c == '\t') {
+            c = ' ';
+        }
+    }
+    return detail::ForEachTokenNoTabs(copy, delimiters, visit);
+}
+
+#endif

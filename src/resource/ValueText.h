@@ -1,0 +1,32 @@
+// The rules by which stored value text becomes typed values.
+// Strict conversions test IsNumber, then use atoi/atof; stream conversions read one number
+// through a string stream. None throws for bad text; a failed conversion returns false.
+#ifndef QUENDEL_RESOURCE_VALUETEXT_H
+#define QUENDEL_RESOURCE_VALUETEXT_H
+
+#include <string>
+#include <vector>
+
+extern const char* const kIntCastWarning;  // "Warning! Number is casted to int"
+
+bool ToInt(const std::string& text, int& value);
+bool ToLong(const std::string& text, long& value);
+bool ToFloat(const std::string& text, float& value);
+bool ToDouble(const std::string& text, double& value);
+bool ToBool(const std::string& text, bool& value);
+
+bool ToIntVector(const std::string& text, std::vector<int>& list);
+bool ToLongVector(const std::string& text, std::vector<long>& list);
+bool ToFloatVector(const std::string& text, std::vector<float>& list);
+bool ToDoubleVector(const std::string& text, std::vector<double>& list);
+bool ToBoolVector(const std::string& text, std::vector<bool>& list);
+bool ToStringVector(const std::string& text, std::vector<std::string>& list);
+
+bool StreamToInt(const std::string& text, int& value);
+bool StreamToFloat(const std::string& text, float& value);
+bool StreamToDouble(const std::string& text, double& value);
+bool StreamToIntVector(const std::string& text, std::vector<int>& list);
+bool StreamToFloatVector(const std::string& text, std::vector<float>& list);
+bool StreamToDoubleVector(const std::string& text, std::vector<double>& list);
+
+#endif

@@ -1,0 +1,75 @@
+#include "TestSupport.h"
+
+#include <corvel/CorvelControl.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "quendel-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary directory");
+    }
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(m_path, ec);
+}
+
+std::string TempDir::Write(const std::string& relative, const std::string& content) const {
+    const fs::path path = fs::path(m_path) / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+    return path.string();
+}
+
+namespace {
+std::mutex g_captureMutex;
+std::vector<std::string> g_captured;
+}  // namespace
+
+LogCapture::LogCapture() {
+    Clear();
+    corvel::SetLogSink([](const std::string& line) {
+        std::lock_guard<std::mutex> lock(g_captureMutex);
+        g_captured.push_back(line);
+    });
+}
+
+LogCapture::~LogCapture() { corvel::SetLogSink(nullptr); }
+
+std::vector<std::string> LogCapture::Lines() const {
+    std::lock_guard<std::mutex> lock(g_captureMutex);
+    return g_captured;
+}
+
+void LogCapture::Clear() {
+    std::lock_guard<std::mutex> lock(g_captureMutex);
+    g_captured.clear();
+}
+
+int LogCapture::Count(const std::string& line) const {
+    std::lock_guard<std::mutex> lock(g_captureMutex);
+    return static_cast<int>(std::count(g_captured.begin(), g_captured.end(), line));
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
