@@ -50,7 +50,9 @@ LogCapture::LogCapture() {
     });
 }
 
-LogCapture::~LogCapture() { corvel::SetLogSink(nullptr); }
+LogCapture::~LogCapture() {
+    corvel::SetLogSink(nullptr);
+}
 
 std::vector<std::string> LogCapture::Lines() const {
     std::lock_guard<std::mutex> lock(g_captureMutex);

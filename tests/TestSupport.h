@@ -7,7 +7,7 @@
 
 // A fresh directory under the system's temporary directory, removed with its contents.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -17,13 +17,13 @@ public:
     // Writes content to Path()/relative, creating the directories on the way; returns the path.
     std::string Write(const std::string& relative, const std::string& content) const;
 
-private:
+  private:
     std::string m_path;
 };
 
 // Collects the host log lines written while it lives ("INFO [Cat] message", ...).
 class LogCapture {
-public:
+  public:
     LogCapture();
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;

@@ -20,7 +20,7 @@ CORVEL_API void LogInfoIf(int flag, const char* category, const char* format, ..
 CORVEL_API void LogError(const char* category, const char* format, ...) CORVEL_PRINTF(2, 3);
 
 class CORVEL_API ResourceMgr {
-public:
+  public:
     // The host setting's text, or defaultValue when the host has none.
     static std::string GetValue(const char* section, const char* key, const char* defaultValue);
     static bool GetValue(const char* section, const char* key, bool defaultValue);

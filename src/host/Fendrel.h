@@ -10,7 +10,7 @@
 #define FENDREL_API __attribute__((visibility("default")))
 
 class FENDREL_API Fendrel {
-public:
+  public:
     static Fendrel* getHandle();
     // Destroys the object and leaves handle null.
     static void deletHandle(Fendrel*& handle);
@@ -24,8 +24,8 @@ public:
                            std::string& value) = 0;
     virtual bool FindValue(const std::string& section, const std::string& key,
                            std::string& value) = 0;
-    virtual bool FindValue(const std::vector<uint64_t>& section,
-                           const std::vector<uint64_t>& key, std::string& value) = 0;
+    virtual bool FindValue(const std::vector<uint64_t>& section, const std::vector<uint64_t>& key,
+                           std::string& value) = 0;
     virtual bool SetBaseFiles(const std::vector<std::string>& files) = 0;
     // Always seven paths, empty for unselected levels.
     virtual bool SetSelectionFiles(const std::vector<std::string>& files) = 0;

@@ -11,7 +11,7 @@
 using HashedKey = std::vector<uint64_t>;
 
 class IResourceMsg {
-public:
+  public:
     virtual bool SetGroup(const std::string& f) = 0;
     virtual bool SetProbe(const std::string& p) = 0;
     virtual bool SetClinical(const std::string& a) = 0;
@@ -86,7 +86,7 @@ public:
     virtual bool GetRawValue(const std::string& section, const std::string& key,
                              std::string& value) = 0;
 
-protected:
+  protected:
     IResourceMsg() = default;
     IResourceMsg(const IResourceMsg&) = default;
     IResourceMsg& operator=(const IResourceMsg&) = default;

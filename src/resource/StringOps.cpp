@@ -78,9 +78,9 @@ bool EraseAll(const std::string& erase, std::string& text) {
         return true;
     }
     if (erase == " ") {
-        text.erase(std::remove_if(text.begin(), text.end(),
-                                  [](char c) { return c == ' ' || c == '\t'; }),
-                   text.end());
+        text.erase(
+            std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; }),
+            text.end());
         return true;
     }
     EraseOnce(erase, text);
