@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <locale>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "resource/StringOps.h"
@@ -364,6 +366,44 @@ TEST(ValueTextTest, StreamTokensEndAtTheirDelimiter) {
     EXPECT_EQ(doubles, (std::vector<double>{1.0, 2.0}));
     EXPECT_TRUE(StreamToDoubleVector("\"1 e5\" 7", doubles));
     EXPECT_EQ(doubles, (std::vector<double>{1.0, 7.0}));
+}
+
+// Parameter texts write numbers with a point whatever locale the host has made global.
+TEST(ValueTextTest, StreamIgnoresTheGlobalLocale) {
+    struct CommaPoint : std::numpunct<char> {
+        char do_decimal_point() const override { return ','; }
+    };
+    const std::locale previous =
+        std::locale::global(std::locale(std::locale::classic(), new CommaPoint));
+    double d = 0.0;
+    std::thread fresh([&d] { StreamToDouble("2.5", d); });  // a thread that never read before
+    fresh.join();
+    std::locale::global(previous);
+    EXPECT_EQ(d, 2.5);
+}
+
+// Each thread reads through its own stream.
+TEST(ValueTextTest, StreamReadsFromManyThreadsAtOnce) {
+    std::vector<int> wrong(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &wrong] {
+            for (int i = 0; i < 5000; ++i) {
+                const int expected = t * 100000 + i;
+                int value = -1;
+                std::vector<double> list;
+                if (!StreamToInt(std::to_string(expected) + ".75", value) || value != expected ||
+                    !StreamToDoubleVector(std::to_string(i) + " 0.5", list) ||
+                    list != std::vector<double>{static_cast<double>(i), 0.5}) {
+                    ++wrong[t];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 }  // namespace
