@@ -13,7 +13,6 @@
 #include "TestSupport.h"
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
 namespace {
@@ -25,8 +24,7 @@ std::string Failed(const std::string& path) {
     return "ERROR [Cat_09] Read File : " + path + " Failed!";
 }
 
-// A shipped tree and a user-defined tree in a temporary directory, with the host settings
-// pointing at them.
+// Shipped and user-defined trees in a temporary directory, the host settings pointing at them.
 class TextStoreTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -38,15 +36,14 @@ class TextStoreTest : public ::testing::Test {
 
     std::string Root() const { return m_dir.Path() + "/shipped/dev/Quendel/"; }
     std::string UserDir() const { return m_dir.Path() + "/user/Quendel/"; }
-    // Writes a file below the resource root and returns its path.
-    std::string Shipped(const std::string& relative, const std::string& content) const {
-        return m_dir.Write("shipped/dev/Quendel/" + relative, content);
+    // Writes below the resource root, or below the user-defined directory for "user:...".
+    std::string Write(const std::string& file, const std::string& content) const {
+        const bool user = file.rfind("user:", 0) == 0;
+        return m_dir.Write(
+            (user ? "user/Quendel/" + file.substr(5) : "shipped/dev/Quendel/" + file), content);
     }
-    std::string User(const std::string& relative, const std::string& content) const {
-        return m_dir.Write("user/Quendel/" + relative, content);
-    }
-    std::unique_ptr<ResourceMsgImp> Store(const std::string& f, const std::string& p,
-                                          const std::string& a) {
+    static std::unique_ptr<ResourceMsgImp> Store(const std::string& f, const std::string& p,
+                                                 const std::string& a) {
         auto store = std::make_unique<ResourceMsgImp>(f, p, a);
         store->Refresh();
         return store;
@@ -68,77 +65,57 @@ class TextStoreTest : public ::testing::Test {
     LogCapture m_log;
 };
 
-struct LayerFile {
-    const char* name;
-    bool user;
-    const char* relative;
+// The layers of a full selection G1/X1/C1, highest precedence first.
+const std::vector<std::pair<std::string, std::string>> kLayers = {
+    {"user-defined", "user:G1/X1/C1/ImgResCln.pp"},
+    {"clinical", "Clns/C1/ImgResCln.pp"},
+    {"clinical base", "Clns/ImgResClnBase.pp"},
+    {"group clinical", "G1/X1/C1/ImgResCln.pp"},
+    {"transducer", "G1/X1/ImgResXdr.pp"},
+    {"group", "G1/ImgResGrp.pp"},
+    {"base", "ImgResBase.pp"},
+    {"File0", "listed/first.pp"},
+    {"File1", "listed/second.pp"},
 };
-
-// Highest precedence first.
-const std::vector<LayerFile> kLayers = {
-    {"user-defined", true, "G1/X1/C1/ImgResCln.pp"},
-    {"clinical", false, "Clns/C1/ImgResCln.pp"},
-    {"clinical base", false, "Clns/ImgResClnBase.pp"},
-    {"group clinical", false, "G1/X1/C1/ImgResCln.pp"},
-    {"transducer", false, "G1/X1/ImgResXdr.pp"},
-    {"group", false, "G1/ImgResGrp.pp"},
-    {"base", false, "ImgResBase.pp"},
-    {"File0", false, "listed/first.pp"},
-    {"File1", false, "listed/second.pp"},
-};
+const char kTwoListed[] = "FileNumbers<2>\nFile0<listed/first.pp>\nFile1<listed/second.pp>\n";
 
 }  // namespace
 
 TEST_F(TextStoreTest, ReadsTheFileSetInOrderAndLogsEachRead) {
-    const std::string config = Shipped(
-        "FileConfig.pp", "FileNumbers<2>\nFile0<listed/first.pp>\nFile1<listed/second.pp>\n");
-    std::vector<std::string> expected = {Ok(config), Ok(config)};
-    const std::vector<std::string> order = {"File0",          "File1",    "base",
-                                            "clinical base",  "group",    "transducer",
-                                            "group clinical", "clinical", "user-defined"};
-    for (const std::string& name : order) {
-        for (const LayerFile& layer : kLayers) {
-            if (name == layer.name) {
-                const std::string content = std::string("Who<") + layer.name + ">\n";
-                expected.push_back(Ok(layer.user ? User(layer.relative, content)
-                                                 : Shipped(layer.relative, content)));
-            }
-        }
+    // Reading order: configuration (logged twice), listed files, base, clinical base, group,
+    // transducer, group clinical, clinical, user-defined.
+    const std::vector<size_t> order = {7, 8, 6, 2, 5, 4, 3, 1, 0};
+    const std::string config = Root() + "FileConfig.pp";
+    std::vector<std::string> missing = {Failed(config), Failed(config)};
+    for (size_t i : {6, 2, 5, 4, 3, 1}) {
+        missing.push_back(Failed(Root() + kLayers[i].second));
     }
+    missing.push_back(Failed(UserDir() + "G1/X1/C1/ImgResCln.pp"));
+    ResourceMsgImp none("G1", "X1", "C1");
+    EXPECT_EQ(m_log.Lines(), missing);
+
+    Write("FileConfig.pp", kTwoListed);
+    std::vector<std::string> read = {Ok(config), Ok(config)};
+    for (size_t i : order) {
+        read.push_back(Ok(Write(kLayers[i].second, "Who<" + kLayers[i].first + ">\n")));
+    }
+    m_log.Clear();
     ResourceMsgImp store("G1", "X1", "C1");
-    EXPECT_EQ(m_log.Lines(), expected);
-    std::string value;
-    EXPECT_FALSE(store.GetRawValue("GlobalParameters", "Who", value)) << "no lookup before Refresh";
+    EXPECT_EQ(m_log.Lines(), read);
+    EXPECT_EQ(Get(store, "GlobalParameters", "Who"), "<none>") << "no lookup before Refresh";
     store.Refresh();
     EXPECT_EQ(Get(store, "GlobalParameters", "Who"), "user-defined");
-
-    std::vector<std::string> names;
-    for (const LayerFile& layer : kLayers) {
-        names.push_back(layer.name);
+    ASSERT_EQ(store.GetLayers().size(), kLayers.size());
+    for (size_t i = 0; i < kLayers.size(); ++i) {
+        EXPECT_EQ(store.GetLayers()[i].m_name, kLayers[i].first);
     }
-    EXPECT_EQ(LayerNames(store), names);
     EXPECT_EQ(store.GetLayers()[0].m_path, UserDir() + "G1/X1/C1/ImgResCln.pp");
-    EXPECT_EQ(store.GetLayers()[1].m_path, Root() + "Clns/C1/ImgResCln.pp");
-}
-
-TEST_F(TextStoreTest, MissingFilesAreLoggedAsFailures) {
-    ResourceMsgImp store("G1", "X1", "C1");
-    const std::string root = Root();
-    EXPECT_EQ(m_log.Lines(),
-              std::vector<std::string>(
-                  {Failed(root + "FileConfig.pp"), Failed(root + "FileConfig.pp"),
-                   Failed(root + "ImgResBase.pp"), Failed(root + "Clns/ImgResClnBase.pp"),
-                   Failed(root + "G1/ImgResGrp.pp"), Failed(root + "G1/X1/ImgResXdr.pp"),
-                   Failed(root + "G1/X1/C1/ImgResCln.pp"), Failed(root + "Clns/C1/ImgResCln.pp"),
-                   Failed(UserDir() + "G1/X1/C1/ImgResCln.pp")}));
-    store.Refresh();
-    EXPECT_THAT(store.GetLayers(), IsEmpty());
 }
 
 TEST_F(TextStoreTest, EmptySelectorsSkipTheLevelsBelowThem) {
     struct Case {
         std::string f, p, a;
-        std::vector<std::string> read;  // relative to the root, after config, base, clinical base
+        std::vector<std::string> read;  // after configuration, base and clinical base
     };
     const std::vector<Case> cases = {
         {"", "X1", "C1", {"Clns/C1/ImgResCln.pp"}},
@@ -149,19 +126,19 @@ TEST_F(TextStoreTest, EmptySelectorsSkipTheLevelsBelowThem) {
          "X/1",
          "C1",
          {"G 1/ImgResGrp.pp", "G 1/X/1/ImgResXdr.pp", "G 1/X/1/C1/ImgResCln.pp",
-          "Clns/C1/ImgResCln.pp"}},
+          "Clns/C1/ImgResCln.pp", "user:G 1/X/1/C1/ImgResCln.pp"}},
     };
     for (const Case& c : cases) {
         m_log.Clear();
         ResourceMsgImp store(c.f, c.p, c.a);
-        std::vector<std::string> expected = {
-            Failed(Root() + "FileConfig.pp"), Failed(Root() + "FileConfig.pp"),
-            Failed(Root() + "ImgResBase.pp"), Failed(Root() + "Clns/ImgResClnBase.pp")};
-        for (const std::string& relative : c.read) {
-            expected.push_back(Failed(Root() + relative));
+        std::vector<std::string> expected;
+        for (const char* file :
+             {"FileConfig.pp", "FileConfig.pp", "ImgResBase.pp", "Clns/ImgResClnBase.pp"}) {
+            expected.push_back(Failed(Root() + file));
         }
-        if (c.f == "G 1") {
-            expected.push_back(Failed(UserDir() + "G 1/X/1/C1/ImgResCln.pp"));
+        for (const std::string& file : c.read) {
+            expected.push_back(file.rfind("user:", 0) == 0 ? Failed(UserDir() + file.substr(5))
+                                                           : Failed(Root() + file));
         }
         EXPECT_EQ(m_log.Lines(), expected) << c.f << "|" << c.p << "|" << c.a;
     }
@@ -181,70 +158,43 @@ TEST_F(TextStoreTest, RootComesFromTheSettingsOnceAtConstruction) {
 }
 
 TEST_F(TextStoreTest, EachLayerWinsOverTheNext) {
-    Shipped("FileConfig.pp", "FileNumbers<2>\nFile0<listed/first.pp>\nFile1<listed/second.pp>\n");
+    Write("FileConfig.pp", kTwoListed);
     for (size_t top = 0; top < kLayers.size(); ++top) {
         for (size_t i = 0; i < kLayers.size(); ++i) {
-            const std::string path = (kLayers[i].user ? UserDir() : Root()) + kLayers[i].relative;
-            std::filesystem::remove(path);
-            if (i >= top) {
-                const std::string content = std::string("# ") + kLayers[i].name +
-                                            "\n<Display:Zoom>\nLevel<" + kLayers[i].name +
-                                            ">\nOwn" + std::to_string(i) + "<" + std::to_string(i) +
-                                            ">\n";
-                kLayers[i].user ? User(kLayers[i].relative, content)
-                                : Shipped(kLayers[i].relative, content);
+            const std::string path = Write(kLayers[i].second, "");
+            if (i < top) {
+                std::filesystem::remove(path);
+                continue;
             }
+            Write(kLayers[i].second, "# " + kLayers[i].first + "\n<Display:Zoom>\nLevel<" +
+                                         kLayers[i].first + ">\nOwn" + std::to_string(i) + "<x>\n");
         }
         auto store = Store("G1", "X1", "C1");
-        EXPECT_EQ(Get(*store, "Display:Zoom", "Level"), kLayers[top].name);
-        // A section in several files combines their keys.
-        for (size_t i = 0; i < kLayers.size(); ++i) {
+        EXPECT_EQ(Get(*store, "Display:Zoom", "Level"), kLayers[top].first);
+        for (size_t i = 0; i < kLayers.size(); ++i) {  // a section combines the keys of all files
             EXPECT_EQ(Get(*store, "Display:Zoom", "Own" + std::to_string(i)),
-                      i >= top ? std::to_string(i) : "<none>");
+                      i >= top ? "x" : "<none>");
         }
         const std::vector<ValueOrigin> origins = store->GetOrigins(" Display : Zoom", "Level");
         ASSERT_EQ(origins.size(), kLayers.size() - top);
         for (size_t i = 0; i < origins.size(); ++i) {
-            const LayerFile& layer = kLayers[top + i];
-            EXPECT_EQ(origins[i].m_layer, layer.name);
-            EXPECT_EQ(origins[i].m_path, (layer.user ? UserDir() : Root()) + layer.relative);
+            const auto& [name, file] = kLayers[top + i];
+            EXPECT_EQ(origins[i].m_layer, name);
+            EXPECT_EQ(origins[i].m_path,
+                      file.rfind("user:", 0) == 0 ? UserDir() + file.substr(5) : Root() + file);
             EXPECT_EQ(origins[i].m_line, 3u);
-            EXPECT_EQ(origins[i].m_value, layer.name);
+            EXPECT_EQ(origins[i].m_value, name);
         }
-        const OriginTable table = store->GetMergedOrigins();
-        EXPECT_EQ(table.at("Display:Zoom").at("Level").m_layer, kLayers[top].name);
-        EXPECT_EQ(table.at("Display:Zoom").at("Own8").m_layer, "File1");
+        EXPECT_EQ(store->GetMergedOrigins().at("Display:Zoom").at("Level").m_layer,
+                  kLayers[top].first);
     }
-}
-
-TEST_F(TextStoreTest, MergedOriginsMirrorTheLookupTable) {
-    Shipped("ImgResBase.pp", "Gain<1>\n<Display>\nMode<B>\n<Empty>\n<Display:Zoom>Level<2>\n");
-    Shipped("G1/ImgResGrp.pp", "# group\nGain<5>\n<Display:Zoom>\n\nLevel<7>\n");
-    auto store = Store("G1", "", "");
-    const OriginTable table = store->GetMergedOrigins();
-    std::vector<std::string> flat;
-    for (const auto& [section, keys] : table) {
-        for (const auto& [key, origin] : keys) {
-            flat.push_back(section + "|" + key + "|" + origin.m_value + "|" + origin.m_layer + ":" +
-                           std::to_string(origin.m_line));
-            EXPECT_EQ(Get(*store, section, key), origin.m_value);
-        }
-    }
-    EXPECT_THAT(flat, ElementsAre("Display|Mode|B|base:3", "Display:Zoom|Level|7|group:5",
-                                  "GlobalParameters|Gain|5|group:2"));
-    EXPECT_TRUE(table.count("Empty") == 1 && table.at("Empty").empty());
-    EXPECT_THAT(store->GetOrigins("Display", "Nope"), IsEmpty());
-    EXPECT_THAT(store->GetOrigins("", "Gain"), IsEmpty());
 }
 
 TEST_F(TextStoreTest, LookupIgnoresBlanksInNamesAndNothingElse) {
-    Shipped("ImgResBase.pp", "Top<1>\n<Display:Zoom>Level<2>\n<:Extra>Size<4>\n");
-    Shipped("FileConfig.pp", "FileNumbers<0>\n");
+    Write("ImgResBase.pp", "Top<1>\n<Display:Zoom>Level<2>\n<:Extra>Size<4>\n");
+    Write("FileConfig.pp", "FileNumbers<0>\n");
     auto store = Store("", "", "");
-    struct Case {
-        std::string section, key, value;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::vector<std::string>> cases = {
         {"Display:Zoom", "Level", "2"},
         {" Display : Zoom ", " Level ", "2"},
         {"Dis\tplay:Zoom", "Le vel", "2"},
@@ -254,10 +204,10 @@ TEST_F(TextStoreTest, LookupIgnoresBlanksInNamesAndNothingElse) {
         {":Extra", "Size", "<none>"},
         {"display:zoom", "Level", "<none>"},
         {"Display:Zoom:", "Level", "<none>"},
-        {"GlobalParameters", "FileNumbers", "<none>"},
+        {"GlobalParameters", "FileNumbers", "<none>"},  // the configuration is not merged
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Get(*store, c.section, c.key), c.value) << c.section << "/" << c.key;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Get(*store, c[0], c[1]), c[2]) << c[0] << "/" << c[1];
     }
     std::string value = "unchanged";
     EXPECT_FALSE(store->GetRawValue(HashedKey{1, 2}, HashedKey{3}, value));
@@ -267,67 +217,53 @@ TEST_F(TextStoreTest, LookupIgnoresBlanksInNamesAndNothingElse) {
     EXPECT_EQ(value, "unchanged");
 }
 
+// Only the entries the configuration holds are visited, in index order, below the count.
 TEST_F(TextStoreTest, ListedFilesFollowTheCountInIndexOrder) {
-    for (const char* name : {"a", "b", "c", "d", "e"}) {
-        Shipped(std::string("listed/") + name + ".pp",
-                std::string("From<") + name + ">\nOnly" + name + "<x>\n");
+    for (const std::string name : {"a", "b", "c", "d", "e"}) {
+        Write("listed/" + name + ".pp", "From<" + name + ">\nOnly" + name + "<x>\n");
     }
-    struct Case {
-        std::string count;
-        std::vector<std::string> layers;
-    };
     const std::string entries =
         "File10<listed/e.pp>\nFile2<listed/c.pp>\nFile0<listed/a.pp>\nFile02<listed/d.pp>\n"
         "File1<listed/missing.pp>\nFile+3<listed/d.pp>\nFile 4<listed/b.pp>\n";
-    const std::vector<Case> cases = {
-        {"2000000000", {"File0", "File2", "File4", "File10"}},
-        {"99999999999999999999", {"File0", "File2", "File4", "File10"}},
-        {"3", {"File0", "File2"}},
-        {"2.9", {"File0"}},
-        {"+11", {"File0", "File2", "File4", "File10"}},
-        {"0", {}},
-        {"-5", {}},
-        {"", {}},
+    const std::vector<std::string> all = {"File0", "File2", "File4", "File10"};
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"2000000000", all}, {"99999999999999999999", all},
+        {"+11", all},        {"3", {"File0", "File2"}},
+        {"2.9", {"File0"}},  {"0", {}},
+        {"-5", {}},          {"", {}},
         {"x3", {}},
     };
-    for (const Case& c : cases) {
-        Shipped("FileConfig.pp", "FileNumbers<" + c.count + ">\n" + entries);
+    for (const auto& [count, layers] : cases) {
+        Write("FileConfig.pp", "FileNumbers<" + count + ">\n" + entries);
         const auto start = std::chrono::steady_clock::now();
         auto store = Store("", "", "");
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-        EXPECT_EQ(LayerNames(*store), c.layers) << c.count;
-        if (c.layers.size() == 4) {
-            EXPECT_EQ(Get(*store, "GlobalParameters", "From"), "a");
-            EXPECT_EQ(Get(*store, "GlobalParameters", "Onlye"), "x");
-        }
+        EXPECT_EQ(LayerNames(*store), layers) << count;
+        EXPECT_EQ(Get(*store, "GlobalParameters", "From"), layers.empty() ? "<none>" : "a");
     }
 }
 
 TEST_F(TextStoreTest, ReselectionReadsAfreshWhatItReleased) {
-    Shipped("FileConfig.pp", "FileNumbers<1>\nFile0<listed.pp>\n");
-    struct Part {
-        std::string path, section;
-    };
-    const std::vector<Part> parts = {
-        {Root() + "listed.pp", "Listed"},
-        {Root() + "ImgResBase.pp", "Base"},
-        {Root() + "Clns/ImgResClnBase.pp", "ClinicalBase"},
-        {Root() + "G1/ImgResGrp.pp", "Group"},
-        {Root() + "G1/X1/ImgResXdr.pp", "Probe"},
-        {Root() + "G1/X1/C1/ImgResCln.pp", "GroupClinical"},
-        {Root() + "Clns/C1/ImgResCln.pp", "Clinical"},
-        {UserDir() + "G1/X1/C1/ImgResCln.pp", "User"},
+    Write("FileConfig.pp", "FileNumbers<1>\nFile0<listed.pp>\n");
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"Listed", "listed.pp"},
+        {"Base", "ImgResBase.pp"},
+        {"ClinicalBase", "Clns/ImgResClnBase.pp"},
+        {"Group", "G1/ImgResGrp.pp"},
+        {"Probe", "G1/X1/ImgResXdr.pp"},
+        {"GroupClinical", "G1/X1/C1/ImgResCln.pp"},
+        {"Clinical", "Clns/C1/ImgResCln.pp"},
+        {"User", "user:G1/X1/C1/ImgResCln.pp"},
     };
     auto writeAll = [&](const std::string& version) {
-        for (const Part& part : parts) {
-            m_dir.Write(part.path.substr(m_dir.Path().size() + 1),
-                        "<" + part.section + ">V<" + version + ">\n");
+        for (const auto& [section, file] : files) {
+            Write(file, "<" + section + ">V<" + version + ">\n");
         }
     };
     writeAll("old");
     auto store = Store("G1", "X1", "C1");
     writeAll("new");
-    Shipped("FileConfig.pp", "FileNumbers<0>\n");  // kept: the loaded configuration is not re-read
+    Write("FileConfig.pp", "FileNumbers<0>\n");  // not seen: the loaded configuration is kept
 
     m_log.Clear();
     store->Reload("ignored", "ignored", "ignored");
@@ -337,13 +273,9 @@ TEST_F(TextStoreTest, ReselectionReadsAfreshWhatItReleased) {
     EXPECT_TRUE(store->SetUserDefined("", "", ""));
     EXPECT_EQ(Get(*store, "Base", "V"), "old") << "lookups change only at Refresh";
     store->Refresh();
-
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"Listed", "new"}, {"Base", "new"},          {"ClinicalBase", "old"}, {"Group", "new"},
-        {"Probe", "new"},  {"GroupClinical", "new"}, {"Clinical", "old"},     {"User", "new"},
-    };
-    for (const auto& [section, version] : expected) {
-        EXPECT_EQ(Get(*store, section, "V"), version) << section;
+    for (const auto& [section, file] : files) {
+        const bool kept = section == "ClinicalBase" || section == "Clinical";
+        EXPECT_EQ(Get(*store, section, "V"), kept ? "old" : "new") << section;
     }
     const std::string config = Root() + "FileConfig.pp";
     EXPECT_EQ(m_log.Lines(),
@@ -353,7 +285,7 @@ TEST_F(TextStoreTest, ReselectionReadsAfreshWhatItReleased) {
                    Ok(Root() + "Clns/C1/ImgResCln.pp"), Ok(Root() + "G1/X1/C1/ImgResCln.pp"),
                    Ok(UserDir() + "G1/X1/C1/ImgResCln.pp")}));
 
-    // A re-selection with an empty clinical setting keeps the earlier clinical files.
+    // A re-selection with empty P and A keeps the earlier clinical and user-defined files.
     store->Reload("", "", "");
     store->SetGroup("G1");
     store->Refresh();
@@ -364,23 +296,22 @@ TEST_F(TextStoreTest, ReselectionReadsAfreshWhatItReleased) {
 }
 
 TEST_F(TextStoreTest, SelectionOperationsKeepTheirLevelsConsistent) {
-    Shipped("G1/ImgResGrp.pp", "G<1>\n");
-    Shipped("G1/X1/ImgResXdr.pp", "P<1>\n");
-    Shipped("Clns/C1/ImgResCln.pp", "A<1>\n");
-    Shipped("Clns/C2/ImgResCln.pp", "A<2>\n");
+    Write("G1/ImgResGrp.pp", "G<1>\n");
+    Write("G1/X1/ImgResXdr.pp", "P<1>\n");
+    Write("Clns/C1/ImgResCln.pp", "A<1>\n");
+    Write("Clns/C2/ImgResCln.pp", "A<2>\n");
     auto store = Store("G1", "X1", "C1");
+    // The selectors held show in the path of the user-defined file.
+    auto userPath = [this](ResourceMsgImp& s) {
+        m_log.Clear();
+        s.SetUserDefined("", "", "");
+        return m_log.Lines().at(0);
+    };
 
     m_log.Clear();
     EXPECT_TRUE(store->SetGroup("G1"));
     EXPECT_THAT(m_log.Lines(), IsEmpty()) << "the current group is neither cleared nor re-read";
-
-    // Selectors show in the path of the user-defined file.
-    auto userPath = [&]() {
-        m_log.Clear();
-        store->SetUserDefined("", "", "");
-        return m_log.Lines().at(0);
-    };
-    EXPECT_EQ(userPath(), Failed(UserDir() + "G1/X1/C1/ImgResCln.pp"));
+    EXPECT_EQ(userPath(*store), Failed(UserDir() + "G1/X1/C1/ImgResCln.pp"));
 
     // Both clinical files asked for: the result is that of the group clinical file alone.
     EXPECT_FALSE(store->SetClinical("C2"));
@@ -389,36 +320,31 @@ TEST_F(TextStoreTest, SelectionOperationsKeepTheirLevelsConsistent) {
 
     // An empty clinical setting deselects the level and releases both clinical files.
     EXPECT_TRUE(store->SetClinical(""));
-    EXPECT_EQ(userPath(), Failed(UserDir() + "G1/X1//ImgResCln.pp"));
+    EXPECT_EQ(userPath(*store), Failed(UserDir() + "G1/X1//ImgResCln.pp"));
     store->Refresh();
     EXPECT_EQ(Get(*store, "GlobalParameters", "A"), "<none>");
     EXPECT_EQ(Get(*store, "GlobalParameters", "P"), "1");
 
     // A failing group read still changes the selection and drops the levels below it.
     EXPECT_FALSE(store->SetGroup("G9"));
-    EXPECT_EQ(userPath(), Failed(UserDir() + "G9///ImgResCln.pp"));
+    EXPECT_EQ(userPath(*store), Failed(UserDir() + "G9///ImgResCln.pp"));
     store->Refresh();
-    EXPECT_EQ(Get(*store, "GlobalParameters", "G"), "<none>");
     EXPECT_EQ(Get(*store, "GlobalParameters", "P"), "<none>");
 
-    // No transducer without a group; the transducer selector stays as it was.
+    // Without a group, no transducer is selected and the one held stays.
     ResourceMsgImp noGroup("", "X1", "C1");
     EXPECT_FALSE(noGroup.SetProbe("X2"));
-    m_log.Clear();
-    noGroup.SetUserDefined("", "", "");
-    EXPECT_THAT(m_log.Lines(), ElementsAre(Failed(UserDir() + "/X1/C1/ImgResCln.pp")));
-    EXPECT_TRUE(store->SetGroup(""));
+    EXPECT_EQ(userPath(noGroup), Failed(UserDir() + "/X1/C1/ImgResCln.pp"));
 
     // Without a group the clinical setting reads only the file under "Clns".
+    EXPECT_TRUE(store->SetGroup(""));
     m_log.Clear();
     EXPECT_TRUE(store->SetClinical("C1"));
     EXPECT_THAT(m_log.Lines(), ElementsAre(Ok(Root() + "Clns/C1/ImgResCln.pp")));
-    store->Refresh();
-    EXPECT_EQ(Get(*store, "GlobalParameters", "A"), "1");
 }
 
 TEST_F(TextStoreTest, UserDefinedFileFollowsTheCurrentSettings) {
-    User("G1/X1/C1/ImgResCln.pp", "U<first>\n");
+    Write("user:G1/X1/C1/ImgResCln.pp", "U<first>\n");
     m_dir.Write("other/Renamed/G1/X1/C1/ImgResCln.pp", "U<second>\n");
     auto store = Store("G1", "X1", "C1");
     EXPECT_EQ(Get(*store, "GlobalParameters", "U"), "first");
@@ -431,7 +357,7 @@ TEST_F(TextStoreTest, UserDefinedFileFollowsTheCurrentSettings) {
     EXPECT_EQ(store->Root(), root);
 }
 
-// The shipped example tree reads without failures and shows an entry set by three layers.
+// The example tree reads without failures; its merged origins agree with the lookups.
 TEST_F(TextStoreTest, ExampleTreeLayersOverrideEachOther) {
     const std::string examples = std::string(QUENDEL_SOURCE_DIR) + "/examples";
     corvel::SetSetting("Path", "ShippedRoot", examples + "/shipped");
@@ -446,8 +372,41 @@ TEST_F(TextStoreTest, ExampleTreeLayersOverrideEachOther) {
         layers.push_back(origin.m_layer + "=" + origin.m_value);
     }
     EXPECT_THAT(layers, ElementsAre("clinical=104", "group=106", "base=100"));
+    for (const auto& [section, keys] : store->GetMergedOrigins()) {
+        for (const auto& [key, origin] : keys) {
+            EXPECT_EQ(Get(*store, section, key), origin.m_value) << section << "/" << key;
+            EXPECT_EQ(store->GetOrigins(section, key).at(0).m_line, origin.m_line);
+        }
+    }
+    // Every key the flat interface reads is there.
+    for (const char* key :
+         {"DycFELogCompressType", "DycFELogExpValue1D", "DycFELogExpValue2D", "DycFEPivotOutValue",
+          "DycFEDRSetting", "DycDesiredPivotValue", "DycPivotOutValue", "DycCompressType"}) {
+        EXPECT_NE(Get(*store, "DynamicControl", key), "<none>") << key;
+    }
+    for (const char* key : {"ContrastDycPivotPt", "ContrastDycPivotPtOut"}) {
+        EXPECT_NE(Get(*store, "AutoContrastControl", key), "<none>") << key;
+    }
     EXPECT_EQ(Get(*store, "Gain", "MasterGain"), "3");
-    EXPECT_EQ(Get(*store, "Display", "ColorMap"), "Gray");
-    EXPECT_EQ(Get(*store, "DynamicControl", "DycFEDRSetting"), "66");
     EXPECT_EQ(Get(*store, "SpeckleReduction:Filter:Kernel", "Size"), "7");
+}
+
+// A file of pathological shape merges and is released without deep recursion.
+TEST_F(TextStoreTest, DeepAndLongFilesMergeWithinTheDepthBound) {
+    std::string text = "<d";
+    for (int i = 1; i < 100'000; ++i) {
+        text += ":d";
+    }
+    text += ">";
+    for (int i = 0; i < 1'000'000; ++i) {
+        text += "K<" + std::to_string(i % 7) + ">";
+    }
+    Write("ImgResBase.pp", text + "\n");
+    auto store = Store("", "", "");
+    std::string deepest = "d";
+    for (size_t i = 1; i < kMaxSectionDepth; ++i) {
+        deepest += ":d";
+    }
+    EXPECT_EQ(Get(*store, deepest, "K"), std::to_string(999'999 % 7));
+    EXPECT_EQ(store->GetMergedOrigins().size(), kMaxSectionDepth);
 }
