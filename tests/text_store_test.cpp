@@ -227,12 +227,13 @@ TEST_F(TextStoreTest, ListedFilesFollowTheCountInIndexOrder) {
         "File1<listed/missing.pp>\nFile+3<listed/d.pp>\nFile 4<listed/b.pp>\n";
     const std::vector<std::string> all = {"File0", "File2", "File4", "File10"};
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"2000000000", all}, {"99999999999999999999", all},
+        {"2000000000", all}, {"99999999999999999999", {}},
         {"+11", all},        {"3", {"File0", "File2"}},
         {"2.9", {"File0"}},  {"0", {}},
         {"-5", {}},          {"", {}},
         {"x3", {}},
     };
+    // The count is read as atoi reads it: 99999999999999999999 saturates and casts to -1.
     for (const auto& [count, layers] : cases) {
         Write("FileConfig.pp", "FileNumbers<" + count + ">\n" + entries);
         const auto start = std::chrono::steady_clock::now();
@@ -389,6 +390,15 @@ TEST_F(TextStoreTest, ExampleTreeLayersOverrideEachOther) {
     }
     EXPECT_EQ(Get(*store, "Gain", "MasterGain"), "3");
     EXPECT_EQ(Get(*store, "SpeckleReduction:Filter:Kernel", "Size"), "7");
+    // The shared typed getters answer from this store by names only.
+    int range = 0;
+    EXPECT_TRUE(store->GetParameter(" DynamicControl", "DycFEDRSetting ", range, 1));
+    EXPECT_EQ(range, 66);
+    std::vector<double> curve;
+    EXPECT_TRUE(store->GetParameter("Compression:Curves", "Soft", curve, {}));
+    EXPECT_EQ(curve.size(), 9u);
+    EXPECT_FALSE(store->GetParameter(HashedKey{1}, HashedKey{2}, range, 5));
+    EXPECT_EQ(range, 5);
 }
 
 // A file of pathological shape merges and is released without deep recursion.

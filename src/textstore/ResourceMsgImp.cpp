@@ -1,14 +1,12 @@
 #include "textstore/ResourceMsgImp.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <utility>
 
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
+#include "resource/ValueText.h"
 #include "textstore/NameConstants.h"
 
 namespace {
@@ -21,12 +19,6 @@ constexpr std::string_view kListedPrefix = "File";
 // Names of the slots of m_fileSlots, in the same order.
 constexpr const char* kSlotNames[] = {"user-defined", "clinical", "clinical base", "group clinical",
                                       "transducer",   "group",    "base"};
-
-// atoi of a text that passed IsNumber, without atoi's undefined result beyond the int range.
-int ClampedAtoi(const std::string& text) {
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
 
 // The index of a listed-file key "File<i>" written as i would be (decimal, no sign, no leading
 // zero), or -1.
@@ -129,11 +121,8 @@ void ResourceMsgImp::LoadFileConfig() {
     LogInfo(kLogCategory, kReadOk, path.c_str());
 
     std::string text;
-    if (!m_pConfigFile->Lookup("", "FileNumbers", text) || !IsNumber(text)) {
-        return;
-    }
-    const int count = ClampedAtoi(text);
-    if (count < 1) {
+    long count = 0;  // IsNumber, then atoi
+    if (!m_pConfigFile->Lookup("", "FileNumbers", text) || !ToLong(text, count) || count < 1) {
         return;
     }
     // Visits the entries File0 .. File<count-1> the file holds, in index order, without
