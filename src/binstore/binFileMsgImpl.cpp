@@ -1,8 +1,8 @@
 #include "binstore/binFileMsgImpl.h"
 
-#include "binstore/PendingNames.h"
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
+#include "textstore/NameConstants.h"
 
 namespace {
 

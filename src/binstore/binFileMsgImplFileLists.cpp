@@ -7,9 +7,9 @@
 #include <string_view>
 #include <utility>
 
-#include "binstore/PendingNames.h"
 #include "binstore/binFileMsgImpl.h"
 #include "host/Corvel.h"
+#include "textstore/NameConstants.h"
 
 namespace {
 
