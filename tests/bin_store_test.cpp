@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "StoreSelection.h"
 #include "TestSupport.h"
 #include "api/IdKeyTable.h"
 #include "binstore/binFileMsgImpl.h"
@@ -57,25 +58,6 @@ Paths HandedOver(const binFileMsgImpl& store) {
         }
     }
     return paths;
-}
-
-// Re-selection in the order the facade makes it.
-void Reselect(binFileMsgImpl& store, const std::string& f, const std::string& p,
-              const std::string& a) {
-    store.Reload(f, p, a);
-    if (!f.empty()) {
-        store.SetGroup(f);
-        if (!p.empty()) {
-            store.SetProbe(p);
-        }
-    }
-    if (!a.empty()) {
-        store.SetClinical(a);
-    }
-    if (!f.empty() && !p.empty() && !a.empty()) {
-        store.SetUserDefined(f, p, a);
-    }
-    store.Refresh();
 }
 
 class BinStoreTest : public ::testing::Test {
@@ -283,27 +265,15 @@ TEST_F(BinStoreTest, SameSelectionAppliedTwice) {
     // A real change is handed over.
     EXPECT_TRUE(store.SetClinical("A2"));
     EXPECT_EQ(store.SelectionFiles()[0], "Quendel/Clns/A2/ImgResCln.pp");
-}
 
-TEST_F(BinStoreTest, SelectorRules) {
-    corvel::SetSetting(kProduct, "QuendelProductRule", "Prod");
-    const WorkedExample example(false);
-    WriteProduct(example.files);
-    binFileMsgImpl store("", "P0", "A1");
-    EXPECT_FALSE(store.SetProbe("P1"));  // no group
-    EXPECT_FALSE(store.SetUserDefined("G1", "P1", "A1"));
-
-    ASSERT_TRUE(store.SetGroup("G1"));
-    ASSERT_TRUE(store.SetProbe("P1"));
-    // A new group cleared the clinical setting, so the old one is stored and applied again.
-    EXPECT_TRUE(store.SetClinical("A1"));
-    store.Refresh();
-    EXPECT_EQ(Lookup(store, "Rank", "L3"), "Quendel/G1/P1/A1/ImgResCln.pp");
-
-    // The current group keeps probe and clinical.
+    // The current group keeps probe and clinical setting, so there is nothing to hand over.
     EXPECT_TRUE(store.SetGroup("G1"));
-    EXPECT_TRUE(store.SetClinical("A1"));
-    EXPECT_EQ(store.SelectionFiles(), example.selection);
+    EXPECT_TRUE(store.SetClinical("A2"));
+    EXPECT_EQ(m_log.Count(redirect), 3);
+
+    EXPECT_FALSE(store.SetUserDefined("G1", "P1", "A2"));
+    binFileMsgImpl noGroup("", "P1", "A1");
+    EXPECT_FALSE(noGroup.SetProbe("P2"));
 }
 
 // Re-selecting as the facade does ends in the view a new store of that selection has, also
