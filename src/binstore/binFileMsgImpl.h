@@ -52,9 +52,9 @@ class binFileMsgImpl : public IResourceMsg {
     // The handed-over file whose value a lookup by these names returns.
     bool FindOrigin(const std::string& section, const std::string& key, std::string& file);
 
+  private:
     static constexpr char kLogCategory[] = "Quendel";
 
-  private:
     // The path of a top-level file, in the product rule directory when the resource file
     // holds it there.
     std::string ResolveFile(const std::string& name);
