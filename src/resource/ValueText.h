@@ -4,6 +4,8 @@
 #ifndef QUENDEL_RESOURCE_VALUETEXT_H
 #define QUENDEL_RESOURCE_VALUETEXT_H
 
+#include <cfloat>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -22,11 +24,31 @@ bool ToDoubleVector(const std::string& text, std::vector<double>& list);
 bool ToBoolVector(const std::string& text, std::vector<bool>& list);
 bool ToStringVector(const std::string& text, std::vector<std::string>& list);
 
+// A number read past int's range is held at INT_MIN or INT_MAX.
 bool StreamToInt(const std::string& text, int& value);
 bool StreamToFloat(const std::string& text, float& value);
 bool StreamToDouble(const std::string& text, double& value);
 bool StreamToIntVector(const std::string& text, std::vector<int>& list);
 bool StreamToFloatVector(const std::string& text, std::vector<float>& list);
 bool StreamToDoubleVector(const std::string& text, std::vector<double>& list);
+
+// double to float as IEEE rounding gives it, also past float's range, where a plain cast is
+// undefined: from halfway beyond FLT_MAX on the result is infinity, below that FLT_MAX.
+inline float NarrowToFloat(double number) {
+    constexpr double kRoundsToInfinity = 0x1.ffffffp+127;  // FLT_MAX plus half its last step
+    if (number >= kRoundsToInfinity) {
+        return std::numeric_limits<float>::infinity();
+    }
+    if (number <= -kRoundsToInfinity) {
+        return -std::numeric_limits<float>::infinity();
+    }
+    if (number > FLT_MAX) {
+        return FLT_MAX;
+    }
+    if (number < -FLT_MAX) {
+        return -FLT_MAX;
+    }
+    return static_cast<float>(number);
+}
 
 #endif

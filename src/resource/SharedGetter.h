@@ -1,0 +1,179 @@
+// The one scheme of every typed query: fetch the stored text, convert it by the rule of the value
+// type, fall back to the default on a miss or a failed conversion, complete lists from the
+// default's tail. The store's shared getters use the strict rules, the IdEnum queries the stream
+// rules.
+#ifndef QUENDEL_RESOURCE_SHAREDGETTER_H
+#define QUENDEL_RESOURCE_SHAREDGETTER_H
+
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "resource/ValueText.h"
+
+// Conversion rules per value type: Strict (IsNumber, then atoi/atof) and Stream (one number read
+// through a stream). Strings, bools and string and bool lists read the same in both.
+template <class T>
+struct ValueRule;
+
+template <>
+struct ValueRule<std::string> {
+    // The raw lookup writes straight into a string value; the rule is for callers with a text.
+    static bool Strict(const std::string& text, std::string& value) {
+        value = text;
+        return true;
+    }
+    static bool Stream(const std::string& text, std::string& value) { return Strict(text, value); }
+};
+
+template <>
+struct ValueRule<bool> {
+    static bool Strict(const std::string& text, bool& value) { return ToBool(text, value); }
+    static bool Stream(const std::string& text, bool& value) { return ToBool(text, value); }
+};
+
+template <>
+struct ValueRule<int> {
+    static bool Strict(const std::string& text, int& value) { return ToInt(text, value); }
+    static bool Stream(const std::string& text, int& value) { return StreamToInt(text, value); }
+};
+
+template <>
+struct ValueRule<long> {
+    static bool Strict(const std::string& text, long& value) { return ToLong(text, value); }
+    static bool Stream(const std::string& text, long& value) {
+        int number = 0;
+        if (!StreamToInt(text, number)) {
+            return false;
+        }
+        value = number;
+        return true;
+    }
+};
+
+template <>
+struct ValueRule<float> {
+    static bool Strict(const std::string& text, float& value) { return ToFloat(text, value); }
+    static bool Stream(const std::string& text, float& value) { return StreamToFloat(text, value); }
+};
+
+template <>
+struct ValueRule<double> {
+    static bool Strict(const std::string& text, double& value) { return ToDouble(text, value); }
+    static bool Stream(const std::string& text, double& value) {
+        return StreamToDouble(text, value);
+    }
+};
+
+template <>
+struct ValueRule<std::vector<int>> {
+    static bool Strict(const std::string& text, std::vector<int>& value) {
+        return ToIntVector(text, value);
+    }
+    static bool Stream(const std::string& text, std::vector<int>& value) {
+        return StreamToIntVector(text, value);
+    }
+};
+
+// No query reads a long list through a stream.
+template <>
+struct ValueRule<std::vector<long>> {
+    static bool Strict(const std::string& text, std::vector<long>& value) {
+        return ToLongVector(text, value);
+    }
+};
+
+template <>
+struct ValueRule<std::vector<float>> {
+    // Each token read by atof and narrowed: the same floats as a double list narrowed element by
+    // element, without the temporary double list.
+    static bool Strict(const std::string& text, std::vector<float>& value) {
+        return ToFloatVector(text, value);
+    }
+    static bool Stream(const std::string& text, std::vector<float>& value) {
+        return StreamToFloatVector(text, value);
+    }
+};
+
+template <>
+struct ValueRule<std::vector<double>> {
+    static bool Strict(const std::string& text, std::vector<double>& value) {
+        return ToDoubleVector(text, value);
+    }
+    static bool Stream(const std::string& text, std::vector<double>& value) {
+        return StreamToDoubleVector(text, value);
+    }
+};
+
+template <>
+struct ValueRule<std::vector<bool>> {
+    static bool Strict(const std::string& text, std::vector<bool>& value) {
+        return ToBoolVector(text, value);
+    }
+    static bool Stream(const std::string& text, std::vector<bool>& value) {
+        return ToBoolVector(text, value);
+    }
+};
+
+template <>
+struct ValueRule<std::vector<std::string>> {
+    static bool Strict(const std::string& text, std::vector<std::string>& value) {
+        return ToStringVector(text, value);
+    }
+    static bool Stream(const std::string& text, std::vector<std::string>& value) {
+        return ToStringVector(text, value);
+    }
+};
+
+// A converted list shorter than the default takes the default's remaining elements; a longer
+// one is kept whole. Scalars take nothing.
+template <class T>
+void PadFromDefault(T& /*value*/, const T& /*defaultValue*/) {}
+
+template <class E, class A>
+void PadFromDefault(std::vector<E, A>& value, const std::vector<E, A>& defaultValue) {
+    if (value.size() < defaultValue.size()) {
+        value.insert(value.end(), defaultValue.begin() + static_cast<std::ptrdiff_t>(value.size()),
+                     defaultValue.end());
+    }
+}
+
+namespace detail {
+// A string value receives the raw text itself; other values convert it from a local text.
+template <class T, class Lookup, class Convert>
+bool LookUpAndConvert(Lookup& lookup, Convert& convert, T& target) {
+    if constexpr (std::is_same_v<T, std::string>) {
+        return lookup(target);
+    } else {
+        std::string text;
+        return lookup(text) && convert(text, target);
+    }
+}
+}  // namespace detail
+
+// lookup(std::string& text) -> bool is the raw lookup; convert(const std::string&, T&) -> bool the
+// rule. On success value holds the converted (and padded) result; otherwise value equals
+// defaultValue. value and defaultValue may be the same object: the default is then never
+// touched before the result is known.
+template <class T, class Lookup, class Convert>
+bool FetchConverted(Lookup&& lookup, Convert&& convert, T& value, const T& defaultValue) {
+    if (&value == &defaultValue) {
+        T result{};
+        if (!detail::LookUpAndConvert(lookup, convert, result)) {
+            return false;
+        }
+        PadFromDefault(result, defaultValue);
+        value = std::move(result);
+        return true;
+    }
+    // Converting in place reuses the value's storage; a failure overwrites it with the default.
+    if (!detail::LookUpAndConvert(lookup, convert, value)) {
+        value = defaultValue;
+        return false;
+    }
+    PadFromDefault(value, defaultValue);
+    return true;
+}
+
+#endif

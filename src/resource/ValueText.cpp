@@ -1,0 +1,303 @@
+#include "resource/ValueText.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <istream>
+#include <locale>
+#include <streambuf>
+#include <string_view>
+
+#include "resource/StringOps.h"
+
+const char* const kIntCastWarning = "Warning! Number is casted to int";
+
+namespace {
+
+constexpr std::string_view kListDelimiters = ", ";
+
+void WarnIntCast() {
+    // One write of the whole line, so that lines of concurrent queries do not interleave.
+    static const std::string line = std::string(kIntCastWarning) + '\n';
+    std::cout.write(line.data(), static_cast<std::streamsize>(line.size()));
+    std::cout.flush();
+}
+
+// atoi of a text that passed IsNumber, as the C library computes it: (int)strtol(text), where
+// strtol stops at the point and saturates at LONG_MIN/LONG_MAX, and the cast keeps the low bits.
+int AtoiOf(std::string_view number) {
+    size_t i = 0;
+    bool negative = false;
+    if (!number.empty() && (number[0] == '+' || number[0] == '-')) {
+        negative = number[0] == '-';
+        i = 1;
+    }
+    constexpr uint64_t kMaxMagnitude = uint64_t{1} << 63;  // |LONG_MIN|
+    uint64_t magnitude = 0;
+    for (; i < number.size() && number[i] != '.'; ++i) {
+        const unsigned digit = static_cast<unsigned>(number[i] - '0');
+        if (magnitude > (kMaxMagnitude - digit) / 10) {
+            magnitude = kMaxMagnitude + 1;  // saturated either way
+            break;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    long asLong = 0;
+    if (negative) {
+        asLong = magnitude >= kMaxMagnitude ? LONG_MIN : -static_cast<long>(magnitude);
+    } else {
+        asLong =
+            magnitude > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(magnitude);
+    }
+    return static_cast<int>(asLong);
+}
+
+// atof of a text that passed IsNumber. from_chars rounds correctly as strtod does, but ignores
+// the C locale's decimal point and is much faster; it takes no "+" and reports results out of
+// range, which are left to strtod.
+double AtofOf(std::string_view number) {
+    std::string_view digits = number;
+    bool negative = false;
+    if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
+        negative = digits[0] == '-';
+        digits.remove_prefix(1);
+    }
+    if (digits.empty() || digits == ".") {
+        return 0.0;  // nothing converted: atof gives +0 even after a minus sign
+    }
+    double value = 0.0;
+    const char* end = digits.data() + digits.size();
+    const auto result = std::from_chars(digits.data(), end, value, std::chars_format::fixed);
+    if (result.ec != std::errc() || result.ptr != end) {
+        const std::string copy(number);
+        return std::strtod(copy.c_str(), nullptr);
+    }
+    return negative ? -value : value;
+}
+
+bool IntOf(std::string_view text, int& value) {
+    if (!IsNumber(text)) {
+        return false;
+    }
+    value = AtoiOf(text);
+    if (text.find('.') != std::string_view::npos) {
+        WarnIntCast();
+    }
+    return true;
+}
+
+bool LongOf(std::string_view text, long& value) {
+    if (!IsNumber(text)) {
+        return false;
+    }
+    value = AtoiOf(text);
+    return true;
+}
+
+// The int lists convert each token as ToInt does, the warning included.
+bool LongOfAsInt(std::string_view text, long& value) {
+    int number = 0;
+    if (!IntOf(text, number)) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+bool DoubleOf(std::string_view text, double& value) {
+    if (!IsNumber(text)) {
+        return false;
+    }
+    value = AtofOf(text);
+    return true;
+}
+
+bool FloatOf(std::string_view text, float& value) {
+    if (!IsNumber(text)) {
+        return false;
+    }
+    value = NarrowToFloat(AtofOf(text));
+    return true;
+}
+
+// TrimChars with a single character, on a view.
+std::string_view TrimmedView(std::string_view text, char c) {
+    const size_t first = text.find_first_not_of(c);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(c) - first + 1);
+}
+
+// Compares with an upper-case word, upper-casing ASCII letters of text only.
+bool EqualsUpperCased(std::string_view text, std::string_view upperWord) {
+    if (text.size() != upperWord.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        if (upper != upperWord[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BoolOf(std::string_view text, bool& value) {
+    // Spaces are trimmed before quotes; tabs are kept, so "\ttrue" is no word.
+    const std::string_view word = TrimmedView(TrimmedView(text, ' '), '"');
+    if (EqualsUpperCased(word, "TRUE")) {
+        value = true;
+        return true;
+    }
+    if (EqualsUpperCased(word, "FALSE")) {
+        value = false;
+        return true;
+    }
+    int number = 0;
+    if (IntOf(text, number)) {  // the text as given, quotes and spaces included
+        value = number != 0;
+        return true;
+    }
+    value = false;
+    return false;
+}
+
+bool StringOf(std::string_view text, std::string& value) {
+    value.assign(text.data(), text.size());
+    return true;
+}
+
+// A get area over someone else's characters: reading a number needs no copy of the text.
+// The stream never writes into its get area (putback of a different character fails).
+class ViewBuffer : public std::streambuf {
+  public:
+    void Reset(std::string_view text) {
+        char* begin = const_cast<char*>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+};
+
+// Reading through one stream per thread equals reading through a fresh one: its flags stay the
+// defaults and its state is cleared before each read. Parameter texts write numbers with a
+// point whatever the host's locale is, so the stream reads by the classic locale.
+struct NumberReader {
+    ViewBuffer buffer;
+    std::istream stream{&buffer};
+    NumberReader() { stream.imbue(std::locale::classic()); }
+};
+
+bool StreamDoubleOf(std::string_view text, double& value) {
+    thread_local NumberReader reader;
+    reader.buffer.Reset(text);
+    reader.stream.clear();
+    double number = 0.0;
+    reader.stream >> number;
+    if (reader.stream.fail()) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+// Truncates toward zero; numbers past int's range are held at its ends, where a plain cast would
+// be undefined. The stream never reads a NaN, but one would fail rather than give a number.
+bool StreamIntOf(std::string_view text, int& value) {
+    double number = 0.0;
+    if (!StreamDoubleOf(text, number) || std::isnan(number)) {
+        return false;
+    }
+    if (number >= static_cast<double>(INT_MAX)) {
+        value = INT_MAX;
+    } else if (number <= static_cast<double>(INT_MIN)) {
+        value = INT_MIN;
+    } else {
+        value = static_cast<int>(number);
+    }
+    return true;
+}
+
+bool StreamFloatOf(std::string_view text, float& value) {
+    double number = 0.0;
+    if (!StreamDoubleOf(text, number)) {
+        return false;
+    }
+    value = NarrowToFloat(number);
+    return true;
+}
+
+// Empties list, then appends the tokens converted in order; stops and fails at the first token
+// that does not convert, keeping the values before it.
+template <class T, class Convert>
+bool ConvertTokens(const std::string& text, std::vector<T>& list, Convert convert) {
+    list.clear();
+    return ForEachToken(text, kListDelimiters, [&list, &convert](std::string_view token) {
+        T value{};
+        if (!convert(token, value)) {
+            return false;
+        }
+        list.push_back(std::move(value));
+        return true;
+    });
+}
+
+}  // namespace
+
+bool ToInt(const std::string& text, int& value) {
+    return IntOf(text, value);
+}
+bool ToLong(const std::string& text, long& value) {
+    return LongOf(text, value);
+}
+bool ToFloat(const std::string& text, float& value) {
+    return FloatOf(text, value);
+}
+bool ToDouble(const std::string& text, double& value) {
+    return DoubleOf(text, value);
+}
+bool ToBool(const std::string& text, bool& value) {
+    return BoolOf(text, value);
+}
+
+bool ToIntVector(const std::string& text, std::vector<int>& list) {
+    return ConvertTokens(text, list, IntOf);
+}
+bool ToLongVector(const std::string& text, std::vector<long>& list) {
+    return ConvertTokens(text, list, LongOfAsInt);
+}
+bool ToFloatVector(const std::string& text, std::vector<float>& list) {
+    return ConvertTokens(text, list, FloatOf);
+}
+bool ToDoubleVector(const std::string& text, std::vector<double>& list) {
+    return ConvertTokens(text, list, DoubleOf);
+}
+bool ToBoolVector(const std::string& text, std::vector<bool>& list) {
+    return ConvertTokens(text, list, BoolOf);
+}
+bool ToStringVector(const std::string& text, std::vector<std::string>& list) {
+    return ConvertTokens(text, list, StringOf);
+}
+
+bool StreamToInt(const std::string& text, int& value) {
+    return StreamIntOf(text, value);
+}
+bool StreamToFloat(const std::string& text, float& value) {
+    return StreamFloatOf(text, value);
+}
+bool StreamToDouble(const std::string& text, double& value) {
+    return StreamDoubleOf(text, value);
+}
+
+bool StreamToIntVector(const std::string& text, std::vector<int>& list) {
+    return ConvertTokens(text, list, StreamIntOf);
+}
+bool StreamToFloatVector(const std::string& text, std::vector<float>& list) {
+    return ConvertTokens(text, list, StreamFloatOf);
+}
+bool StreamToDoubleVector(const std::string& text, std::vector<double>& list) {
+    return ConvertTokens(text, list, StreamDoubleOf);
+}
