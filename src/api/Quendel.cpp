@@ -5,13 +5,13 @@
 #include <string_view>
 
 #include "api/IdKeyTable.h"
-#include "binstore/binFileMsgImpl.h"
+#include "api/StoreFactory.h"
 #include "host/Corvel.h"
 #include "resource/IResourceMsg.h"
+#include "resource/SharedGetter.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
 #include "textstore/NameConstants.h"
-#include "textstore/ResourceMsgImp.h"
 
 namespace {
 
@@ -19,6 +19,8 @@ namespace {
 // before any other library's static constructor can create a store.
 std::mutex g_storeLock;
 
+// Strings and lists are emptied before the lookup, so that an error on the way never leaves
+// the caller's old contents looking like a result.
 template <class T>
 void Empty(T& /*value*/) {}
 void Empty(std::string& value) { value.clear(); }
@@ -27,78 +29,20 @@ void Empty(std::vector<E>& value) {
     value.clear();
 }
 
-// The conversion of one list element in the element queries.
-bool ConvertElement(const std::string& text, std::string& value) {
-    value = text;
-    return true;
+// One list element of the element queries: int and long share the int rule, warning included.
+template <class T>
+bool ConvertElement(const std::string& text, T& value) {
+    return ValueRule<T>::Strict(text, value);
 }
-bool ConvertElement(const std::string& text, bool& value) { return ToBool(text, value); }
-bool ConvertElement(const std::string& text, int& value) { return ToInt(text, value); }
+template <>
 bool ConvertElement(const std::string& text, long& value) {
-    int number = 0;  // one implementation with int: the int-cast warning included
+    int number = 0;
     if (!ToInt(text, number)) {
         return false;
     }
     value = number;
     return true;
 }
-bool ConvertElement(const std::string& text, double& value) { return ToDouble(text, value); }
-
-// The conversions of the IdEnum queries: numbers are read by a string stream.
-bool ConvertById(const std::string& text, std::string& value) {
-    value = text;
-    return true;
-}
-bool ConvertById(const std::string& text, bool& value) { return ToBool(text, value); }
-bool ConvertById(const std::string& text, int& value) { return StreamToInt(text, value); }
-bool ConvertById(const std::string& text, long& value) {
-    int number = 0;
-    if (!StreamToInt(text, number)) {
-        return false;
-    }
-    value = number;
-    return true;
-}
-bool ConvertById(const std::string& text, double& value) { return StreamToDouble(text, value); }
-bool ConvertById(const std::string& text, float& value) { return StreamToFloat(text, value); }
-bool ConvertById(const std::string& text, std::vector<int>& value) {
-    return StreamToIntVector(text, value);
-}
-bool ConvertById(const std::string& text, std::vector<double>& value) {
-    return StreamToDoubleVector(text, value);
-}
-bool ConvertById(const std::string& text, std::vector<float>& value) {
-    return StreamToFloatVector(text, value);
-}
-bool ConvertById(const std::string& text, std::vector<std::string>& value) {
-    return ToStringVector(text, value);
-}
-bool ConvertById(const std::string& text, std::vector<bool>& value) {
-    return ToBoolVector(text, value);
-}
-
-template <class T>
-void PadFromDefault(T& /*value*/, const T& /*defaultValue*/) {}
-template <class E>
-void PadFromDefault(std::vector<E>& value, const std::vector<E>& defaultValue) {
-    if (value.size() < defaultValue.size()) {
-        value.insert(value.end(), defaultValue.begin() + static_cast<std::ptrdiff_t>(value.size()),
-                     defaultValue.end());
-    }
-}
-
-// A copy of the default only when value and default are the same object.
-template <class T>
-struct DefaultCopy {
-    DefaultCopy(const T& value, const T& defaultValue)
-        : m_copy(&value == &defaultValue ? defaultValue : T()),
-          m_ref(&value == &defaultValue ? m_copy : defaultValue) {}
-    const T& Get() const { return m_ref; }
-
-private:
-    T m_copy;
-    const T& m_ref;
-};
 
 }  // namespace
 
@@ -143,16 +87,14 @@ bool Quendel::Initial(const std::string& F, const std::string& P, const std::str
         std::lock_guard<std::mutex> lock(g_storeLock);
         store = std::atomic_load(&m_pResource);
         if (!store) {
-            if (ResourceMgr::GetValue("PostProcessing", "UseTxtQuendel", false)) {
-                store = std::make_shared<ResourceMsgImp>(F, P, A);
-            } else {
-                store = std::make_shared<binFileMsgImpl>(F, P, A);
-            }
+            store = MakeStore(F, P, A);
             std::atomic_store(&m_pResource, store);
             result = store != nullptr;
         }
     }
-    store->Refresh();
+    if (store) {
+        store->Refresh();
+    }
     LogInfo("Cat_09", "End to Initialize Quendel. F:%s, P:%s, A:%s", F.c_str(), P.c_str(),
             A.c_str());
     return result;
@@ -169,13 +111,17 @@ bool Quendel::Delete() {
 
 template <class S, class K, class T>
 bool Quendel::Param(const S& section, const K& key, T& value, const T& defaultValue) {
-    const DefaultCopy<T> fallback(value, defaultValue);
-    Empty(value);
+    // The shared getters accept value and default as one object.
     if (!m_pResource) {
-        value = fallback.Get();
+        if (&value != &defaultValue) {
+            value = defaultValue;
+        }
         return false;
     }
-    return m_pResource->GetParameter(section, key, value, fallback.Get());
+    if (&value != &defaultValue) {
+        Empty(value);
+    }
+    return m_pResource->GetParameter(section, key, value, defaultValue);
 }
 
 template <class S, class K, class T>
@@ -205,22 +151,17 @@ T Quendel::Element(const S& section, const K& key, uint64_t index, const T& defa
 
 template <class T, class Lookup>
 bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultValue) {
-    const DefaultCopy<T> fallback(value, defaultValue);
     // Negative ids widen to huge unsigned values and so fall outside the table too.
     const uint64_t slot = static_cast<uint64_t>(static_cast<int64_t>(id));
     if (!m_pResource || slot >= m_idKeyMap.size()) {
-        value = fallback.Get();
+        if (&value != &defaultValue) {
+            value = defaultValue;
+        }
         return false;
     }
-    std::string text;
-    const bool found = lookup(m_idKeyMap.find(id)->second, text);
-    Empty(value);
-    if (!found || !ConvertById(text, value)) {
-        value = fallback.Get();
-        return false;
-    }
-    PadFromDefault(value, fallback.Get());
-    return true;
+    const HashedKey& hashed = m_idKeyMap.find(id)->second;
+    return FetchConverted([&](std::string& text) { return lookup(hashed, text); },
+                          ValueRule<T>::Stream, value, defaultValue);
 }
 
 // Queries by names and by hashed keys.
