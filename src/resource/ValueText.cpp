@@ -4,7 +4,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <iostream>
 #include <istream>
 #include <locale>
@@ -55,9 +54,10 @@ int AtoiOf(std::string_view number) {
     return static_cast<int>(asLong);
 }
 
-// atof of a text that passed IsNumber. from_chars rounds correctly as strtod does, but ignores
-// the C locale's decimal point and is much faster; it takes no "+" and reports results out of
-// range, which are left to strtod.
+// atof of a text that passed IsNumber, as the C library computes it in the "C" locale:
+// correctly rounded, a result past double's range is HUGE_VAL, one below it 0, the sign kept.
+// from_chars rounds the same way without regard to the host's locale and much faster; it takes
+// no "+" and reports results out of range instead of giving them.
 double AtofOf(std::string_view number) {
     std::string_view digits = number;
     bool negative = false;
@@ -71,9 +71,11 @@ double AtofOf(std::string_view number) {
     double value = 0.0;
     const char* end = digits.data() + digits.size();
     const auto result = std::from_chars(digits.data(), end, value, std::chars_format::fixed);
-    if (result.ec != std::errc() || result.ptr != end) {
-        const std::string copy(number);
-        return std::strtod(copy.c_str(), nullptr);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Without an exponent only a nonzero digit before the point makes a number too large.
+        const std::string_view whole = digits.substr(0, digits.find('.'));
+        const bool tooLarge = whole.find_first_not_of('0') != std::string_view::npos;
+        value = tooLarge ? HUGE_VAL : 0.0;
     }
     return negative ? -value : value;
 }
