@@ -48,7 +48,7 @@ bool ConvertElement(const std::string& text, long& value) {
 
 Quendel::Quendel() {
     for (int id = 0; id < kIdKeyCount; ++id) {
-        m_idKeyMap.emplace_hint(m_idKeyMap.end(), static_cast<IdEnum>(id), IdKey(id));
+        m_idKeyMap.emplace_hint(m_idKeyMap.end(), static_cast<IdEnum>(id), IdHashedKey(id));
     }
 }
 
