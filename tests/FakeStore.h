@@ -25,15 +25,14 @@ struct FakeStoreState {
 };
 
 class FakeStore : public IResourceMsg {
-public:
+  public:
     explicit FakeStore(std::shared_ptr<FakeStoreState> state) : m_state(std::move(state)) {}
     ~FakeStore() override { ++m_state->destroyed; }
 
     bool SetGroup(const std::string& f) override { return Record("SetGroup(" + f + ")"); }
     bool SetProbe(const std::string& p) override { return Record("SetProbe(" + p + ")"); }
     bool SetClinical(const std::string& a) override { return Record("SetClinical(" + a + ")"); }
-    bool SetUserDefined(const std::string& f, const std::string& p,
-                        const std::string& a) override {
+    bool SetUserDefined(const std::string& f, const std::string& p, const std::string& a) override {
         return Record("SetUserDefined(" + f + "," + p + "," + a + ")");
     }
     void Refresh() override { Record("Refresh"); }
@@ -54,7 +53,7 @@ public:
         return Find(m_state->byNames, std::make_pair(s, k), v);
     }
 
-private:
+  private:
     bool Record(const std::string& call) {
         m_state->calls.push_back(call);
         return true;
@@ -79,7 +78,7 @@ private:
 // Installs a factory that makes FakeStores over one shared state while it lives, and records
 // which kind of store the host setting asked for.
 class FakeStoreFactory {
-public:
+  public:
     FakeStoreFactory() : m_state(std::make_shared<FakeStoreState>()) {
         SetStoreFactory([this](bool useText, const std::string& f, const std::string& p,
                                const std::string& a) -> std::unique_ptr<IResourceMsg> {
@@ -94,7 +93,7 @@ public:
     FakeStoreState& State() { return *m_state; }
     const std::vector<std::string>& Made() const { return m_made; }
 
-private:
+  private:
     std::shared_ptr<FakeStoreState> m_state;
     std::vector<std::string> m_made;
 };

@@ -5,5 +5,5 @@ if(NOT QUENDEL_SANITIZE)
              COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR}
                      -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
                      -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install-check
-                     -P ${CMAKE_CURRENT_SOURCE_DIR}/InstallCheck.cmake)
+                     -P ${CMAKE_CURRENT_SOURCE_DIR}/consumer/InstallCheck.cmake)
 endif()

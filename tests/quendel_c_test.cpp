@@ -14,7 +14,7 @@
 namespace {
 
 class FlatTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_handle = QUENDEL_Create();
         ASSERT_NE(m_handle, nullptr);

@@ -1,6 +1,7 @@
 // The Quendel object over an in-memory store: lifecycle, selection order, copies, and the
 // query families by names, hashed keys and IdEnum.
 #include <corvel/CorvelControl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "FakeStore.h"
@@ -20,7 +21,7 @@ const Quendel::HashedKey kId1 = {0x69af8a53f927c371ULL, 0xd42bb0bb5a045174ULL, 0
 const Quendel::HashedKey kId115 = {0x8e683187a00e5d46ULL, 0x2a4aeee69e9d3d9cULL, 0, 0};
 
 class FacadeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { corvel::ClearSettings(); }
     void TearDown() override { corvel::ClearSettings(); }
 
@@ -53,8 +54,8 @@ TEST_F(FacadeTest, FirstInitialCreatesTheStoreAndLaterOnesReselectInOrder) {
 
     State().calls.clear();
     EXPECT_TRUE(q.Initial("G2", "", "C3"));
-    EXPECT_THAT(State().calls, ElementsAre("Reload(G2,,C3)", "SetGroup(G2)", "SetClinical(C3)",
-                                           "Refresh"));
+    EXPECT_THAT(State().calls,
+                ElementsAre("Reload(G2,,C3)", "SetGroup(G2)", "SetClinical(C3)", "Refresh"));
     EXPECT_EQ(m_factory.Made().size(), 1u);
 }
 
@@ -117,8 +118,8 @@ TEST_F(FacadeTest, ElementQueriesReadOneTokenWhileGetParameterReadsTheWholeText)
     EXPECT_EQ(q.GetParamInArray("S", "List", 2, 0L), 3L);  // long shares the int rule
     EXPECT_EQ(GetCapturedStdout(), std::string(kWarning) + kWarning);
     EXPECT_TRUE(q.GetParamInArray("S", "List", 3, false));
-    EXPECT_EQ(q.GetParamInArray("S", "List", 4, 7), 7);   // index == length
-    EXPECT_EQ(q.GetParamInArray("S", "List", 0, 7), 7);   // not a number
+    EXPECT_EQ(q.GetParamInArray("S", "List", 4, 7), 7);  // index == length
+    EXPECT_EQ(q.GetParamInArray("S", "List", 0, 7), 7);  // not a number
     EXPECT_EQ(q.GetParamInArray("S", "List", ~0ULL, 7), 7);
     EXPECT_DOUBLE_EQ(q.GetValue("S", "Missing", 1.25), 1.25);
 }

@@ -23,7 +23,9 @@ std::mutex g_storeLock;
 // the caller's old contents looking like a result.
 template <class T>
 void Empty(T& /*value*/) {}
-void Empty(std::string& value) { value.clear(); }
+void Empty(std::string& value) {
+    value.clear();
+}
 template <class E>
 void Empty(std::vector<E>& value) {
     value.clear();
@@ -165,39 +167,37 @@ bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultVa
 }
 
 // Queries by names and by hashed keys.
-#define QUENDEL_PARAM(S, T)                                                                  \
-    bool Quendel::GetParameter(const S& section, const S& key, T& value,                    \
-                               const T& defaultValue) {                                      \
-        return Param(section, key, value, defaultValue);                                     \
+#define QUENDEL_PARAM(S, T)                                                                       \
+    bool Quendel::GetParameter(const S& section, const S& key, T& value, const T& defaultValue) { \
+        return Param(section, key, value, defaultValue);                                          \
     }
-#define QUENDEL_ELEMENT(S, T)                                                                \
-    T Quendel::GetParamInArray(const S& section, const S& key, uint64_t index,              \
-                               const T& defaultValue) {                                      \
-        return Element(section, key, index, defaultValue);                                   \
-    }                                                                                        \
-    T Quendel::GetValue(const S& section, const S& key, const T& defaultValue) {             \
-        return Element(section, key, 0, defaultValue);                                       \
+#define QUENDEL_ELEMENT(S, T)                                                    \
+    T Quendel::GetParamInArray(const S& section, const S& key, uint64_t index,   \
+                               const T& defaultValue) {                          \
+        return Element(section, key, index, defaultValue);                       \
+    }                                                                            \
+    T Quendel::GetValue(const S& section, const S& key, const T& defaultValue) { \
+        return Element(section, key, 0, defaultValue);                           \
     }
-#define QUENDEL_FORMS(S)                                                                     \
-    QUENDEL_PARAM(S, std::string)                                                            \
-    QUENDEL_PARAM(S, bool)                                                                   \
-    QUENDEL_PARAM(S, int)                                                                    \
-    QUENDEL_PARAM(S, double)                                                                 \
-    QUENDEL_PARAM(S, float)                                                                  \
-    QUENDEL_PARAM(S, std::vector<int>)                                                       \
-    QUENDEL_PARAM(S, std::vector<double>)                                                    \
-    QUENDEL_PARAM(S, std::vector<float>)                                                     \
-    QUENDEL_PARAM(S, std::vector<std::string>)                                               \
-    QUENDEL_PARAM(S, std::vector<bool>)                                                      \
-    QUENDEL_ELEMENT(S, std::string)                                                          \
-    QUENDEL_ELEMENT(S, bool)                                                                 \
-    QUENDEL_ELEMENT(S, int)                                                                  \
-    QUENDEL_ELEMENT(S, long)                                                                 \
-    QUENDEL_ELEMENT(S, double)                                                               \
-    std::string Quendel::GetValue(const S& section, const S& key, const char* defaultValue) { \
-        /* a null default reads as the empty text */                                         \
-        return Element(section, key, 0,                                                      \
-                       std::string(defaultValue != nullptr ? defaultValue : ""));            \
+#define QUENDEL_FORMS(S)                                                                           \
+    QUENDEL_PARAM(S, std::string)                                                                  \
+    QUENDEL_PARAM(S, bool)                                                                         \
+    QUENDEL_PARAM(S, int)                                                                          \
+    QUENDEL_PARAM(S, double)                                                                       \
+    QUENDEL_PARAM(S, float)                                                                        \
+    QUENDEL_PARAM(S, std::vector<int>)                                                             \
+    QUENDEL_PARAM(S, std::vector<double>)                                                          \
+    QUENDEL_PARAM(S, std::vector<float>)                                                           \
+    QUENDEL_PARAM(S, std::vector<std::string>)                                                     \
+    QUENDEL_PARAM(S, std::vector<bool>)                                                            \
+    QUENDEL_ELEMENT(S, std::string)                                                                \
+    QUENDEL_ELEMENT(S, bool)                                                                       \
+    QUENDEL_ELEMENT(S, int)                                                                        \
+    QUENDEL_ELEMENT(S, long)                                                                       \
+    QUENDEL_ELEMENT(S, double)                                                                     \
+    std::string Quendel::GetValue(const S& section, const S& key, const char* defaultValue) {      \
+        /* a null default reads as the empty text */                                               \
+        return Element(section, key, 0, std::string(defaultValue != nullptr ? defaultValue : "")); \
     }
 
 QUENDEL_FORMS(std::string)
@@ -205,20 +205,20 @@ QUENDEL_FORMS(Quendel::HashedKey)
 QUENDEL_PARAM(Quendel::HashedKey, long)
 
 // Queries by IdEnum, as the section or as the key.
-#define QUENDEL_BY_ID(T)                                                                     \
-    bool Quendel::GetParameter(IdEnum id, const std::string& key, T& value,                 \
-                               const T& defaultValue) {                                      \
-        const auto lookup = [&](const HashedKey& section, std::string& text) {               \
-            return m_pResource->GetRawValue(section, key, text);                             \
-        };                                                                                   \
-        return ById(id, lookup, value, defaultValue);                                        \
-    }                                                                                        \
-    bool Quendel::GetParameter(const std::string& section, IdEnum id, T& value,             \
-                               const T& defaultValue) {                                      \
-        const auto lookup = [&](const HashedKey& key, std::string& text) {                   \
-            return m_pResource->GetRawValue(section, key, text);                             \
-        };                                                                                   \
-        return ById(id, lookup, value, defaultValue);                                        \
+#define QUENDEL_BY_ID(T)                                                        \
+    bool Quendel::GetParameter(IdEnum id, const std::string& key, T& value,     \
+                               const T& defaultValue) {                         \
+        const auto lookup = [&](const HashedKey& section, std::string& text) {  \
+            return m_pResource->GetRawValue(section, key, text);                \
+        };                                                                      \
+        return ById(id, lookup, value, defaultValue);                           \
+    }                                                                           \
+    bool Quendel::GetParameter(const std::string& section, IdEnum id, T& value, \
+                               const T& defaultValue) {                         \
+        const auto lookup = [&](const HashedKey& key, std::string& text) {      \
+            return m_pResource->GetRawValue(section, key, text);                \
+        };                                                                      \
+        return ById(id, lookup, value, defaultValue);                           \
     }
 
 QUENDEL_BY_ID(std::string)
@@ -262,8 +262,7 @@ bool Quendel::GetValueFromVector(const std::vector<long>& list, long& value, uin
 bool Quendel::GetValueFromVector(const std::vector<float>& list, float& value, uint64_t index) {
     return ValueFromVector(list, value, index);
 }
-bool Quendel::GetValueFromVector(const std::vector<double>& list, double& value,
-                                 uint64_t index) {
+bool Quendel::GetValueFromVector(const std::vector<double>& list, double& value, uint64_t index) {
     return ValueFromVector(list, value, index);
 }
 bool Quendel::GetValueFromVector(const std::vector<std::string>& list, std::string& value,

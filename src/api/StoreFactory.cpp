@@ -23,4 +23,6 @@ std::unique_ptr<IResourceMsg> MakeStore(const std::string& f, const std::string&
     return std::make_unique<binFileMsgImpl>(f, p, a);
 }
 
-void SetStoreFactory(StoreFactory factory) { InstalledFactory() = std::move(factory); }
+void SetStoreFactory(StoreFactory factory) {
+    InstalledFactory() = std::move(factory);
+}

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,8 @@ namespace {
 
 const char* const kSections[2] = {"DynamicControl", "AutoContrastControl"};
 const char* const kKeys[10] = {
-    "DycFELogCompressType", "DycFELogExpValue1D", "DycFELogExpValue2D", "DycFEPivotOutValue",
-    "DycFEDRSetting",       "DycDesiredPivotValue", "DycPivotOutValue", "DycCompressType",
+    "DycFELogCompressType", "DycFELogExpValue1D",    "DycFELogExpValue2D", "DycFEPivotOutValue",
+    "DycFEDRSetting",       "DycDesiredPivotValue",  "DycPivotOutValue",   "DycCompressType",
     "ContrastDycPivotPt",   "ContrastDycPivotPtOut",
 };
 
@@ -49,7 +50,9 @@ R Guarded(R fallback, Body&& body) noexcept {
     }
 }
 
-Quendel* AsQuendel(void* handle) { return static_cast<Quendel*>(handle); }
+Quendel* AsQuendel(void* handle) {
+    return static_cast<Quendel*>(handle);
+}
 
 template <class... P>
 bool AnyNull(const P*... pointers) {
@@ -85,7 +88,9 @@ int CountOf(size_t n) {
     return static_cast<int>(n);
 }
 
-uint64_t ElementIndex(int index) { return static_cast<uint64_t>(static_cast<int64_t>(index)); }
+uint64_t ElementIndex(int index) {
+    return static_cast<uint64_t>(static_cast<int64_t>(index));
+}
 
 template <class T>
 int GetTyped(void* handle, const char* section, const char* key, T defaultValue, T* value) {
@@ -127,8 +132,7 @@ T GetElement(void* handle, const char* section, const char* key, int index, T de
         if (AnyNull(handle, section, key)) {
             return T();
         }
-        return AsQuendel(handle)->GetParamInArray(section, key, ElementIndex(index),
-                                                  defaultValue);
+        return AsQuendel(handle)->GetParamInArray(section, key, ElementIndex(index), defaultValue);
     });
 }
 
@@ -154,24 +158,23 @@ int QUENDEL_Initial(void* handle, const char* group, const char* probe, const ch
     });
 }
 
-int QUENDEL_GetParameter(void* handle, int sectionSelector, int keyIndex,
-                         const char* defaultValue, int bufferSize, char* buffer) {
+int QUENDEL_GetParameter(void* handle, int sectionSelector, int keyIndex, const char* defaultValue,
+                         int bufferSize, char* buffer) {
     return Guarded(0, [&] {
         if (keyIndex < 0 || keyIndex > 9 || AnyNull(handle, defaultValue)) {
             return 0;
         }
         std::string value;
-        const bool found = AsQuendel(handle)->GetParameter(
-            kSections[sectionSelector == 0 ? 0 : 1], kKeys[keyIndex], value,
-            std::string(defaultValue));
+        const bool found =
+            AsQuendel(handle)->GetParameter(kSections[sectionSelector == 0 ? 0 : 1],
+                                            kKeys[keyIndex], value, std::string(defaultValue));
         CopyToBuffer(value, bufferSize, buffer);
         return found ? 1 : 0;
     });
 }
 
-int QUENDEL_GetParamInArray(void* handle, int sectionSelector, int keyIndex,
-                            uint64_t elementIndex, const char* defaultValue, int bufferSize,
-                            char* buffer) {
+int QUENDEL_GetParamInArray(void* handle, int sectionSelector, int keyIndex, uint64_t elementIndex,
+                            const char* defaultValue, int bufferSize, char* buffer) {
     return Guarded(0, [&] {
         if (keyIndex < 0 || keyIndex > 9 || AnyNull(handle, defaultValue)) {
             return 0;
@@ -184,8 +187,8 @@ int QUENDEL_GetParamInArray(void* handle, int sectionSelector, int keyIndex,
     });
 }
 
-int QUENDEL_GetDoubleParam(void* handle, const char* section, const char* key,
-                           double defaultValue, double* value) {
+int QUENDEL_GetDoubleParam(void* handle, const char* section, const char* key, double defaultValue,
+                           double* value) {
     return GetTyped(handle, section, key, defaultValue, value);
 }
 
@@ -227,8 +230,8 @@ int QUENDEL_GetStrParam(void* handle, const char* section, const char* key,
     });
 }
 
-int QUENDEL_GetIntParamInArray(void* handle, const char* section, const char* key,
-                               int elementIndex, int defaultValue) {
+int QUENDEL_GetIntParamInArray(void* handle, const char* section, const char* key, int elementIndex,
+                               int defaultValue) {
     return GetElement(handle, section, key, elementIndex, defaultValue);
 }
 
@@ -286,4 +289,6 @@ int QUENDEL_GetStrColl(void* handle, const char* section, const char* key, char*
     });
 }
 
-void QUENDEL_Free(void* block) { std::free(block); }
+void QUENDEL_Free(void* block) {
+    std::free(block);
+}
