@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -142,8 +143,7 @@ TEST_F(BinStoreTest, SelectionListsAreHandedOver) {
          {"", kClnBase, "", "", "Quendel/G1/P1/Prod/ImgResXdr.pp", "Quendel/G1/P1/ImgResXdr.pp",
           group}},
         // The clinical base file belongs to the empty selection as well.
-        {{"", "", ""}, {"", kClnBase, "", "", "", "", ""}},
-    };
+        {{"", "", ""}, {"", kClnBase, "", "", "", "", ""}}};
     for (const auto& [fpa, selection] : cases) {
         SCOPED_TRACE(fpa[0] + "/" + fpa[1] + "/" + fpa[2]);
         binFileMsgImpl store(fpa[0], fpa[1], fpa[2]);
@@ -180,8 +180,7 @@ TEST_F(BinStoreTest, ProductFilesReplaceCommonOnesButNotTheConfiguration) {
     const std::vector<std::vector<const char*>> cases = {
         {"Prod", "HQ", "Prod/", "Quendel/G1/P1/A1/Prod/ImgResCln.pp"},
         {nullptr, "HQ", "HQ/", "Quendel/G1/P1/A1/HQ/ImgResCln.pp"},
-        {nullptr, nullptr, "/", "Quendel/G1/P1/A1//ImgResCln.pp"},
-    };
+        {nullptr, nullptr, "/", "Quendel/G1/P1/A1//ImgResCln.pp"}};
     for (const auto& c : cases) {
         corvel::ClearSettings();
         corvel::SetSetting("Path", "ShippedRoot", m_dir.Path());
@@ -274,20 +273,19 @@ TEST_F(BinStoreTest, FileNumbersCountsTheListedFiles) {
                      {"GlobalParameters", "File+1", "sign.pp"},
                      {"GlobalParameters", "file1", "lower case.pp"},
                      {"Other", "File1", "other section.pp"}}}};
-    const Paths upTo3 = {"F0.pp", "F2.pp"};
-    const Paths all = {"F0.pp", "F2.pp", "F3.pp", "F10.pp"};
-    const std::vector<std::pair<std::string, Paths>> cases = {
-        {"3", upTo3},
-        {" +3 files", upTo3},
-        {"3.9", upTo3},
-        {"2", {"F0.pp"}},
-        {"11", all},
-        {"2000000000", all},
-        {"99999999999", all},
-        {"0", {}},
-        {"-5", {}},
-        {"abc", {}},
-        {"", {}},
+    // FileNumbers, then the listed files that count selects.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"3", "F0 F2"},
+        {" +3 files", "F0 F2"},
+        {"3.9", "F0 F2"},
+        {"2", "F0"},
+        {"11", "F0 F2 F3 F10"},
+        {"2000000000", "F0 F2 F3 F10"},
+        {"99999999999", "F0 F2 F3 F10"},
+        {"0", ""},
+        {"-5", ""},
+        {"abc", ""},
+        {"", ""},
     };
     for (const auto& [count, listed] : cases) {
         SCOPED_TRACE("FileNumbers <" + count + ">");
@@ -296,8 +294,9 @@ TEST_F(BinStoreTest, FileNumbersCountsTheListedFiles) {
         files["Quendel/FileConfig.pp"].pop_back();
         binFileMsgImpl store("", "", "");
         Paths expected = {"Quendel/ImgResBase.pp"};
-        for (const std::string& name : listed) {
-            expected.push_back("Quendel/" + name);
+        std::istringstream names(listed);
+        for (std::string name; names >> name;) {
+            expected.push_back("Quendel/" + name + ".pp");
         }
         EXPECT_EQ(store.BaseFiles(), expected);
     }

@@ -216,9 +216,9 @@ TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
         {"holder file out of range", [](Layout& l) { l.SetField(kHolders, 0, 0, 3); }},
         {"holders unsorted", [](Layout& l) { l.SwapRecords(kHolders, 0, 1, 4); }},
         {"holder file repeated", [](Layout& l) { l.SetField(kHolders, 1, 0, 0); }},
-        {"value one byte past the pool",
-         [](Layout& l) { l.SetField(kHolders, 3, 8, l.PoolSize() - l.Field(kHolders, 3, 4) + 1); }},
-    };
+        {"value one byte past the pool", [](Layout& l) {
+             l.SetField(kHolders, 3, 8, l.PoolSize() - l.Field(kHolders, 3, 4) + 1);
+         }}};
     std::string sample = m_good;
     ASSERT_EQ(Layout(sample).Field(kPairs, 0, 12), 3u);  // the patches below rely on the layout
     for (const HostileCase& c : cases) {

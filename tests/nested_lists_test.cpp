@@ -32,11 +32,11 @@ TEST(NestedListsTest, RowsSplitAtSemicolons) {
         IntRows rows;
         int warnings;
     };
-    const Case cases[] = {
-        {"1, 2, 3", {{1}, {2}, {3}}, 0},   {"1 2;3", {{1, 2}, {3}}, 0},
-        {"1, x, 3; 4", {{1}, {4}}, 0},     {"1.5; 2", {{1}, {2}}, 1},
-        {"\"1\"; \"2;3\"", {{1}, {2}}, 0},
-    };
+    const Case cases[] = {{"1, 2, 3", {{1}, {2}, {3}}, 0},
+                          {"1 2;3", {{1, 2}, {3}}, 0},
+                          {"1, x, 3; 4", {{1}, {4}}, 0},
+                          {"1.5; 2", {{1}, {2}}, 1},
+                          {"\"1\"; \"2;3\"", {{1}, {2}}, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE("'" + c.text + "'");
         testing::internal::CaptureStdout();

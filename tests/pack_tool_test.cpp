@@ -130,8 +130,7 @@ TEST_F(PackToolTest, ErrorsLeaveTheOutputAsItWas) {
         {withIds, "5 Display\n6 Level\n5 Gain\n",
          "ids.txt:3: IdEnum 5 is listed twice (first on line 1)"},
         {withIds, "5 Display\n6 Display\n", "ids.txt:2: name \"Display\" is listed twice"},
-        {"", "", "DIR is required"},
-    };
+        {"", "", "DIR is required"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments + " with ids " + c.ids);
         m_dir.Write("ids.txt", c.ids);

@@ -162,13 +162,11 @@ TEST_F(FlatTest, ErrorsAreReportedOnceAndGiveTheFallback) {
     const struct {
         std::function<void()> thrower;
         const char* report;  // nullptr: nothing reported
-    } cases[] = {
-        {[] { throw std::runtime_error("boom"); }, "EXCEPTION boom"},
-        {[] { throw std::bad_alloc(); }, "EXCEPTION std::bad_alloc"},
-        {[] { throw new std::logic_error("by pointer"); }, "EXCEPTION by pointer"},
-        {[] { throw 42; }, "EXCEPTION Unknown"},
-        {[] { throw CTavrin_SEH_Exception(); }, nullptr},
-    };
+    } cases[] = {{[] { throw std::runtime_error("boom"); }, "EXCEPTION boom"},
+                 {[] { throw std::bad_alloc(); }, "EXCEPTION std::bad_alloc"},
+                 {[] { throw new std::logic_error("by pointer"); }, "EXCEPTION by pointer"},
+                 {[] { throw 42; }, "EXCEPTION Unknown"},
+                 {[] { throw CTavrin_SEH_Exception(); }, nullptr}};
     for (const auto& c : cases) {
         m_factory.State().onLookup = c.thrower;
         m_log.Clear();

@@ -44,8 +44,7 @@ TEST_F(FacadeTest, FirstInitialCreatesTheStoreAndLaterOnesReselectInOrder) {
          {"Reload(G1,X1,C1)", "SetGroup(G1)", "SetProbe(X1)", "SetClinical(C1)",
           "SetUserDefined(G1,X1,C1)", "Refresh"}},
         {{"", "X2", "C2"}, {"Reload(,X2,C2)", "SetClinical(C2)", "Refresh"}},
-        {{"G2", "", "C3"}, {"Reload(G2,,C3)", "SetGroup(G2)", "SetClinical(C3)", "Refresh"}},
-    };
+        {{"G2", "", "C3"}, {"Reload(G2,,C3)", "SetGroup(G2)", "SetClinical(C3)", "Refresh"}}};
     for (const auto& [fpa, calls] : cases) {
         State().calls.clear();
         EXPECT_TRUE(q.Initial(fpa[0], fpa[1], fpa[2]));
@@ -212,8 +211,7 @@ TEST(StaticHelpersTest, SectionPathsAndListElements) {
         {":Display:Zoom", {"GlobalParameters", "Display", "Zoom"}},
         {"A::B:", {"A", "B"}},
         {":::", {"GlobalParameters"}},
-        {"Color Map\t: Gain", {"ColorMap", "Gain"}},
-    };
+        {"Color Map\t: Gain", {"ColorMap", "Gain"}}};
     for (const auto& [path, expected] : cases) {
         EXPECT_TRUE(q.StrSection2StrVector(path, parts));
         EXPECT_EQ(parts, expected) << path;

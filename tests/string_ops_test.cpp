@@ -24,8 +24,7 @@ TEST(StringOpsTest, TrimReplaceAndEraseInPlace) {
     const std::vector<std::vector<std::string>> replaces = {
         {"a", "aa", "aXa", "aaXaa"},  // inserted text is not searched again
         {"aa", "b", "aaa", "ba"},         {"aa", "a", "aaaa", "aa"}, {"ab", "", "aabb", "ab"},
-        {"\t", " ", "a\tb\t\t", "a b  "}, {"", "x", "abc", "abc"},
-    };
+        {"\t", " ", "a\tb\t\t", "a b  "}, {"", "x", "abc", "abc"}};
     for (const auto& c : replaces) {
         std::string text = c[2];
         EXPECT_TRUE(ReplaceAll(c[0], c[1], text));
@@ -35,8 +34,7 @@ TEST(StringOpsTest, TrimReplaceAndEraseInPlace) {
         {" ", "a \tb", "ab"},                              // a space takes tabs with it
         {"\t", "a \tb", "a b"},     {"ab", "aabb", "ab"},  // a match made by an erasure stays
         {"::", ":::", ":"},         {"  ", "a   b", "a b"},
-        {"  ", "a\t\tb", "a\t\tb"}, {"", "abc", "abc"},
-    };
+        {"  ", "a\t\tb", "a\t\tb"}, {"", "abc", "abc"}};
     for (const auto& c : erases) {
         std::string text = c[1];
         EXPECT_TRUE(EraseAll(c[0], text));

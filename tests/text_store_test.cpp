@@ -71,8 +71,7 @@ const std::vector<std::pair<std::string, std::string>> kLayers = {
     {"group", "G1/ImgResGrp.pp"},
     {"base", "ImgResBase.pp"},
     {"File0", "listed/first.pp"},
-    {"File1", "listed/second.pp"},
-};
+    {"File1", "listed/second.pp"}};
 const size_t kReadOrder[] = {7, 8, 6, 2, 5, 4, 3, 1, 0};
 const char kTwoListed[] = "FileNumbers<2>\nFile0<listed/first.pp>\nFile1<listed/second.pp>\n";
 
@@ -95,8 +94,7 @@ TEST_F(TextStoreTest, ConstructionReadsTheLevelsItsSelectorsReach) {
          "X/1",
          "C1",
          {"G 1/ImgResGrp.pp", "G 1/X/1/ImgResXdr.pp", "G 1/X/1/C1/ImgResCln.pp",
-          "Clns/C1/ImgResCln.pp", "user:G 1/X/1/C1/ImgResCln.pp"}},
-    };
+          "Clns/C1/ImgResCln.pp", "user:G 1/X/1/C1/ImgResCln.pp"}}};
     for (const Case& c : cases) {
         m_log.Clear();
         ResourceMsgImp store(c.f, c.p, c.a);
@@ -199,8 +197,7 @@ TEST_F(TextStoreTest, FileNumbersCountsTheListedFiles) {
         {"2000000000", all}, {"99999999999999999999", {}},
         {"+11", all},        {"3", {"File0", "File2"}},
         {"2.9", {"File0"}},  {"0", {}},
-        {"-5", {}},          {"x3", {}},
-    };
+        {"-5", {}},          {"x3", {}}};
     for (const auto& [count, layers] : cases) {
         Write("FileConfig.pp", "FileNumbers<" + count + ">\n" + entries);
         auto store = Store("", "", "");
@@ -217,22 +214,12 @@ TEST_F(TextStoreTest, FileNumbersCountsTheListedFiles) {
 // holds keeps its contents (configuration, clinical file); the clinical base file is never
 // re-read. Lookups change only at Refresh.
 TEST_F(TextStoreTest, ReselectionReadsAfreshWhatItReleased) {
-    Write("FileConfig.pp", "FileNumbers<1>\nFile0<listed.pp>\n");
-    const std::vector<std::pair<std::string, std::string>> files = {
-        {"Listed", "listed.pp"},
-        {"Base", "ImgResBase.pp"},
-        {"ClinicalBase", "Clns/ImgResClnBase.pp"},
-        {"Group", "G1/ImgResGrp.pp"},
-        {"Probe", "G1/X1/ImgResXdr.pp"},
-        {"GroupClinical", "G1/X1/C1/ImgResCln.pp"},
-        {"Clinical", "Clns/C1/ImgResCln.pp"},
-        {"User", "user:G1/X1/C1/ImgResCln.pp"},
-    };
     auto writeAll = [&](const std::string& version) {
-        for (const auto& [section, file] : files) {
-            Write(file, "<" + section + ">V<" + version + ">\n");
+        for (const auto& [name, file] : kLayers) {
+            Write(file, "<" + name + ">V<" + version + ">\n");
         }
     };
+    Write("FileConfig.pp", kTwoListed);
     writeAll("old");
     auto store = Store("G1", "X1", "C1");
     writeAll("new");
@@ -244,23 +231,16 @@ TEST_F(TextStoreTest, ReselectionReadsAfreshWhatItReleased) {
     EXPECT_TRUE(store->SetProbe("X1"));
     EXPECT_TRUE(store->SetClinical("C1"));
     EXPECT_TRUE(store->SetUserDefined("", "", ""));
-    EXPECT_EQ(Get(*store, "Base", "V"), "old");
+    EXPECT_EQ(Get(*store, "base", "V"), "old");
     store->Refresh();
-    for (const auto& [section, file] : files) {
-        const bool kept = section == "ClinicalBase" || section == "Clinical";
-        EXPECT_EQ(Get(*store, section, "V"), kept ? "old" : "new") << section;
+    for (const auto& [name, file] : kLayers) {
+        const bool kept = name == "clinical base" || name == "clinical";
+        EXPECT_EQ(Get(*store, name, "V"), kept ? "old" : "new") << name;
     }
-    std::vector<std::string> read = {"ImgResBase.pp",
-                                     "FileConfig.pp",
-                                     "FileConfig.pp",
-                                     "listed.pp",
-                                     "G1/ImgResGrp.pp",
-                                     "G1/X1/ImgResXdr.pp",
-                                     "Clns/C1/ImgResCln.pp",
-                                     "G1/X1/C1/ImgResCln.pp",
-                                     "user:G1/X1/C1/ImgResCln.pp"};
-    for (std::string& file : read) {
-        file = Ok(PathOf(file));
+    std::vector<std::string> read = {Ok(PathOf("ImgResBase.pp")), Ok(PathOf("FileConfig.pp")),
+                                     Ok(PathOf("FileConfig.pp"))};
+    for (size_t i : {7, 8, 5, 4, 1, 3, 0}) {
+        read.push_back(Ok(PathOf(kLayers[i].second)));
     }
     EXPECT_EQ(m_log.Lines(), read);
 
@@ -268,10 +248,10 @@ TEST_F(TextStoreTest, ReselectionReadsAfreshWhatItReleased) {
     store->Reload("", "", "");
     store->SetGroup("G1");
     store->Refresh();
-    EXPECT_EQ(Get(*store, "Clinical", "V"), "old");
-    EXPECT_EQ(Get(*store, "User", "V"), "new");
-    EXPECT_EQ(Get(*store, "GroupClinical", "V"), "<none>");
-    EXPECT_EQ(Get(*store, "Probe", "V"), "<none>");
+    EXPECT_EQ(Get(*store, "clinical", "V"), "old");
+    EXPECT_EQ(Get(*store, "user-defined", "V"), "new");
+    EXPECT_EQ(Get(*store, "group clinical", "V"), "<none>");
+    EXPECT_EQ(Get(*store, "transducer", "V"), "<none>");
 }
 
 // The selectors held show in the path of the user-defined file, and the files merged agree
@@ -281,6 +261,7 @@ TEST_F(TextStoreTest, SelectionOperationsKeepTheirLevelsConsistent) {
     Write("G1/X1/ImgResXdr.pp", "P<1>\n");
     Write("Clns/C1/ImgResCln.pp", "A<1>\n");
     Write("Clns/C2/ImgResCln.pp", "A<2>\n");
+    Write("G1/X1/C1/ImgResCln.pp", "GC<1>\n");
     auto store = Store("G1", "X1", "C1");
     auto userPath = [this](ResourceMsgImp& s) {
         m_log.Clear();
@@ -293,17 +274,18 @@ TEST_F(TextStoreTest, SelectionOperationsKeepTheirLevelsConsistent) {
     EXPECT_THAT(m_log.Lines(), IsEmpty()) << "the current group is neither cleared nor re-read";
     EXPECT_EQ(userPath(*store), Failed(PathOf("user:G1/X1/C1/ImgResCln.pp")));
 
-    // Both clinical files asked for: the result is that of the group clinical file alone.
-    EXPECT_FALSE(store->SetClinical("C2"));
-    store->Refresh();
-    EXPECT_EQ(Get(*store, "GlobalParameters", "A"), "2");
-
     // An empty clinical setting deselects the level and releases both clinical files.
     EXPECT_TRUE(store->SetClinical(""));
     EXPECT_EQ(userPath(*store), Failed(PathOf("user:G1/X1//ImgResCln.pp")));
     store->Refresh();
     EXPECT_EQ(Get(*store, "GlobalParameters", "A"), "<none>");
+    EXPECT_EQ(Get(*store, "GlobalParameters", "GC"), "<none>");
     EXPECT_EQ(Get(*store, "GlobalParameters", "P"), "1");
+
+    // Both clinical files asked for: the result is that of the group clinical file alone.
+    EXPECT_FALSE(store->SetClinical("C2"));
+    store->Refresh();
+    EXPECT_EQ(Get(*store, "GlobalParameters", "A"), "2");
 
     // A failing group read still changes the selection and drops the levels below it.
     EXPECT_FALSE(store->SetGroup("G9"));
