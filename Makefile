@@ -3,7 +3,7 @@ JOBS    ?= $(shell nproc)
 WERROR  ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS := -DQUENDEL_WERROR=$(WERROR)
 
-.PHONY: all setup build demo test test-plain test-asan clean
+.PHONY: all setup build demo test test-plain test-asan bench clean
 
 all: build
 
@@ -29,6 +29,16 @@ test-asan: setup
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 test: test-plain test-asan
+
+# Release build with the peers; writes the reference tree once (again only when its generator
+# changed), runs every case and prints the table, also kept in build-bench/bench-table.md.
+bench:
+	@scripts/setup bench
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUENDEL_BUILD_BENCH=ON \
+	    -DQUENDEL_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target quendel_bench reftree
+	@./build-bench/bin/quendel_bench --reftree=build-bench/reftree \
+	    --table=build-bench/bench-table.md $(BENCH_FLAGS)
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-bench

@@ -9,7 +9,7 @@ namespace {
 
 bool AllDigits(const std::string& text, size_t from, size_t to) {
     return from < to && std::all_of(text.begin() + from, text.begin() + to,
-                                     [](char c) { return c >= '0' && c <= '9'; });
+                                    [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string Typed(const std::string& value, const char* listOpen, const char* listClose) {

@@ -6,9 +6,13 @@
 
 namespace reftree {
 
-std::string GroupName(int i) { return "Grp" + std::to_string(i + 1); }
+std::string GroupName(int i) {
+    return "Grp" + std::to_string(i + 1);
+}
 
-std::string ProbeName(int i) { return "Xdr" + std::to_string(i + 1); }
+std::string ProbeName(int i) {
+    return "Xdr" + std::to_string(i + 1);
+}
 
 std::string ClinicalName(int i) {
     char name[16];
@@ -16,19 +20,29 @@ std::string ClinicalName(int i) {
     return name;
 }
 
-Selection StartSelection() { return {GroupName(0), ProbeName(0), ClinicalName(0)}; }
+Selection StartSelection() {
+    return {GroupName(0), ProbeName(0), ClinicalName(0)};
+}
 
-Selection ClinicalSwitch() { return {GroupName(0), ProbeName(0), ClinicalName(1)}; }
+Selection ClinicalSwitch() {
+    return {GroupName(0), ProbeName(0), ClinicalName(1)};
+}
 
-Selection ProbeSwitch() { return {GroupName(0), ProbeName(1), ClinicalName(0)}; }
+Selection ProbeSwitch() {
+    return {GroupName(0), ProbeName(1), ClinicalName(0)};
+}
 
-Selection GroupSwitch() { return {GroupName(1), ProbeName(0), ClinicalName(0)}; }
+Selection GroupSwitch() {
+    return {GroupName(1), ProbeName(0), ClinicalName(0)};
+}
 
 std::string ResourceRoot(const std::string& out) {
     return out + "/dev/" + kResourceName + "/";
 }
 
-std::string UserDefinedRoot(const std::string& out) { return out + "/" + kUserDefinedDir; }
+std::string UserDefinedRoot(const std::string& out) {
+    return out + "/" + kUserDefinedDir;
+}
 
 std::string PeerFile(const std::string& out, const char* name) {
     return out + "/" + kPeerDir + "/" + name;

@@ -48,27 +48,27 @@ uint64_t Fnv1a(const std::string& text) {
 }
 
 // Every file draws from its own stream, so one file's content does not depend on the others.
-Rng FileRng(uint64_t seed, const std::string& relPath) { return Rng(seed ^ Fnv1a(relPath)); }
+Rng FileRng(uint64_t seed, const std::string& relPath) {
+    return Rng(seed ^ Fnv1a(relPath));
+}
 
 // Section names and key names come from disjoint words, so no key ever shares its name with
 // a child section (which TOML and libconfig would reject).
-const char* const kStageWords[] = {"Imaging", "Doppler",  "Color",   "Tissue",   "Speckle",
-                                   "Edge",    "Persist",  "Frame",   "Scan",     "Beam",
-                                   "Display", "Compound", "Filter",  "Contrast", "Elasto",
-                                   "Strain",  "Flow",     "Power",   "Spectral", "Harmonic"};
+const char* const kStageWords[] = {"Imaging", "Doppler",  "Color",  "Tissue",   "Speckle",
+                                   "Edge",    "Persist",  "Frame",  "Scan",     "Beam",
+                                   "Display", "Compound", "Filter", "Contrast", "Elasto",
+                                   "Strain",  "Flow",     "Power",  "Spectral", "Harmonic"};
 const char* const kChildWords[] = {"Band", "Zone",    "Kernel", "Layer", "Region",
                                    "Tap",  "Segment", "Branch", "Lane",  "Unit"};
-const char* const kKeyWords[] = {"Gain",  "Offset", "Level",  "Threshold", "Weight", "Alpha",
-                                 "Beta",  "Gamma",  "Enable", "Scale",     "Shift",  "Order",
-                                 "Length", "Type",  "Method", "Coeffs",    "Taps",   "Limit",
-                                 "Bias",  "Slope",  "Knee",   "Floor",     "Ceil",   "Depth",
-                                 "Width", "Rate",   "Curve",  "Table",     "Smooth", "Delay"};
+const char* const kKeyWords[] = {"Gain",   "Offset", "Level",  "Threshold", "Weight", "Alpha",
+                                 "Beta",   "Gamma",  "Enable", "Scale",     "Shift",  "Order",
+                                 "Length", "Type",   "Method", "Coeffs",    "Taps",   "Limit",
+                                 "Bias",   "Slope",  "Knee",   "Floor",     "Ceil",   "Depth",
+                                 "Width",  "Rate",   "Curve",  "Table",     "Smooth", "Delay"};
 const char* const kWords[] = {"Linear", "Log",   "Hann",     "Hamming", "Blackman",
                               "Gauss",  "Auto",  "Off",      "Low",     "Medium",
                               "High",   "Fixed", "Adaptive", "Cubic",   "Nearest"};
 
-// Schema size: about 6.7 MB of merged parameters per selection, about 40 MB of tree.
-constexpr int kSchemaSections = 3260;
 constexpr const char* kGlobalSection = "GlobalParameters";
 
 enum class Kind { Int, Decimal, Bool, Word, List };
@@ -91,8 +91,11 @@ using FileContent = std::vector<std::pair<std::string, Entries>>;
 
 Kind PickKind(Rng& rng) {
     const int r = rng.Between(0, 99);
-    return r < 50 ? Kind::Int : r < 75 ? Kind::Decimal : r < 85 ? Kind::Bool
-         : r < 90 ? Kind::Word : Kind::List;
+    return r < 50   ? Kind::Int
+           : r < 75 ? Kind::Decimal
+           : r < 85 ? Kind::Bool
+           : r < 90 ? Kind::Word
+                    : Kind::List;
 }
 
 std::string Decimal(Rng& rng, int maxWhole) {
@@ -108,8 +111,9 @@ std::string Value(const Field& field, Rng& rng) {
     switch (field.kind) {
         case Kind::Int: {
             const int r = rng.Between(0, 9);
-            return std::to_string(r < 6 ? rng.Between(0, 100)
-                                  : r < 9 ? rng.Between(0, 10000) : rng.Between(-1000, 1000));
+            return std::to_string(r < 6   ? rng.Between(0, 100)
+                                  : r < 9 ? rng.Between(0, 10000)
+                                          : rng.Between(-1000, 1000));
         }
         case Kind::Decimal:
             return Decimal(rng, rng.Chance(0.8) ? 9 : 999);
@@ -152,21 +156,18 @@ void AddRandomFields(Section& section, int count, Rng& rng) {
     }
 }
 
-std::vector<Section> MakeSchema(uint64_t seed) {
+std::vector<Section> MakeSchema(uint64_t seed, int sections) {
     Rng rng(seed);
     std::vector<Section> schema;
     std::set<std::string> paths{kGlobalSection, kLookupSection};
-    schema.push_back({kGlobalSection,
-                      {{"Version", Kind::Int, 0}, {"Product", Kind::Word, 0}},
-                      0});
+    schema.push_back({kGlobalSection, {{"Version", Kind::Int, 0}, {"Product", Kind::Word, 0}}, 0});
     AddRandomFields(schema.back(), 12, rng);
-    schema.push_back({kLookupSection,
-                      {{kIntKey, Kind::Int, 0},
-                       {kWordKey, Kind::Word, 0},
-                       {kListKey, Kind::List, kListLength}},
-                      0});
+    schema.push_back(
+        {kLookupSection,
+         {{kIntKey, Kind::Int, 0}, {kWordKey, Kind::Word, 0}, {kListKey, Kind::List, kListLength}},
+         0});
     AddRandomFields(schema.back(), 20, rng);
-    while (static_cast<int>(schema.size()) < kSchemaSections) {
+    while (static_cast<int>(schema.size()) < sections) {
         std::string path = SectionPath(rng);
         if (!paths.insert(path).second) {
             continue;
@@ -196,8 +197,7 @@ FileContent HomeContent(const std::vector<Section>& schema, int home, Rng& rng) 
 // A random share of the sections, each with a random share of its entries, new values.
 // The fields of `forced` (in the lookup section) are always written.
 FileContent OverrideContent(const std::vector<Section>& schema, double sectionShare,
-                            double keyShare, Rng& rng,
-                            const std::set<std::string>& forced = {}) {
+                            double keyShare, Rng& rng, const std::set<std::string>& forced = {}) {
     FileContent content;
     for (const Section& section : schema) {
         const bool lookup = section.path == kLookupSection && !forced.empty();
@@ -282,11 +282,11 @@ class TreeWriter {
 
 }  // namespace
 
-GeneratorStats Generate(const std::string& out, uint64_t seed) {
+GeneratorStats Generate(const std::string& out, uint64_t seed, int sections) {
     for (const char* dir : {"dev", kUserDefinedDir, kPeerDir}) {
         fs::remove_all(fs::path(out) / dir);
     }
-    const std::vector<Section> schema = MakeSchema(seed);
+    const std::vector<Section> schema = MakeSchema(seed, sections);
     const Selection start = StartSelection();
     const std::string dev = std::string("dev/") + kResourceName + "/";
     TreeWriter tree(out, seed);
@@ -334,8 +334,8 @@ GeneratorStats Generate(const std::string& out, uint64_t seed) {
                 Rng rng = tree.RngFor(rel);
                 const bool selected = GroupName(g) == start.f && ProbeName(p) == start.p &&
                                       ClinicalName(a) == start.a;
-                tree.Layer(rel, OverrideContent(schema, 0.008, 0.5, rng, {kWordKey, kListKey}),
-                           rng, selected);
+                tree.Layer(rel, OverrideContent(schema, 0.008, 0.5, rng, {kWordKey, kListKey}), rng,
+                           selected);
             }
         }
     }
@@ -350,8 +350,8 @@ GeneratorStats Generate(const std::string& out, uint64_t seed) {
         tree.Layer(rel, OverrideContent(schema, 0.03, 0.5, rng), rng, ClinicalName(a) == start.a);
     }
     {
-        const std::string rel = std::string(kUserDefinedDir) + "/" + kResourceName + "/" +
-                                start.f + "/" + start.p + "/" + start.a + "/" + kClinicalFile;
+        const std::string rel = std::string(kUserDefinedDir) + "/" + kResourceName + "/" + start.f +
+                                "/" + start.p + "/" + start.a + "/" + kClinicalFile;
         Rng rng = tree.RngFor(rel);
         tree.Layer(rel, OverrideContent(schema, 0.002, 0.3, rng, {kIntKey}), rng, true);
     }

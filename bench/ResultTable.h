@@ -1,0 +1,45 @@
+// Collects the medians of the benchmark runs and prints the table: our figure, the peer's,
+// their ratio, the target and whether it holds.
+#ifndef QUENDEL_BENCH_RESULTTABLE_H
+#define QUENDEL_BENCH_RESULTTABLE_H
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+
+namespace bench {
+
+struct Result {
+    double ns = 0;              // CPU time per iteration
+    double bytesPerSecond = 0;  // 0 when the case counts no bytes
+    double itemsPerSecond = 0;  // 0 when the case counts no items
+    double value = 0;           // a figure measured outside Google Benchmark (memory factors)
+};
+
+class ResultTable {
+  public:
+    void Add(const std::string& name, const Result& result) { m_results[name] = result; }
+    // Error message of a failed case, shown in place of its figure.
+    void AddError(const std::string& name, const std::string& message) { m_errors[name] = message; }
+    // A Markdown table; header names the machine and how the figures were taken.
+    std::string Format(const std::string& header) const;
+
+  private:
+    std::map<std::string, Result> m_results;
+    std::map<std::string, std::string> m_errors;
+};
+
+// Prints as the console reporter does and keeps each case's median (or its only run).
+class CollectingReporter : public benchmark::ConsoleReporter {
+  public:
+    explicit CollectingReporter(ResultTable& table) : m_table(table) {}
+    void ReportRuns(const std::vector<Run>& runs) override;
+
+  private:
+    ResultTable& m_table;
+};
+
+}  // namespace bench
+
+#endif
