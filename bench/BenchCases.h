@@ -4,6 +4,7 @@
 #define QUENDEL_BENCH_BENCHCASES_H
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,13 @@ struct BenchData {
 // Reads the peer files' names and the expected answers; throws when the tree is incomplete.
 BenchData LoadBenchData(const std::string& tree);
 
+// Calls visit(section, key, value) for every entry of the merged selection, as our parser
+// reads the ".pp" file of it (checked against inih before any timing).
+void ForEachSelectionEntry(
+    const BenchData& data,
+    const std::function<void(const std::string& section, const std::string& key,
+                             const std::string& value)>& visit);
+
 // inih's map of strings, keyed the way its INIReader keys it: section + "=" + name.
 using IniMap = std::map<std::string, std::string>;
 bool ParseIniMap(const std::string& path, IniMap& map);
@@ -39,7 +47,9 @@ void RegisterTomlCases(const BenchData& data);
 void RegisterLibconfigCases(const BenchData& data);
 void RegisterBoostCases(const BenchData& data);
 void RegisterBaselineCases(const BenchData& data);
+// Our ".pp" parse, then the stores through Quendel (the binary store when the tree is packed).
 void RegisterOurCases(const BenchData& data);
+void RegisterStoreCases(const BenchData& data);
 
 // Names of the results; the table refers to them.
 namespace name {

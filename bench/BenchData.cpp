@@ -3,6 +3,7 @@
 
 #include "BenchCases.h"
 #include "RefTree.h"
+#include "textstore/ParamFile.h"
 
 namespace bench {
 
@@ -38,6 +39,21 @@ BenchData LoadBenchData(const std::string& tree) {
         throw std::runtime_error("the lookup list of " + data.ini + " is not 256 decimals");
     }
     return data;
+}
+
+void ForEachSelectionEntry(
+    const BenchData& data,
+    const std::function<void(const std::string& section, const std::string& key,
+                             const std::string& value)>& visit) {
+    ParamFile file(data.pp);
+    if (!file.Parse("")) {
+        throw std::runtime_error("cannot read " + data.pp);
+    }
+    file.ForEachList([&](const std::string& section, const BlockList& list) {
+        for (const auto& [key, value] : list.m_values) {
+            visit(section, key, value.m_text);
+        }
+    });
 }
 
 }  // namespace bench

@@ -9,7 +9,7 @@
 namespace bench {
 namespace {
 
-constexpr int kLineBuffer = 1 << 16;  // the longest line of the reference tree is about 2.4 kB
+constexpr int kLineBuffer = 1 << 16;  // the longest line of the reference tree is about 2 kB
 
 void ConfigureInih() {
     ini_use_stack = false;

@@ -22,18 +22,22 @@ class ResultTable {
     void Add(const std::string& name, const Result& result) { m_results[name] = result; }
     // Error message of a failed case, shown in place of its figure.
     void AddError(const std::string& name, const std::string& message) { m_errors[name] = message; }
+    // A line printed under the table.
+    void AddNote(const std::string& note) { m_notes += note + "\n"; }
     // A Markdown table; header names the machine and how the figures were taken.
     std::string Format(const std::string& header) const;
 
   private:
     std::map<std::string, Result> m_results;
     std::map<std::string, std::string> m_errors;
+    std::string m_notes;
 };
 
 // Prints as the console reporter does and keeps each case's median (or its only run).
 class CollectingReporter : public benchmark::ConsoleReporter {
   public:
-    explicit CollectingReporter(ResultTable& table) : m_table(table) {}
+    CollectingReporter(ResultTable& table, bool color)
+        : ConsoleReporter(color ? OO_ColorTabular : OO_Tabular), m_table(table) {}
     void ReportRuns(const std::vector<Run>& runs) override;
 
   private:

@@ -3,17 +3,20 @@
 // Each case is repeated and its median kept; later flags override the default repetitions.
 #include <benchmark/benchmark.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "BenchCases.h"
+#include "HostSetup.h"
 #include "ResultTable.h"
 
 namespace {
@@ -64,11 +67,60 @@ int RepetitionsOf(const std::vector<char*>& args) {
 
 }  // namespace
 
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// Each store's resident set comes from a fresh process of the helper beside this program.
+void MeasureMemory(const std::string& tree, bench::ResultTable& table) {
+    const auto helper =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "quendel_bench_rss";
+    const struct {
+        const char* kind;
+        const char* name;
+        const char* file;
+    } stores[] = {{"text", bench::name::kMemoryText, "the files read"},
+                  {"binary", bench::name::kMemoryBinary, "the resource file"}};
+    if (!std::filesystem::exists(helper)) {
+        return;
+    }
+    for (const auto& store : stores) {
+        if (std::strcmp(store.kind, "binary") == 0 &&
+            !std::filesystem::exists(bench::PackedFile(tree))) {
+            continue;
+        }
+        const std::string command =
+            ShellQuoted(helper.string()) + " " + store.kind + " " + ShellQuoted(tree);
+        FILE* pipe = popen(command.c_str(), "r");
+        long long peak = 0, resident = 0;
+        unsigned long long read = 0;
+        const bool parsed =
+            pipe != nullptr && std::fscanf(pipe, "%lld %lld %llu", &peak, &resident, &read) == 3;
+        const bool ok = pipe != nullptr && pclose(pipe) == 0 && parsed && read > 0;
+        if (!ok) {
+            table.AddError(store.name, "the memory helper failed");
+            continue;
+        }
+        bench::Result result;
+        result.value = static_cast<double>(peak) / static_cast<double>(read);
+        table.Add(store.name, result);
+        char note[200];
+        std::snprintf(note, sizeof note,
+                      "%s store: peak resident set +%.1f MB, resident +%.1f MB after Initial, "
+                      "%.1f MB in %s.",
+                      store.kind, peak / 1e6, resident / 1e6, read / 1e6, store.file);
+        table.AddNote(note);
+    }
+}
+
 int main(int argc, char** argv) {
     static char defaultRepetitions[] = "--benchmark_repetitions=5";
     static char aggregatesOnly[] = "--benchmark_report_aggregates_only=true";
-    static char plainOutput[] = "--benchmark_color=false";
-    std::vector<char*> args{argv[0], defaultRepetitions, aggregatesOnly, plainOutput};
+    std::vector<char*> args{argv[0], defaultRepetitions, aggregatesOnly};
     args.insert(args.end(), argv + 1, argv + argc);
     const std::string tree = TakeFlag(args, "reftree");
     const std::string tableFile = TakeFlag(args, "table");
@@ -87,13 +139,17 @@ int main(int argc, char** argv) {
     try {
         const bench::BenchData data = bench::LoadBenchData(tree);
         bench::RegisterOurCases(data);
+#ifdef QUENDEL_BENCH_STORES
+        bench::RegisterStoreCases(data);
+#endif
         bench::RegisterInihCases(data);
         bench::RegisterBoostCases(data);
         bench::RegisterLibconfigCases(data);
         bench::RegisterTomlCases(data);
         bench::RegisterBaselineCases(data);
-        bench::CollectingReporter reporter(table);
+        bench::CollectingReporter reporter(table, isatty(STDOUT_FILENO) != 0);
         benchmark::RunSpecifiedBenchmarks(&reporter);
+        MeasureMemory(tree, table);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quendel_bench: %s\n", e.what());
         return 1;
