@@ -3,7 +3,7 @@ JOBS    ?= $(shell nproc)
 WERROR  ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS := -DQUENDEL_WERROR=$(WERROR)
 
-.PHONY: all setup build demo test test-plain test-asan bench clean
+.PHONY: all setup build demo test test-plain test-asan test-tsan bench clean
 
 all: build
 
@@ -28,7 +28,14 @@ test-asan: setup
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-test: test-plain test-asan
+# The concurrency test again under ThreadSanitizer; only what it needs is built.
+test-tsan: setup
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENDEL_SANITIZE=thread \
+	    $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target concurrency_test
+	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R '^concurrency_test$$'
+
+test: test-plain test-tsan test-asan
 
 # Release build with the peers; writes the reference tree once (again only when its generator
 # changed), runs every case and prints the table, also kept in build-bench/bench-table.md.
