@@ -50,6 +50,7 @@ void RegisterBaselineCases(const BenchData& data);
 // Our ".pp" parse, then the stores through Quendel (the binary store when the tree is packed).
 void RegisterOurCases(const BenchData& data);
 void RegisterStoreCases(const BenchData& data);
+void RegisterPackCases(const BenchData& data);
 
 // Names of the results; the table refers to them.
 namespace name {

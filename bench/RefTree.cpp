@@ -48,6 +48,10 @@ std::string PeerFile(const std::string& out, const char* name) {
     return out + "/" + kPeerDir + "/" + name;
 }
 
+std::string IdNamesFile(const std::string& out) {
+    return out + "/dev/" + kIdNamesFile;
+}
+
 std::vector<std::string> SelectionFiles(const std::string& out, const Selection& s) {
     const std::string root = ResourceRoot(out);
     std::vector<std::string> files{root + kFileConfigFile};

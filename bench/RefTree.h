@@ -48,13 +48,20 @@ Selection ClinicalSwitch();  // another clinical setting, same group and transdu
 Selection ProbeSwitch();     // another transducer, same group and clinical setting
 Selection GroupSwitch();     // another group, same transducer and clinical setting
 
-// Entries the lookups ask for: one section three levels deep holding an int (from the
-// user-defined file), a word and a list of exactly 256 decimals (from the group clinical file).
+// Entries the lookups ask for: one section three levels deep holding an int, a word and a list
+// of exactly 256 decimals, all three from the group clinical file (which both stores read; the
+// binary store has no user-defined file).
 inline const char* const kLookupSection = "Harmonic00:Band1:Zone2";
 inline const char* const kIntKey = "Level";
 inline const char* const kWordKey = "Method";
 inline const char* const kListKey = "Coeffs";
 inline constexpr int kListLength = 256;
+
+// Names of the 116 IdEnum parameter groups in the packed tree, one "<id> <section path>" a
+// line beside the resource file; the lookup section is the group of kLookupId.
+inline const char* const kIdNamesFile = "IdEnumNames.txt";
+inline constexpr int kIdCount = 116;
+inline constexpr int kLookupId = 0;
 
 // The merged parameters of StartSelection() as one ".pp" file and in the peers' formats.
 inline const char* const kPeerPp = "Selection.pp";
@@ -65,6 +72,7 @@ inline const char* const kPeerCfg = "Selection.cfg";
 std::string ResourceRoot(const std::string& out);  // out + "/dev/Quendel/"
 std::string UserDefinedRoot(const std::string& out);
 std::string PeerFile(const std::string& out, const char* name);
+std::string IdNamesFile(const std::string& out);  // out + "/dev/IdEnumNames.txt"
 
 // Every file the text store reads for a selection, in the tree's layout.
 std::vector<std::string> SelectionFiles(const std::string& out, const Selection& s);

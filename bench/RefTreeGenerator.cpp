@@ -195,18 +195,20 @@ FileContent HomeContent(const std::vector<Section>& schema, int home, Rng& rng) 
 }
 
 // A random share of the sections, each with a random share of its entries, new values.
-// The fields of `forced` (in the lookup section) are always written.
+// The lookup section is left alone unless lookup is set; then all its lookup entries are
+// written, so that every lookup answer comes from this level (which both stores read).
 FileContent OverrideContent(const std::vector<Section>& schema, double sectionShare,
-                            double keyShare, Rng& rng, const std::set<std::string>& forced = {}) {
+                            double keyShare, Rng& rng, bool lookupEntries = false) {
+    static const std::set<std::string> kLookupKeys = {kIntKey, kWordKey, kListKey};
     FileContent content;
     for (const Section& section : schema) {
-        const bool lookup = section.path == kLookupSection && !forced.empty();
-        if (!lookup && (section.path == kGlobalSection || !rng.Chance(sectionShare))) {
+        const bool lookup = section.path == kLookupSection;
+        if (lookup ? !lookupEntries : section.path == kGlobalSection || !rng.Chance(sectionShare)) {
             continue;
         }
         Entries entries;
         for (const Field& field : section.fields) {
-            if (lookup ? forced.count(field.key) > 0 : rng.Chance(keyShare)) {
+            if (lookup ? kLookupKeys.count(field.key) > 0 : rng.Chance(keyShare)) {
                 entries.emplace_back(field.key, Value(field, rng));
             }
         }
@@ -334,8 +336,7 @@ GeneratorStats Generate(const std::string& out, uint64_t seed, int sections) {
                 Rng rng = tree.RngFor(rel);
                 const bool selected = GroupName(g) == start.f && ProbeName(p) == start.p &&
                                       ClinicalName(a) == start.a;
-                tree.Layer(rel, OverrideContent(schema, 0.008, 0.5, rng, {kWordKey, kListKey}), rng,
-                           selected);
+                tree.Layer(rel, OverrideContent(schema, 0.008, 0.5, rng, true), rng, selected);
             }
         }
     }
@@ -353,7 +354,9 @@ GeneratorStats Generate(const std::string& out, uint64_t seed, int sections) {
         const std::string rel = std::string(kUserDefinedDir) + "/" + kResourceName + "/" + start.f +
                                 "/" + start.p + "/" + start.a + "/" + kClinicalFile;
         Rng rng = tree.RngFor(rel);
-        tree.Layer(rel, OverrideContent(schema, 0.002, 0.3, rng, {kIntKey}), rng, true);
+        // A few sections even in a small tree.
+        const double share = std::max(0.002, 4.0 / sections);
+        tree.Layer(rel, OverrideContent(schema, share, 0.3, rng), rng, true);
     }
 
     ParamTable merged;
@@ -384,6 +387,13 @@ GeneratorStats Generate(const std::string& out, uint64_t seed, int sections) {
     tree.Write(peers + kPeerIni, FormatIni(merged));
     tree.Write(peers + kPeerToml, FormatToml(merged));
     tree.Write(peers + kPeerCfg, FormatLibconfig(merged));
+    // The first sections of the schema, the lookup section first, name the IdEnum groups.
+    std::string ids = "# IdEnum value and the section path that carries its hashed key\n";
+    for (int id = 0; id < kIdCount && id + 1 < static_cast<int>(schema.size()); ++id) {
+        ids += std::to_string(id) + " " + schema[id + 1].path + "\n";
+    }
+    static_assert(kLookupId == 0, "the lookup section is the schema's second section");
+    tree.Write(std::string("dev/") + kIdNamesFile, ids);
     return stats;
 }
 

@@ -173,7 +173,7 @@ std::string ResultTable::Format(const std::string& header) const {
                (row.peer ? shown(row.peer, peer) : "") + " | " + (ratio ? Number(*ratio) : "") +
                " | " + TargetText(row) + " | " + holds + " |\n";
     }
-    return out;
+    return m_notes.empty() ? out : out + "\n" + m_notes;
 }
 
 }  // namespace bench

@@ -10,6 +10,9 @@
 #include "CaseRegistry.h"
 #include "HostSetup.h"
 #include "RefTree.h"
+#include "api/IdKeyTable.h"
+#include "fendrel/ResourceWriter.h"
+#include "textstore/ParamFile.h"
 
 namespace bench {
 namespace {
@@ -18,10 +21,27 @@ using reftree::Selection;
 
 constexpr uint64_t kElementIndex = 128;
 
-// A store must answer every entry of the selection as the peers read it.
-void CheckStore(Quendel& quendel, const BenchData& data, const char* what) {
+// The user-defined file of the start selection, which only the text store reads.
+std::unique_ptr<ParamFile> UserDefinedFile(const BenchData& data) {
+    const std::vector<std::string> files =
+        reftree::SelectionFiles(data.tree, reftree::StartSelection());
+    auto file = std::make_unique<ParamFile>(files.back());
+    if (!file->Parse("")) {
+        throw std::runtime_error("cannot read " + file->Path());
+    }
+    return file;
+}
+
+// A store must answer every entry of the selection as the peers read it; the binary store
+// reads no user-defined file, so the entries that file sets are not asked of it.
+void CheckStore(Quendel& quendel, const BenchData& data, StoreKind kind, const char* what) {
+    const auto user = UserDefinedFile(data);
     ForEachSelectionEntry(
         data, [&](const std::string& section, const std::string& key, const std::string& expected) {
+            const BlockList* list = user->FindList(section);
+            if (kind == StoreKind::Binary && list != nullptr && list->m_values.count(key) > 0) {
+                return;
+            }
             std::string value;
             if (!quendel.GetParameter(section, key, value, std::string()) || value != expected) {
                 throw std::runtime_error(std::string("the ") + what + " answers " + section + " " +
@@ -79,12 +99,14 @@ void RegisterSwitch(const char* name, const BenchData& data, StoreKind kind,
     })->Unit(benchmark::kMicrosecond);
 }
 
-void RegisterStoreCases(const BenchData& data, StoreKind kind, const StoreNames& names) {
+// Registers the cases both stores share; returns the initialised Quendel they query.
+std::shared_ptr<Quendel> RegisterStoreCases(const BenchData& data, StoreKind kind,
+                                            const StoreNames& names) {
     ConfigureHost(data.tree, kind);
     const Selection start = reftree::StartSelection();
     auto quendel = std::make_shared<Quendel>();
     Select(*quendel, start);
-    CheckStore(*quendel, data, names.what);
+    CheckStore(*quendel, data, kind, names.what);
 
     // The text store is rated by the bytes of the files it reads.
     const uint64_t bytesRead = kind == StoreKind::Text
@@ -127,15 +149,32 @@ void RegisterStoreCases(const BenchData& data, StoreKind kind, const StoreNames&
             // Read as a double; the float narrowing makes it comparable.
             value = static_cast<float>(quendel->GetParamInArray(section, key, kElementIndex, 0.0));
         });
+    return quendel;
+}
+
+Quendel::HashedKey Hashed(const std::string& name) {
+    const fendrel::KeyWords words = fendrel::TextKey(name);
+    return Quendel::HashedKey(words.begin(), words.end());
 }
 
 }  // namespace
 
 void RegisterStoreCases(const BenchData& data) {
     RegisterStoreCases(data, StoreKind::Text, kTextNames);
-    if (std::filesystem::exists(PackedFile(data.tree))) {
-        RegisterStoreCases(data, StoreKind::Binary, kBinaryNames);
+    if (!std::filesystem::exists(PackedFile(data.tree))) {
+        throw std::runtime_error("no packed tree " + PackedFile(data.tree) +
+                                 ": run quendel pack on the tree's dev/Quendel");
     }
+    const auto quendel = RegisterStoreCases(data, StoreKind::Binary, kBinaryNames);
+    // The section is the IdEnum group kLookupId (named so when the tree was packed).
+    RegisterLookup(
+        name::kIntIdEnumBinary, data.expectedInt, [quendel, key = data.intKey](int& value) {
+            quendel->GetParameter(static_cast<IdEnum>(reftree::kLookupId), key, value, 0);
+        });
+    // Both names hashed: the group's identifier for the section, the hash of the key's text.
+    RegisterLookup(name::kIntHashedBinary, data.expectedInt,
+                   [quendel, section = IdHashedKey(reftree::kLookupId), key = Hashed(data.intKey)](
+                       int& value) { quendel->GetParameter(section, key, value, 0); });
 }
 
 }  // namespace bench

@@ -139,9 +139,8 @@ int main(int argc, char** argv) {
     try {
         const bench::BenchData data = bench::LoadBenchData(tree);
         bench::RegisterOurCases(data);
-#ifdef QUENDEL_BENCH_STORES
         bench::RegisterStoreCases(data);
-#endif
+        bench::RegisterPackCases(data);
         bench::RegisterInihCases(data);
         bench::RegisterBoostCases(data);
         bench::RegisterLibconfigCases(data);

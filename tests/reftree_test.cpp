@@ -102,10 +102,21 @@ TEST(RefTree, MergedSelectionIsWhatTheTextStoreMakesOfTheTree) {
         }
     }
     EXPECT_EQ(merged, expected);
-    // The lookup entries come from the two highest layers, so the lookups cross the merge.
-    EXPECT_EQ(store.GetOrigins(kLookupSection, kIntKey).front().m_layer, "user-defined");
-    EXPECT_EQ(store.GetOrigins(kLookupSection, kListKey).front().m_layer, "group clinical");
-    EXPECT_EQ(store.GetOrigins(kLookupSection, kWordKey).front().m_layer, "group clinical");
+    // The lookup entries come from the group clinical file, over the base file's values.
+    for (const char* key : {kIntKey, kWordKey, kListKey}) {
+        const auto origins = store.GetOrigins(kLookupSection, key);
+        ASSERT_EQ(origins.size(), 2u) << key;
+        EXPECT_EQ(origins[0].m_layer, "group clinical") << key;
+        EXPECT_EQ(origins[1].m_layer, "base") << key;
+    }
+    // The user-defined file takes part and wins where it speaks.
+    bool userWins = false;
+    for (const auto& [section, entries] : store.GetMergedOrigins()) {
+        for (const auto& [key, origin] : entries) {
+            userWins = userWins || origin.m_layer == "user-defined";
+        }
+    }
+    EXPECT_TRUE(userWins);
 }
 
 TEST(RefTree, SelectionHasTheValueMixAndNesting) {
