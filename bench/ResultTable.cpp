@@ -113,36 +113,14 @@ std::string TargetText(const Row& row) {
 
 }  // namespace
 
-void CollectingReporter::ReportRuns(const std::vector<Run>& runs) {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-        const std::string name = run.run_name.function_name;
-        if (run.error_occurred) {
-            m_table.AddError(name, run.error_message);
-            continue;
-        }
-        const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-        if (!median && (run.run_type == Run::RT_Aggregate || run.repetitions > 1)) {
-            continue;
-        }
-        Result result;
-        result.ns =
-            run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
-        if (const auto it = run.counters.find("bytes_per_second"); it != run.counters.end()) {
-            result.bytesPerSecond = it->second.value;
-        }
-        if (const auto it = run.counters.find("items_per_second"); it != run.counters.end()) {
-            result.itemsPerSecond = it->second.value;
-        }
-        m_table.Add(name, result);
-    }
-}
-
 std::string ResultTable::Format(const std::string& header) const {
     std::string out = header;
     out += "\n| Measure | Ours | Peer | Peer's | Ratio | Target | Holds |\n";
     out += "|---|---:|---|---:|---:|---|---|\n";
     const auto figure = [this](const char* name, Figure kind) -> std::optional<double> {
+        if (m_errors.count(name ? name : "") > 0) {
+            return std::nullopt;
+        }
         const auto it = m_results.find(name ? name : "");
         return it == m_results.end() ? std::nullopt : FigureOf(it->second, kind);
     };

@@ -1,9 +1,7 @@
-// Collects the medians of the benchmark runs and prints the table: our figure, the peer's,
-// their ratio, the target and whether it holds.
+// The results of the cases and the table made of them: our figure, the peer's, their ratio,
+// the target and whether it holds.
 #ifndef QUENDEL_BENCH_RESULTTABLE_H
 #define QUENDEL_BENCH_RESULTTABLE_H
-
-#include <benchmark/benchmark.h>
 
 #include <map>
 #include <string>
@@ -20,7 +18,7 @@ struct Result {
 class ResultTable {
   public:
     void Add(const std::string& name, const Result& result) { m_results[name] = result; }
-    // Error message of a failed case, shown in place of its figure.
+    // Error message of a failed case, shown in place of any figure it has.
     void AddError(const std::string& name, const std::string& message) { m_errors[name] = message; }
     // A line printed under the table.
     void AddNote(const std::string& note) { m_notes += note + "\n"; }
@@ -31,17 +29,6 @@ class ResultTable {
     std::map<std::string, Result> m_results;
     std::map<std::string, std::string> m_errors;
     std::string m_notes;
-};
-
-// Prints as the console reporter does and keeps each case's median (or its only run).
-class CollectingReporter : public benchmark::ConsoleReporter {
-  public:
-    CollectingReporter(ResultTable& table, bool color)
-        : ConsoleReporter(color ? OO_ColorTabular : OO_Tabular), m_table(table) {}
-    void ReportRuns(const std::vector<Run>& runs) override;
-
-  private:
-    ResultTable& m_table;
 };
 
 }  // namespace bench

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BenchCases.h"
+#include "CollectingReporter.h"
 #include "HostSetup.h"
 #include "ResultTable.h"
 
