@@ -2,8 +2,11 @@
 JOBS    ?= $(shell nproc)
 WERROR  ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS := -DQUENDEL_WERROR=$(WERROR)
+FUZZ_SECONDS       ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
+FUZZ_TARGETS       ?=
 
-.PHONY: all setup build demo test test-plain test-asan clean
+.PHONY: all setup build demo test test-plain test-asan test-fuzz fuzz fuzz-build clean
 
 all: build
 
@@ -28,7 +31,22 @@ test-asan: setup
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-test: test-plain test-asan
+# libFuzzer targets, built with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
+fuzz-build: setup
+	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++ -DQUENDEL_BUILD_FUZZ=ON -DQUENDEL_BUILD_TESTS=OFF \
+	    -DQUENDEL_FUZZ_SMOKE_SECONDS=$(FUZZ_SMOKE_SECONDS) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-fuzz --target fuzzers -j $(JOBS)
+
+# Each target for a few seconds, so that they keep building and passing.
+test-fuzz: fuzz-build
+	@cd build-fuzz && ctest --output-on-failure -j $(JOBS)
+
+# Each target for FUZZ_SECONDS on a working copy of its seeds; a summary at the end.
+fuzz: fuzz-build
+	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+test: test-plain test-asan test-fuzz
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-bench
