@@ -26,6 +26,8 @@ class FENDREL_API Fendrel {
                            std::string& value) = 0;
     virtual bool FindValue(const std::vector<uint64_t>& section, const std::vector<uint64_t>& key,
                            std::string& value) = 0;
+    // The file lists take effect at the next Refresh; FindValue answers from the first file that
+    // holds the entry: selection entries 0 to 6, then the base list in its order.
     virtual bool SetBaseFiles(const std::vector<std::string>& files) = 0;
     // Always seven paths, empty for unselected levels.
     virtual bool SetSelectionFiles(const std::vector<std::string>& files) = 0;

@@ -1,0 +1,56 @@
+// Builds resource files for the binary resource parser: the contained files by path, each with
+// its entries (section path, key name, value text). FORMAT.md describes the file.
+#ifndef FENDREL_RESOURCEWRITER_H
+#define FENDREL_RESOURCEWRITER_H
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace fendrel {
+
+// A hashed key as the resource file stores it.
+using KeyWords = std::array<uint64_t, 4>;
+
+// The hashed key of a section path or key name without a fixed key: XXH3-128 (seed 0) of its
+// text, the low half in word 0 and the high half in word 1, then two zero words.
+KeyWords TextKey(std::string_view text);
+
+struct ResourceEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+class ResourceWriter {
+  public:
+    // Names (section paths and key names alike, in every contained file) that carry the given
+    // hashed key instead of the hash of their text, e.g. the parameter-group identifiers.
+    void SetFixedKeys(std::map<std::string, KeyWords, std::less<>> keys);
+
+    // Adds one contained file; a later entry with the same section and key replaces an earlier
+    // one, as in the text files. Fails for an empty path or a path added before.
+    bool AddFile(const std::string& path, const std::vector<ResourceEntry>& entries,
+                 std::string& error);
+
+    // The complete resource file. Fails when two sections or two keys would share a hashed key
+    // (lookups by hashed key could not tell them apart) or the file would reach 4 GiB.
+    bool Build(std::string& image, std::string& error) const;
+    // Builds and writes the file; an existing file is replaced only by a complete new one.
+    bool WriteFile(const std::string& path, std::string& error) const;
+
+  private:
+    using FileEntries = std::map<std::pair<std::string, std::string>, std::string>;
+
+    std::map<std::string, KeyWords, std::less<>> m_fixedKeys;
+    std::map<std::string, FileEntries> m_files;
+};
+
+}  // namespace fendrel
+
+#endif

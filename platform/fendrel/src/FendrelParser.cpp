@@ -1,0 +1,208 @@
+#include "FendrelParser.h"
+
+namespace fendrel {
+
+namespace {
+
+constexpr uint32_t kNone = ResourceImage::kNone;
+// Up to this many holders a pair is scanned; beyond it the view's files are searched for in
+// it, which costs a few binary searches whatever the number of files holding the entry.
+constexpr uint32_t kScanLimit = 16;
+
+}  // namespace
+
+bool FendrelParser::OpenFile(const std::string& path) {
+    m_selectionFiles.clear();
+    m_baseFiles.clear();
+    m_viewFiles.clear();
+    m_rank.clear();
+    if (!m_image.Load(path)) {
+        return false;
+    }
+    m_rank.assign(m_image.FileCount(), kNone);
+    return true;
+}
+
+bool FendrelParser::HasFile(const std::string& path) {
+    return m_image.IsOpen() && m_image.FindFile(path) != kNone;
+}
+
+bool FendrelParser::ListFiles(std::vector<std::string>& paths) {
+    paths.clear();
+    if (!m_image.IsOpen()) {
+        return false;
+    }
+    paths.reserve(m_image.FileCount());
+    for (uint32_t f = 0; f < m_image.FileCount(); ++f) {
+        paths.emplace_back(m_image.FilePath(f));
+    }
+    return true;
+}
+
+bool FendrelParser::SetBaseFiles(const std::vector<std::string>& files) {
+    if (!m_image.IsOpen()) {
+        return false;
+    }
+    m_baseFiles = files;
+    return true;
+}
+
+bool FendrelParser::SetSelectionFiles(const std::vector<std::string>& files) {
+    if (!m_image.IsOpen() || files.size() != kSelectionSize) {
+        return false;
+    }
+    m_selectionFiles = files;
+    return true;
+}
+
+void FendrelParser::ResetView() {
+    for (uint32_t f : m_viewFiles) {
+        m_rank[f] = kNone;
+    }
+    m_viewFiles.clear();
+}
+
+// A file named twice keeps its first, higher, rank.
+void FendrelParser::Rank(const std::vector<std::string>& files) {
+    for (const std::string& path : files) {
+        if (path.empty()) {
+            continue;
+        }
+        const uint32_t f = m_image.FindFile(path);
+        if (f != kNone && m_rank[f] == kNone) {
+            m_rank[f] = static_cast<uint32_t>(m_viewFiles.size());
+            m_viewFiles.push_back(f);
+        }
+    }
+}
+
+// Costs one binary search per handed-over path; nothing proportional to the file's content.
+void FendrelParser::Refresh() {
+    if (!m_image.IsOpen()) {
+        return;
+    }
+    ResetView();
+    Rank(m_selectionFiles);
+    Rank(m_baseFiles);
+}
+
+uint32_t FendrelParser::BestHolder(ResourceImage::Range holders) const {
+    if (holders.count <= kScanLimit) {
+        uint32_t best = kNone;
+        uint32_t bestRank = kNone;
+        for (uint32_t h = holders.first; h < holders.first + holders.count; ++h) {
+            const uint32_t rank = m_rank[m_image.HolderFile(h)];
+            if (rank < bestRank) {
+                bestRank = rank;
+                best = h;
+            }
+        }
+        return best;
+    }
+    for (uint32_t f : m_viewFiles) {
+        const uint32_t h = m_image.FindHolder(holders, f);
+        if (h != kNone) {
+            return h;
+        }
+    }
+    return kNone;
+}
+
+template <class Section, class Key>
+uint32_t FendrelParser::Lookup(const Section& section, const Key& key) const {
+    if (!m_image.IsOpen() || m_viewFiles.empty()) {
+        return kNone;
+    }
+    const uint32_t s = m_image.FindSection(section);
+    const uint32_t k = s == kNone ? kNone : m_image.FindKey(key);
+    const uint32_t pair = k == kNone ? kNone : m_image.FindPair(s, k);
+    return pair == kNone ? kNone : BestHolder(m_image.Holders(pair));
+}
+
+template <class Section, class Key>
+bool FendrelParser::FindValueOf(const Section& section, const Key& key, std::string& value) const {
+    const uint32_t h = Lookup(section, key);
+    if (h == kNone) {
+        return false;
+    }
+    value.assign(m_image.HolderValue(h));
+    return true;
+}
+
+bool FendrelParser::FindValue(const std::vector<uint64_t>& section, const std::string& key,
+                              std::string& value) {
+    return FindValueOf(section, key, value);
+}
+
+bool FendrelParser::FindValue(const std::string& section, const std::vector<uint64_t>& key,
+                              std::string& value) {
+    return FindValueOf(section, key, value);
+}
+
+bool FendrelParser::FindValue(const std::string& section, const std::string& key,
+                              std::string& value) {
+    return FindValueOf(section, key, value);
+}
+
+bool FendrelParser::FindValue(const std::vector<uint64_t>& section,
+                              const std::vector<uint64_t>& key, std::string& value) {
+    return FindValueOf(section, key, value);
+}
+
+bool FendrelParser::FindOrigin(const std::string& section, const std::string& key,
+                               std::string& file) {
+    const uint32_t h = Lookup(section, key);
+    if (h == kNone) {
+        return false;
+    }
+    file.assign(m_image.FilePath(m_image.HolderFile(h)));
+    return true;
+}
+
+bool FendrelParser::GetFileValue(const std::string& file, const std::string& section,
+                                 const std::string& key, std::string& value) {
+    if (!m_image.IsOpen()) {
+        return false;
+    }
+    const uint32_t f = m_image.FindFile(file);
+    const uint32_t s = f == kNone ? kNone : m_image.FindSection(section);
+    const uint32_t k = s == kNone ? kNone : m_image.FindKey(key);
+    const uint32_t pair = k == kNone ? kNone : m_image.FindPair(s, k);
+    const uint32_t h = pair == kNone ? kNone : m_image.FindHolder(m_image.Holders(pair), f);
+    if (h == kNone) {
+        return false;
+    }
+    value.assign(m_image.HolderValue(h));
+    return true;
+}
+
+bool FendrelParser::ListKeys(const std::string& file, const std::string& section,
+                             std::vector<std::string>& keys) {
+    keys.clear();
+    if (!m_image.IsOpen()) {
+        return false;
+    }
+    const uint32_t f = m_image.FindFile(file);
+    const uint32_t s = f == kNone ? kNone : m_image.FindSection(section);
+    if (s == kNone) {
+        return false;
+    }
+    const ResourceImage::Range pairs = m_image.SectionPairs(s);
+    for (uint32_t p = pairs.first; p < pairs.first + pairs.count; ++p) {
+        if (m_image.FindHolder(m_image.Holders(p), f) != kNone) {
+            keys.emplace_back(m_image.KeyText(m_image.PairKey(p)));
+        }
+    }
+    return !keys.empty();
+}
+
+}  // namespace fendrel
+
+Fendrel* Fendrel::getHandle() {
+    return new fendrel::FendrelParser();
+}
+
+void Fendrel::deletHandle(Fendrel*& handle) {
+    delete handle;
+    handle = nullptr;
+}

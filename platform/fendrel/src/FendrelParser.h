@@ -1,0 +1,59 @@
+// The parser object handed out by Fendrel::getHandle: one open resource file and the view that
+// the handed-over file lists select from it.
+#ifndef FENDREL_FENDRELPARSER_H
+#define FENDREL_FENDRELPARSER_H
+
+#include <string>
+#include <vector>
+
+#include "Fendrel.h"
+#include "ResourceImage.h"
+
+namespace fendrel {
+
+class FendrelParser final : public Fendrel {
+  public:
+    bool ListFiles(std::vector<std::string>& paths) override;
+    bool OpenFile(const std::string& path) override;
+    bool FindValue(const std::vector<uint64_t>& section, const std::string& key,
+                   std::string& value) override;
+    bool FindValue(const std::string& section, const std::vector<uint64_t>& key,
+                   std::string& value) override;
+    bool FindValue(const std::string& section, const std::string& key, std::string& value) override;
+    bool FindValue(const std::vector<uint64_t>& section, const std::vector<uint64_t>& key,
+                   std::string& value) override;
+    bool SetBaseFiles(const std::vector<std::string>& files) override;
+    bool SetSelectionFiles(const std::vector<std::string>& files) override;
+    bool GetFileValue(const std::string& file, const std::string& section, const std::string& key,
+                      std::string& value) override;
+    bool ListKeys(const std::string& file, const std::string& section,
+                  std::vector<std::string>& keys) override;
+    void Refresh() override;
+    bool FindOrigin(const std::string& section, const std::string& key, std::string& file) override;
+    bool HasFile(const std::string& path) override;
+
+  private:
+    static constexpr std::size_t kSelectionSize = 7;
+
+    // The holder that answers (section, key) in the current view, or kNone.
+    template <class Section, class Key>
+    uint32_t Lookup(const Section& section, const Key& key) const;
+    template <class Section, class Key>
+    bool FindValueOf(const Section& section, const Key& key, std::string& value) const;
+    uint32_t BestHolder(ResourceImage::Range holders) const;
+    void Rank(const std::vector<std::string>& files);
+    void ResetView();
+
+    ResourceImage m_image;
+    // The lists as handed over; they take effect at the next Refresh.
+    std::vector<std::string> m_selectionFiles;
+    std::vector<std::string> m_baseFiles;
+    // The view: precedence rank per contained file (kNone when not handed over) and the ranked
+    // files in precedence order.
+    std::vector<uint32_t> m_rank;
+    std::vector<uint32_t> m_viewFiles;
+};
+
+}  // namespace fendrel
+
+#endif

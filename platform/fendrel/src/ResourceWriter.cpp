@@ -1,0 +1,231 @@
+#include "fendrel/ResourceWriter.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+#include "Format.h"
+
+namespace fendrel {
+
+using namespace format;
+
+namespace {
+
+// Section paths or key names in text order (their ids), with their hashed keys.
+struct NameSet {
+    std::map<std::string_view, uint32_t> ids;
+    std::vector<std::string_view> texts;
+    std::vector<KeyWords> hashes;
+    std::vector<uint32_t> byHash;
+};
+
+// Appends every text once and hands out its pool reference.
+class Pool {
+  public:
+    std::pair<uint32_t, uint32_t> Add(std::string_view text) {
+        auto [it, added] = m_offsets.try_emplace(text, static_cast<uint32_t>(m_bytes.size()));
+        if (added) {
+            m_bytes.append(text);
+        }
+        return {it->second, static_cast<uint32_t>(text.size())};
+    }
+    const std::string& Bytes() const { return m_bytes; }
+
+  private:
+    std::string m_bytes;
+    std::unordered_map<std::string_view, uint32_t> m_offsets;
+};
+
+struct Holder {
+    uint32_t file;
+    std::string_view value;
+};
+
+bool FinishNames(NameSet& names, const std::map<std::string, KeyWords, std::less<>>& fixed,
+                 const char* what, std::string& error) {
+    uint32_t id = 0;
+    for (auto& [text, slot] : names.ids) {
+        slot = id++;
+        names.texts.push_back(text);
+        const auto it = fixed.find(text);
+        names.hashes.push_back(it != fixed.end() ? it->second : TextKey(text));
+        names.byHash.push_back(slot);
+    }
+    std::sort(names.byHash.begin(), names.byHash.end(),
+              [&](uint32_t a, uint32_t b) { return names.hashes[a] < names.hashes[b]; });
+    for (std::size_t i = 1; i < names.byHash.size(); ++i) {
+        const uint32_t a = names.byHash[i - 1];
+        const uint32_t b = names.byHash[i];
+        if (names.hashes[a] == names.hashes[b]) {
+            error = std::string("the ") + what + " \"" + std::string(names.texts[a]) + "\" and \"" +
+                    std::string(names.texts[b]) + "\" have the same hashed key";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t Align(std::size_t offset) {
+    return (offset + kTableAlignment - 1) / kTableAlignment * kTableAlignment;
+}
+
+unsigned char* At(std::string& image, std::size_t offset) {
+    return reinterpret_cast<unsigned char*>(&image[offset]);
+}
+
+void StoreText(unsigned char* p, std::pair<uint32_t, uint32_t> ref) {
+    StoreU32(p, ref.first);
+    StoreU32(p + 4, ref.second);
+}
+
+void StoreNames(std::string& image, std::size_t records, std::size_t index, const NameSet& names,
+                Pool& pool) {
+    for (std::size_t id = 0; id < names.texts.size(); ++id) {
+        unsigned char* rec = At(image, records + id * kNameRecordSize);
+        StoreText(rec, pool.Add(names.texts[id]));
+        for (std::size_t w = 0; w < kHashWords; ++w) {
+            StoreU64(rec + kTextRefSize + 8 * w, names.hashes[id][w]);
+        }
+    }
+    for (std::size_t at = 0; at < names.byHash.size(); ++at) {
+        StoreU32(At(image, index + at * kIndexRecordSize), names.byHash[at]);
+    }
+}
+
+}  // namespace
+
+KeyWords TextKey(std::string_view text) {
+    const XXH128_hash_t h = XXH3_128bits(text.data(), text.size());
+    return {h.low64, h.high64, 0, 0};
+}
+
+void ResourceWriter::SetFixedKeys(std::map<std::string, KeyWords, std::less<>> keys) {
+    m_fixedKeys = std::move(keys);
+}
+
+bool ResourceWriter::AddFile(const std::string& path, const std::vector<ResourceEntry>& entries,
+                             std::string& error) {
+    if (path.empty()) {
+        error = "a contained file needs a path";
+        return false;
+    }
+    auto [it, added] = m_files.try_emplace(path);
+    if (!added) {
+        error = "the file \"" + path + "\" was added twice";
+        return false;
+    }
+    for (const ResourceEntry& e : entries) {
+        it->second[{e.section, e.key}] = e.value;
+    }
+    return true;
+}
+
+bool ResourceWriter::Build(std::string& image, std::string& error) const {
+    NameSet sections;
+    NameSet keys;
+    for (const auto& [path, entries] : m_files) {
+        for (const auto& [name, value] : entries) {
+            sections.ids.try_emplace(name.first, 0);
+            keys.ids.try_emplace(name.second, 0);
+        }
+    }
+    if (!FinishNames(sections, m_fixedKeys, "sections", error) ||
+        !FinishNames(keys, m_fixedKeys, "keys", error)) {
+        return false;
+    }
+
+    // Files in path order are numbered as they come, so every holder list is in file order.
+    std::map<std::pair<uint32_t, uint32_t>, std::vector<Holder>> pairs;
+    std::size_t holderCount = 0;
+    uint32_t file = 0;
+    for (const auto& [path, entries] : m_files) {
+        for (const auto& [name, value] : entries) {
+            pairs[{sections.ids.at(name.first), keys.ids.at(name.second)}].push_back({file, value});
+            ++holderCount;
+        }
+        ++file;
+    }
+
+    const std::size_t counts[kTableCount] = {
+        m_files.size(),    sections.texts.size(), sections.texts.size(), keys.texts.size(),
+        keys.texts.size(), pairs.size(),          holderCount,           0};
+    std::size_t offsets[kTableCount] = {};
+    std::size_t end = kHeaderSize;
+    for (unsigned t = 0; t < kPool; ++t) {
+        offsets[t] = Align(end);
+        end = offsets[t] + counts[t] * kRecordSize[t];
+    }
+    offsets[kPool] = Align(end);
+    if (offsets[kPool] > kMaxFileSize) {
+        error = "the resource file would reach 4 GiB";
+        return false;
+    }
+    image.assign(offsets[kPool], '\0');
+
+    Pool pool;
+    uint32_t index = 0;
+    for (const auto& entry : m_files) {
+        StoreText(At(image, offsets[kFiles] + index++ * kFileRecordSize), pool.Add(entry.first));
+    }
+    StoreNames(image, offsets[kSections], offsets[kSectionsByHash], sections, pool);
+    StoreNames(image, offsets[kKeys], offsets[kKeysByHash], keys, pool);
+    uint32_t pairIndex = 0;
+    uint32_t holderIndex = 0;
+    for (const auto& [ids, holders] : pairs) {
+        unsigned char* rec = At(image, offsets[kPairs] + pairIndex++ * kPairRecordSize);
+        StoreU32(rec, ids.first);
+        StoreU32(rec + 4, ids.second);
+        StoreU32(rec + 8, holderIndex);
+        StoreU32(rec + 12, static_cast<uint32_t>(holders.size()));
+        for (const Holder& h : holders) {
+            unsigned char* hrec = At(image, offsets[kHolders] + holderIndex++ * kHolderRecordSize);
+            StoreU32(hrec, h.file);
+            StoreText(hrec + 4, pool.Add(h.value));
+        }
+    }
+    if (image.size() + pool.Bytes().size() > kMaxFileSize) {
+        error = "the resource file would reach 4 GiB";
+        return false;
+    }
+    image += pool.Bytes();
+
+    unsigned char* header = At(image, 0);
+    std::copy(std::begin(kMagic), std::end(kMagic), header + kMagicOffset);
+    StoreU32(header + kVersionOffset, kVersion);
+    StoreU64(header + kFileSizeOffset, image.size());
+    for (unsigned t = 0; t < kTableCount; ++t) {
+        unsigned char* slot = header + kDirectoryOffset + t * kDirectorySlotSize;
+        StoreU64(slot, offsets[t]);
+        StoreU64(slot + 8, t == kPool ? pool.Bytes().size() : counts[t]);
+    }
+    StoreU64(header + kChecksumOffset,
+             XXH3_64bits(image.data() + kChecksumStart, image.size() - kChecksumStart));
+    return true;
+}
+
+bool ResourceWriter::WriteFile(const std::string& path, std::string& error) const {
+    std::string image;
+    if (!Build(image, error)) {
+        return false;
+    }
+    const std::string temporary = path + ".tmp";
+    std::FILE* out = std::fopen(temporary.c_str(), "wb");
+    bool ok = out != nullptr;
+    if (ok) {
+        ok = std::fwrite(image.data(), 1, image.size(), out) == image.size();
+        ok = std::fclose(out) == 0 && ok;
+    }
+    if (ok) {
+        ok = std::rename(temporary.c_str(), path.c_str()) == 0;
+    }
+    if (!ok) {
+        std::remove(temporary.c_str());
+        error = "cannot write \"" + path + "\"";
+    }
+    return ok;
+}
+
+}  // namespace fendrel

@@ -1,0 +1,17 @@
+// The hashed keys of the IdEnum parameter groups: the identifiers by which the binary resource
+// files name those groups as sections or keys.
+#ifndef QUENDEL_API_IDKEYTABLE_H
+#define QUENDEL_API_IDKEYTABLE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+constexpr int kIdKeyCount = 116;
+// Every hashed key of the table has this many words: two identifying words, then two zeros.
+constexpr std::size_t kIdKeyWords = 4;
+
+// The hashed key of id, or an empty vector when id is outside 0 to kIdKeyCount - 1.
+std::vector<uint64_t> IdHashedKey(int id);
+
+#endif

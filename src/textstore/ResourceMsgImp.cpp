@@ -1,0 +1,307 @@
+#include "textstore/ResourceMsgImp.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "host/Corvel.h"
+#include "resource/StringOps.h"
+#include "resource/ValueText.h"
+#include "textstore/NameConstants.h"
+
+namespace {
+
+constexpr char kLogCategory[] = "Cat_09";
+constexpr char kReadOk[] = "Read File : %s successful!";
+constexpr char kReadFailed[] = "Read File : %s Failed!";
+constexpr std::string_view kListedPrefix = "File";
+
+// Names of the slots of m_fileSlots, in the same order.
+constexpr const char* kSlotNames[] = {"user-defined", "clinical", "clinical base", "group clinical",
+                                      "transducer",   "group",    "base"};
+
+// The index of a listed-file key "File<i>" written as i would be (decimal, no sign, no leading
+// zero), or -1.
+int64_t ListedIndex(std::string_view key) {
+    if (key.substr(0, kListedPrefix.size()) != kListedPrefix) {
+        return -1;
+    }
+    const std::string_view digits = key.substr(kListedPrefix.size());
+    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) {
+        return -1;
+    }
+    int64_t index = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        index = index * 10 + (c - '0');
+    }
+    return index;
+}
+
+}  // namespace
+
+ResourceMsgImp::ResourceMsgImp(const std::string& f, const std::string& p, const std::string& a)
+    : m_fileSlots{&m_pUserDefinedFile,   &m_pClinicalFile, &m_pClinicalBaseFile,
+                  &m_pGroupClinicalFile, &m_pProbeFile,    &m_pGroupFile,
+                  &m_pBaseFile},
+      m_probe(p),
+      m_group(f),
+      m_clinical(a) {
+    const std::string shipped = ResourceMgr::GetValue("Path", "ShippedRoot", "");
+    const std::string name =
+        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
+    m_root = shipped + "/dev/" + name + "/";
+
+    LoadFileConfig();
+    ReadFile(m_pBaseFile, m_root + kBaseFile);
+    ReadFile(m_pClinicalBaseFile, m_root + kClinicalDir + "/" + kClinicalBaseFile);
+    // Each level lives in the directory of the level above it.
+    if (!f.empty()) {
+        ReadFile(m_pGroupFile, m_root + f + "/" + kGroupFile);
+        if (!p.empty()) {
+            ReadFile(m_pProbeFile, m_root + f + "/" + p + "/" + kProbeFile);
+            if (!a.empty()) {
+                ReadFile(m_pGroupClinicalFile,
+                         m_root + f + "/" + p + "/" + a + "/" + kClinicalFile);
+            }
+        }
+    }
+    if (!a.empty()) {
+        ReadFile(m_pClinicalFile, m_root + kClinicalDir + "/" + a + "/" + kClinicalFile);
+    }
+    if (!f.empty() && !p.empty() && !a.empty()) {
+        ReadFile(m_pUserDefinedFile, UserDefinedPath());
+    }
+}
+
+ResourceMsgImp::~ResourceMsgImp() {
+    for (FileSlot* slot : m_fileSlots) {
+        slot->reset();
+    }
+    m_extraFiles.clear();
+    m_pConfigFile.reset();
+}
+
+bool ResourceMsgImp::ReadFile(FileSlot& slot, const std::string& path) {
+    if (path.empty()) {
+        slot.reset();
+        return false;
+    }
+    bool ok = true;
+    if (!slot) {
+        slot = std::make_unique<ParamFile>(path);
+        ok = slot->Parse("");
+    } else {
+        std::string trimmed(path);
+        TrimChars(" ", trimmed);
+        // The same file again is kept as it is.
+        if (trimmed != slot->Path()) {
+            slot->SetPath(std::move(trimmed));
+            slot->Clear();
+            ok = slot->Parse("");
+        }
+    }
+    if (!ok) {
+        LogError(kLogCategory, kReadFailed, path.c_str());
+        slot.reset();
+        return false;
+    }
+    LogInfo(kLogCategory, kReadOk, path.c_str());
+    return true;
+}
+
+void ResourceMsgImp::LoadFileConfig() {
+    const std::string path = m_root + kFileConfigFile;
+    if (!ReadFile(m_pConfigFile, path)) {
+        LogError(kLogCategory, kReadFailed, path.c_str());
+        return;
+    }
+    LogInfo(kLogCategory, kReadOk, path.c_str());
+
+    std::string text;
+    long count = 0;  // IsNumber, then atoi
+    if (!m_pConfigFile->Lookup("", "FileNumbers", text) || !ToLong(text, count) || count < 1) {
+        return;
+    }
+    // Visits the entries File0 .. File<count-1> the file holds, in index order, without
+    // asking for every number up to a count that may be huge.
+    const auto global = m_pConfigFile->Groups().find(std::string_view(kGlobalSection));
+    if (global == m_pConfigFile->Groups().end()) {
+        return;
+    }
+    const auto& values = global->second.m_values;
+    std::vector<std::pair<int64_t, decltype(values.begin())>> listed;
+    for (auto it = values.lower_bound(kListedPrefix);
+         it != values.end() &&
+         std::string_view(it->first).substr(0, kListedPrefix.size()) == kListedPrefix;
+         ++it) {
+        const int64_t index = ListedIndex(it->first);
+        if (index >= 0 && index < count) {
+            listed.emplace_back(index, it);
+        }
+    }
+    std::sort(listed.begin(), listed.end(),
+              [](const auto& x, const auto& y) { return x.first < y.first; });
+    for (const auto& item : listed) {
+        FileSlot file;
+        if (ReadFile(file, m_root + item.second->second.m_text)) {
+            m_extraFiles.push_back(ListedFile{item.second->first, std::move(file)});
+        }
+    }
+}
+
+std::string ResourceMsgImp::UserDefinedPath() const {
+    const std::string root =
+        ResourceMgr::GetValue("Path", "SystemHQUserDefinedRoot", "d:/dev_userdefined");
+    const std::string name =
+        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
+    return root + "/" + name + "/" + m_group + "/" + m_probe + "/" + m_clinical + "/" +
+           kClinicalFile;
+}
+
+bool ResourceMsgImp::SetGroup(const std::string& f) {
+    if (f == m_group) {
+        return true;
+    }
+    m_group = f;
+    m_probe.clear();
+    m_clinical.clear();
+    bool result = true;
+    if (!f.empty()) {
+        result = ReadFile(m_pGroupFile, m_root + f + "/" + kGroupFile);
+    } else {
+        m_pGroupFile.reset();
+    }
+    m_pProbeFile.reset();
+    m_pGroupClinicalFile.reset();
+    return result;
+}
+
+bool ResourceMsgImp::SetProbe(const std::string& p) {
+    if (p == m_probe) {
+        return true;
+    }
+    if (m_group.empty()) {
+        m_pProbeFile.reset();
+        return false;
+    }
+    m_probe = p;
+    m_clinical.clear();
+    bool result = true;
+    if (!p.empty()) {
+        result = ReadFile(m_pProbeFile, m_root + m_group + "/" + p + "/" + kProbeFile);
+    } else {
+        m_pProbeFile.reset();
+    }
+    m_pGroupClinicalFile.reset();
+    return result;
+}
+
+// An empty name deselects the clinical level like an empty group or transducer does: both
+// clinical files are released, so the selection held and the files merged agree; true.
+bool ResourceMsgImp::SetClinical(const std::string& a) {
+    if (a == m_clinical) {
+        return true;
+    }
+    m_clinical = a;
+    if (a.empty()) {
+        m_pClinicalFile.reset();
+        m_pGroupClinicalFile.reset();
+        return true;
+    }
+    bool result = ReadFile(m_pClinicalFile, m_root + kClinicalDir + "/" + a + "/" + kClinicalFile);
+    if (!m_group.empty() && !m_probe.empty()) {
+        result = ReadFile(m_pGroupClinicalFile,
+                          m_root + m_group + "/" + m_probe + "/" + a + "/" + kClinicalFile);
+    } else {
+        m_pGroupClinicalFile.reset();
+    }
+    return result;
+}
+
+bool ResourceMsgImp::SetUserDefined(const std::string& /*f*/, const std::string& /*p*/,
+                                    const std::string& /*a*/) {
+    m_pUserDefinedFile.reset();
+    return ReadFile(m_pUserDefinedFile, UserDefinedPath());
+}
+
+bool ResourceMsgImp::LoadBase() {
+    m_pBaseFile.reset();
+    return ReadFile(m_pBaseFile, m_root + kBaseFile);
+}
+
+void ResourceMsgImp::Reload(const std::string& /*f*/, const std::string& /*p*/,
+                            const std::string& /*a*/) {
+    m_extraFiles.clear();
+    LoadBase();
+    LoadFileConfig();
+    SetGroup("");
+}
+
+std::vector<ResourceMsgImp::Layer> ResourceMsgImp::LoadedLayers() const {
+    std::vector<Layer> layers;
+    layers.reserve(m_fileSlots.size() + m_extraFiles.size());
+    for (size_t i = 0; i < m_fileSlots.size(); ++i) {
+        if (const ParamFile* file = m_fileSlots[i]->get()) {
+            layers.push_back(Layer{kSlotNames[i], file});
+        }
+    }
+    for (const ListedFile& listed : m_extraFiles) {
+        layers.push_back(Layer{listed.m_entry, listed.m_file.get()});
+    }
+    return layers;
+}
+
+// Highest precedence is merged last, so its values replace those of the files below it.
+void ResourceMsgImp::Refresh() {
+    m_merged.clear();
+    const std::vector<Layer> layers = LoadedLayers();
+    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
+        layer->m_file->ForEachList([this](const std::string& sectionPath, const BlockList& list) {
+            Merge(list, sectionPath);
+        });
+    }
+}
+
+void ResourceMsgImp::Merge(const BlockList& list, const std::string& sectionPath) {
+    auto section = m_merged.lower_bound(sectionPath);
+    if (section == m_merged.end() || section->first != sectionPath) {
+        section = m_merged.emplace_hint(section, sectionPath,
+                                        std::map<std::string, std::string, std::less<>>());
+    }
+    auto& table = section->second;
+    for (const auto& [key, value] : list.m_values) {
+        auto it = table.lower_bound(key);
+        if (it != table.end() && it->first == key) {
+            it->second = value.m_text;
+        } else {
+            table.emplace_hint(it, key, value.m_text);
+        }
+    }
+}
+
+std::string_view ResourceMsgImp::LookupName(const std::string& name, std::string& buffer) {
+    if (name.find_first_of(" \t") == std::string::npos) {
+        return name;
+    }
+    buffer = name;
+    EraseAll(" ", buffer);
+    return buffer;
+}
+
+bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& key,
+                                 std::string& value) {
+    std::string buffer;
+    const auto found = m_merged.find(LookupName(section, buffer));
+    if (found == m_merged.end()) {
+        return false;
+    }
+    const auto entry = found->second.find(LookupName(key, buffer));
+    if (entry == found->second.end()) {
+        return false;
+    }
+    value = entry->second;
+    return true;
+}

@@ -1,0 +1,91 @@
+// The text store: a layered set of parameter text files, each parsed in its own slot, merged
+// into one lookup table by a fixed order of precedence. Lookups see a selection only after
+// Refresh. Answers lookups by names only; lookups by hashed keys report a miss.
+#ifndef QUENDEL_TEXTSTORE_RESOURCEMSGIMP_H
+#define QUENDEL_TEXTSTORE_RESOURCEMSGIMP_H
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "resource/IResourceMsg.h"
+#include "textstore/ParamFile.h"
+#include "textstore/ValueOrigin.h"
+
+class ResourceMsgImp : public IResourceMsg {
+  public:
+    // Reads every file of the selection (f, p, a); lookups stay empty until Refresh.
+    ResourceMsgImp(const std::string& f, const std::string& p, const std::string& a);
+    ~ResourceMsgImp() override;
+    ResourceMsgImp(const ResourceMsgImp&) = delete;
+    ResourceMsgImp& operator=(const ResourceMsgImp&) = delete;
+
+    bool SetGroup(const std::string& f) override;
+    bool SetProbe(const std::string& p) override;
+    bool SetClinical(const std::string& a) override;
+    // Reads the user-defined file of the selection held; the arguments are not used.
+    bool SetUserDefined(const std::string& f, const std::string& p, const std::string& a) override;
+    void Refresh() override;
+    // Re-reads the listed files and the base file and clears the selection; arguments unused.
+    void Reload(const std::string& f, const std::string& p, const std::string& a) override;
+    using IResourceMsg::GetRawValue;
+    // Blanks in either name are ignored; names are then compared exactly.
+    bool GetRawValue(const std::string& section, const std::string& key,
+                     std::string& value) override;
+    // Releases and re-reads the base file.
+    virtual bool LoadBase();
+
+    // Provenance for tools. These describe the files loaded now, which are what the table
+    // holds after Refresh. Highest precedence first.
+    const std::string& Root() const { return m_root; }
+    std::vector<LayerInfo> GetLayers() const;
+    // Every loaded file that holds the entry, highest precedence first: front() is the value
+    // a lookup returns, the others are the values it overrides. Names as for GetRawValue.
+    std::vector<ValueOrigin> GetOrigins(const std::string& section, const std::string& key) const;
+    // The whole merged view with the winning origin of each entry.
+    OriginTable GetMergedOrigins() const;
+
+  private:
+    using FileSlot = std::unique_ptr<ParamFile>;
+    struct ListedFile {
+        std::string m_entry;  // "File<i>" of the file configuration
+        FileSlot m_file;
+    };
+    struct Layer {
+        std::string_view m_name;
+        const ParamFile* m_file;
+    };
+
+    static bool ReadFile(FileSlot& slot, const std::string& path);
+    // name without spaces and tabs: name itself when it has none, else a copy in buffer.
+    static std::string_view LookupName(const std::string& name, std::string& buffer);
+    void LoadFileConfig();
+    std::string UserDefinedPath() const;
+    // Loaded files in order of precedence, highest first.
+    std::vector<Layer> LoadedLayers() const;
+    // Copies the entries of one list into the table, replacing values already there.
+    void Merge(const BlockList& list, const std::string& sectionPath);
+
+    FileSlot m_pConfigFile;
+    FileSlot m_pBaseFile;
+    FileSlot m_pClinicalFile;
+    FileSlot m_pClinicalBaseFile;
+    FileSlot m_pGroupFile;
+    FileSlot m_pProbeFile;
+    FileSlot m_pGroupClinicalFile;
+    FileSlot m_pUserDefinedFile;
+    // user-defined, clinical, clinical base, group clinical, transducer, group, base: the
+    // order of precedence, highest first.
+    std::vector<FileSlot*> m_fileSlots;
+    std::vector<ListedFile> m_extraFiles;  // File0 first
+    std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> m_merged;
+    std::string m_root;
+    std::string m_probe;
+    std::string m_group;
+    std::string m_clinical;
+};
+
+#endif

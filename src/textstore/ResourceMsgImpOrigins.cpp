@@ -1,0 +1,47 @@
+// The provenance queries of the text store. They walk the loaded files in the order Refresh
+// merges them, so their answers match the table Refresh builds from the same files.
+#include "textstore/ResourceMsgImp.h"
+
+std::vector<LayerInfo> ResourceMsgImp::GetLayers() const {
+    std::vector<LayerInfo> result;
+    for (const Layer& layer : LoadedLayers()) {
+        result.push_back(LayerInfo{std::string(layer.m_name), layer.m_file->Path()});
+    }
+    return result;
+}
+
+std::vector<ValueOrigin> ResourceMsgImp::GetOrigins(const std::string& section,
+                                                    const std::string& key) const {
+    std::string sectionBuffer;
+    std::string keyBuffer;
+    const std::string_view sectionName = LookupName(section, sectionBuffer);
+    const std::string_view keyName = LookupName(key, keyBuffer);
+    std::vector<ValueOrigin> result;
+    for (const Layer& layer : LoadedLayers()) {
+        const BlockList* list = layer.m_file->FindList(sectionName);
+        if (list == nullptr) {
+            continue;
+        }
+        const auto entry = list->m_values.find(keyName);
+        if (entry != list->m_values.end()) {
+            result.push_back(ValueOrigin{std::string(layer.m_name), layer.m_file->Path(),
+                                         entry->second.m_line, entry->second.m_text});
+        }
+    }
+    return result;
+}
+
+OriginTable ResourceMsgImp::GetMergedOrigins() const {
+    OriginTable table;
+    const std::vector<Layer> layers = LoadedLayers();
+    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
+        layer->m_file->ForEachList([&](const std::string& sectionPath, const BlockList& list) {
+            auto& section = table[sectionPath];
+            for (const auto& [key, value] : list.m_values) {
+                section[key] = ValueOrigin{std::string(layer->m_name), layer->m_file->Path(),
+                                           value.m_line, value.m_text};
+            }
+        });
+    }
+    return table;
+}
