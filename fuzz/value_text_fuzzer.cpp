@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "FuzzCheck.h"
+#include "ReferenceRules.h"
 #include "quendel/Quendel.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
@@ -24,28 +26,7 @@ const std::string kWarningLine = std::string(kIntCastWarning) + "\n";
 
 // The conversions write the int-cast warning to standard output; it lands here and is counted.
 std::stringbuf g_stdout;
-const std::string* g_input = nullptr;
-
-[[noreturn]] void Fail(const char* what) {
-    std::string shown;
-    for (const unsigned char c : *g_input) {
-        if (c >= 0x20 && c < 0x7f && c != '\\') {
-            shown += static_cast<char>(c);
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            shown += hex;
-        }
-    }
-    std::fprintf(stderr, "disagreement: %s\ninput: \"%s\"\n", what, shown.c_str());
-    std::abort();
-}
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        Fail(what);
-    }
-}
+using fuzzcheck::Require;
 
 // The warning lines written since the last call; anything else on standard output is a fault.
 int TakeWarnings() {
@@ -78,71 +59,7 @@ bool SameBits(const std::vector<std::string>& a, const std::vector<std::string>&
     return a == b;
 }
 
-// ---- The rules, restated as plainly as they are written ----
-
-bool RuleIsNumber(const std::string& text) {
-    if (text.find_first_not_of("1234567890.-+") != std::string::npos) {
-        return false;
-    }
-    for (const char sign : {'+', '-'}) {
-        const auto count = std::count(text.begin(), text.end(), sign);
-        if (count > 1 || (count == 1 && (text[0] != sign || text.size() == 1))) {
-            return false;
-        }
-    }
-    return std::count(text.begin(), text.end(), '.') <= 1 && text != ".";
-}
-
-std::vector<std::string> RuleTokenize(const std::string& text, const std::string& delimiters) {
-    std::string copy = text;
-    std::replace(copy.begin(), copy.end(), '\t', ' ');
-    std::vector<std::string> tokens;
-    const std::string skip = delimiters + '"';
-    size_t pos = 0;
-    while (true) {
-        const size_t start = copy.find_first_not_of(skip, pos);
-        if (start == std::string::npos) {
-            return tokens;
-        }
-        size_t end = 0;
-        if (start > 0 && copy[start - 1] == '"') {
-            end = copy.find('"', start);
-        } else {
-            end = copy.find_first_of(delimiters, start);
-        }
-        if (end == std::string::npos) {
-            end = copy.size();
-        }
-        tokens.push_back(copy.substr(start, end - start));
-        pos = end;
-    }
-}
-
-void RuleTrim(const std::string& set, std::string& text) {
-    const size_t first = text.find_first_not_of(set);
-    if (first == std::string::npos) {
-        text.clear();
-        return;
-    }
-    const size_t last = text.find_last_not_of(set);
-    text = text.substr(first, last - first + 1);
-}
-
-void RuleReplaceAll(const std::string& find, const std::string& replacement, std::string& text) {
-    for (size_t pos = text.find(find); pos != std::string::npos;
-         pos = text.find(find, pos + replacement.size())) {
-        text.replace(pos, find.size(), replacement);
-    }
-}
-
-void RuleEraseAll(const std::string& erase, std::string& text) {
-    for (size_t pos = text.find(erase); pos != std::string::npos; pos = text.find(erase, pos)) {
-        text.erase(pos, erase.size());
-    }
-    if (erase == " ") {
-        RuleEraseAll("\t", text);
-    }
-}
+// ---- The rules the helpers do not hold ----
 
 // ToBool's result, value and number of warnings.
 struct BoolAnswer {
@@ -153,8 +70,8 @@ struct BoolAnswer {
 
 BoolAnswer RuleToBool(const std::string& text) {
     std::string word = text;
-    RuleTrim(" ", word);
-    RuleTrim("\"", word);
+    reference::Trim(" ", word);
+    reference::Trim("\"", word);
     for (char& c : word) {
         if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');
@@ -163,7 +80,7 @@ BoolAnswer RuleToBool(const std::string& text) {
     if (word == "TRUE" || word == "FALSE") {
         return {true, word == "TRUE", 0};
     }
-    if (RuleIsNumber(text)) {
+    if (reference::IsNumber(text)) {
         const bool point = text.find('.') != std::string::npos;
         return {true, std::atoi(text.c_str()) != 0, point ? 1 : 0};
     }
@@ -196,17 +113,18 @@ int TruncateToInt(double number) {
 
 void CheckStringOps(const std::string& text) {
     for (const char* delimiters : {", ", ";", ":", " \"", ""}) {
-        Require(Tokenize(text, delimiters) == RuleTokenize(text, delimiters), "Tokenize");
+        Require(Tokenize(text, delimiters) == reference::Tokenize(text, delimiters), "Tokenize");
     }
     // A delimiter set taken from the input itself.
     const std::string own = text.substr(0, std::min<size_t>(2, text.size()));
-    Require(Tokenize(text, own) == RuleTokenize(text, own), "Tokenize, delimiters of the input");
+    Require(Tokenize(text, own) == reference::Tokenize(text, own),
+            "Tokenize, delimiters of the input");
 
     for (const char* set : {" ", " \t", ":", "\""}) {
         std::string trimmed = text;
         std::string expected = text;
         Require(TrimChars(set, trimmed), "TrimChars returns true");
-        RuleTrim(set, expected);
+        reference::Trim(set, expected);
         Require(trimmed == expected, "TrimChars");
     }
     const std::pair<const char*, const char*> replacements[] = {
@@ -215,14 +133,14 @@ void CheckStringOps(const std::string& text) {
         std::string replaced = text;
         std::string expected = text;
         Require(ReplaceAll(find, replacement, replaced), "ReplaceAll returns true");
-        RuleReplaceAll(find, replacement, expected);
+        reference::ReplaceAll(find, replacement, expected);
         Require(replaced == expected, "ReplaceAll");
     }
     for (const char* erase : {" ", "\t", "ab", "::", "\""}) {
         std::string erased = text;
         std::string expected = text;
         Require(EraseAll(erase, erased), "EraseAll returns true");
-        RuleEraseAll(erase, expected);
+        reference::EraseAll(erase, expected);
         Require(erased == expected, "EraseAll");
     }
     for (const char c : {',', '"', '\0'}) {
@@ -231,7 +149,7 @@ void CheckStringOps(const std::string& text) {
 }
 
 void CheckScalars(const std::string& text) {
-    const bool number = RuleIsNumber(text);
+    const bool number = reference::IsNumber(text);
     Require(IsNumber(text) == number, "IsNumber");
     const bool point = text.find('.') != std::string::npos;
 
@@ -383,7 +301,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    g_input = &text;
+    fuzzcheck::CurrentInput() = &text;
     TakeWarnings();
     CheckStringOps(text);
     CheckScalars(text);
