@@ -6,7 +6,7 @@ FUZZ_SECONDS       ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 FUZZ_TARGETS       ?=
 
-.PHONY: all setup build demo test test-plain test-asan test-fuzz fuzz fuzz-build clean
+.PHONY: all setup build demo test test-plain test-asan test-tsan test-fuzz fuzz fuzz-build clean
 
 all: build
 
@@ -31,6 +31,13 @@ test-asan: setup
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
+# The concurrency test again under ThreadSanitizer; only what it needs is built.
+test-tsan: setup
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENDEL_SANITIZE=thread \
+	    $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target concurrency_test
+	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R '^concurrency_test$$'
+
 # libFuzzer targets, built with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
 fuzz-build: setup
 	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
@@ -46,7 +53,7 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-test: test-plain test-asan test-fuzz
+test: test-plain test-tsan test-asan test-fuzz
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-bench

@@ -184,15 +184,12 @@ class QUENDEL_API Quendel {
     static bool ToIntVector(const std::string& text, std::vector<int>& list);
 
   private:
-    template <class T>
-    bool ByName(const std::string& section, const std::string& key, T& value,
-                const T& defaultValue);
-    template <class T>
-    bool ByHash(const HashedKey& section, const HashedKey& key, T& value, const T& defaultValue);
-    template <class Section, class Key, class T>
-    T Element(const Section& section, const Key& key, uint64_t index, const T& defaultValue);
-    template <class Section, class Key, class T>
-    bool ById(const Section& section, const Key& key, T& value, const T& defaultValue);
+    template <class S, class K, class T>
+    bool Param(const S& section, const K& key, T& value, const T& defaultValue);
+    template <class S, class K, class T>
+    T Element(const S& section, const K& key, uint64_t index, const T& defaultValue);
+    template <class T, class Lookup>
+    bool ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultValue);
 
     std::shared_ptr<IResourceMsg> m_pResource;
     std::map<IdEnum, std::vector<uint64_t>> m_idKeyMap;

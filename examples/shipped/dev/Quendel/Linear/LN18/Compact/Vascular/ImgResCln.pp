@@ -1,0 +1,3 @@
+# LN18 in vascular on the compact product line.
+<AutoContrastControl>
+HistogramBins<128>

@@ -1,0 +1,315 @@
+#include "quendel/Quendel.h"
+
+#include <atomic>
+#include <mutex>
+#include <string_view>
+
+#include "api/IdKeyTable.h"
+#include "api/StoreFactory.h"
+#include "host/Corvel.h"
+#include "resource/IResourceMsg.h"
+#include "resource/SharedGetter.h"
+#include "resource/StringOps.h"
+#include "resource/ValueText.h"
+#include "textstore/NameConstants.h"
+
+namespace {
+
+// Guards only the creation and the destruction of stores. Constant-initialised, so it exists
+// before any other library's static constructor can create a store.
+std::mutex g_storeLock;
+
+// Strings and lists are emptied before the lookup, so that an error on the way never leaves
+// the caller's old contents looking like a result.
+template <class T>
+void Empty(T& /*value*/) {}
+void Empty(std::string& value) {
+    value.clear();
+}
+template <class E>
+void Empty(std::vector<E>& value) {
+    value.clear();
+}
+
+// One list element of the element queries: int and long share the int rule, warning included.
+template <class T>
+bool ConvertElement(const std::string& text, T& value) {
+    return ValueRule<T>::Strict(text, value);
+}
+template <>
+bool ConvertElement(const std::string& text, long& value) {
+    int number = 0;
+    if (!ToInt(text, number)) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+}  // namespace
+
+Quendel::Quendel() {
+    for (int id = 0; id < kIdKeyCount; ++id) {
+        m_idKeyMap.emplace_hint(m_idKeyMap.end(), static_cast<IdEnum>(id), IdHashedKey(id));
+    }
+}
+
+Quendel::Quendel(const Quendel& other)
+    : m_pResource(std::atomic_load(&other.m_pResource)), m_idKeyMap(other.m_idKeyMap) {}
+
+Quendel& Quendel::operator=(const Quendel& other) {
+    if (&m_idKeyMap != &other.m_idKeyMap) {
+        m_idKeyMap = other.m_idKeyMap;
+    }
+    // Shared ownership: the store this object held lives on while any other object uses it.
+    std::atomic_store(&m_pResource, std::atomic_load(&other.m_pResource));
+    return *this;
+}
+
+Quendel::~Quendel() = default;
+
+bool Quendel::Initial(const std::string& F, const std::string& P, const std::string& A) {
+    bool result = true;
+    std::shared_ptr<IResourceMsg> store = std::atomic_load(&m_pResource);
+    if (store) {
+        store->Reload(F, P, A);
+        if (!F.empty()) {
+            store->SetGroup(F);
+            if (!P.empty()) {
+                store->SetProbe(P);
+            }
+        }
+        if (!A.empty()) {
+            store->SetClinical(A);
+        }
+        if (!F.empty() && !P.empty() && !A.empty()) {
+            store->SetUserDefined(F, P, A);
+        }
+    } else {
+        std::lock_guard<std::mutex> lock(g_storeLock);
+        store = std::atomic_load(&m_pResource);
+        if (!store) {
+            store = MakeStore(F, P, A);
+            std::atomic_store(&m_pResource, store);
+            result = store != nullptr;
+        }
+    }
+    if (store) {
+        store->Refresh();
+    }
+    LogInfo("Cat_09", "End to Initialize Quendel. F:%s, P:%s, A:%s", F.c_str(), P.c_str(),
+            A.c_str());
+    return result;
+}
+
+bool Quendel::Delete() {
+    if (!std::atomic_load(&m_pResource)) {
+        return true;
+    }
+    std::lock_guard<std::mutex> lock(g_storeLock);
+    std::atomic_store(&m_pResource, std::shared_ptr<IResourceMsg>());
+    return true;
+}
+
+template <class S, class K, class T>
+bool Quendel::Param(const S& section, const K& key, T& value, const T& defaultValue) {
+    // The shared getters accept value and default as one object.
+    if (!m_pResource) {
+        if (&value != &defaultValue) {
+            value = defaultValue;
+        }
+        return false;
+    }
+    if (&value != &defaultValue) {
+        Empty(value);
+    }
+    return m_pResource->GetParameter(section, key, value, defaultValue);
+}
+
+template <class S, class K, class T>
+T Quendel::Element(const S& section, const K& key, uint64_t index, const T& defaultValue) {
+    // The element is the index-th token of the stored text, as in the list of strings.
+    std::string text;
+    if (!m_pResource || !m_pResource->GetRawValue(section, key, text)) {
+        return defaultValue;
+    }
+    std::string_view token;
+    bool present = false;
+    uint64_t position = 0;
+    ForEachToken(text, ", ", [&](std::string_view t) {
+        if (position++ != index) {
+            return true;
+        }
+        token = t;
+        present = true;
+        return false;
+    });
+    T value{};
+    if (!present || !ConvertElement(std::string(token), value)) {
+        return defaultValue;
+    }
+    return value;
+}
+
+template <class T, class Lookup>
+bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultValue) {
+    // Negative ids widen to huge unsigned values and so fall outside the table too.
+    const uint64_t slot = static_cast<uint64_t>(static_cast<int64_t>(id));
+    if (!m_pResource || slot >= m_idKeyMap.size()) {
+        if (&value != &defaultValue) {
+            value = defaultValue;
+        }
+        return false;
+    }
+    const HashedKey& hashed = m_idKeyMap.find(id)->second;
+    return FetchConverted([&](std::string& text) { return lookup(hashed, text); },
+                          ValueRule<T>::Stream, value, defaultValue);
+}
+
+// Queries by names and by hashed keys.
+#define QUENDEL_PARAM(S, T)                                                                       \
+    bool Quendel::GetParameter(const S& section, const S& key, T& value, const T& defaultValue) { \
+        return Param(section, key, value, defaultValue);                                          \
+    }
+#define QUENDEL_ELEMENT(S, T)                                                    \
+    T Quendel::GetParamInArray(const S& section, const S& key, uint64_t index,   \
+                               const T& defaultValue) {                          \
+        return Element(section, key, index, defaultValue);                       \
+    }                                                                            \
+    T Quendel::GetValue(const S& section, const S& key, const T& defaultValue) { \
+        return Element(section, key, 0, defaultValue);                           \
+    }
+#define QUENDEL_FORMS(S)                                                                           \
+    QUENDEL_PARAM(S, std::string)                                                                  \
+    QUENDEL_PARAM(S, bool)                                                                         \
+    QUENDEL_PARAM(S, int)                                                                          \
+    QUENDEL_PARAM(S, double)                                                                       \
+    QUENDEL_PARAM(S, float)                                                                        \
+    QUENDEL_PARAM(S, std::vector<int>)                                                             \
+    QUENDEL_PARAM(S, std::vector<double>)                                                          \
+    QUENDEL_PARAM(S, std::vector<float>)                                                           \
+    QUENDEL_PARAM(S, std::vector<std::string>)                                                     \
+    QUENDEL_PARAM(S, std::vector<bool>)                                                            \
+    QUENDEL_ELEMENT(S, std::string)                                                                \
+    QUENDEL_ELEMENT(S, bool)                                                                       \
+    QUENDEL_ELEMENT(S, int)                                                                        \
+    QUENDEL_ELEMENT(S, long)                                                                       \
+    QUENDEL_ELEMENT(S, double)                                                                     \
+    std::string Quendel::GetValue(const S& section, const S& key, const char* defaultValue) {      \
+        /* a null default reads as the empty text */                                               \
+        return Element(section, key, 0, std::string(defaultValue != nullptr ? defaultValue : "")); \
+    }
+
+QUENDEL_FORMS(std::string)
+QUENDEL_FORMS(Quendel::HashedKey)
+QUENDEL_PARAM(Quendel::HashedKey, long)
+
+// Queries by IdEnum, as the section or as the key.
+#define QUENDEL_BY_ID(T)                                                        \
+    bool Quendel::GetParameter(IdEnum id, const std::string& key, T& value,     \
+                               const T& defaultValue) {                         \
+        const auto lookup = [&](const HashedKey& section, std::string& text) {  \
+            return m_pResource->GetRawValue(section, key, text);                \
+        };                                                                      \
+        return ById(id, lookup, value, defaultValue);                           \
+    }                                                                           \
+    bool Quendel::GetParameter(const std::string& section, IdEnum id, T& value, \
+                               const T& defaultValue) {                         \
+        const auto lookup = [&](const HashedKey& key, std::string& text) {      \
+            return m_pResource->GetRawValue(section, key, text);                \
+        };                                                                      \
+        return ById(id, lookup, value, defaultValue);                           \
+    }
+
+QUENDEL_BY_ID(std::string)
+QUENDEL_BY_ID(bool)
+QUENDEL_BY_ID(int)
+QUENDEL_BY_ID(long)
+QUENDEL_BY_ID(double)
+QUENDEL_BY_ID(float)
+QUENDEL_BY_ID(std::vector<int>)
+QUENDEL_BY_ID(std::vector<double>)
+QUENDEL_BY_ID(std::vector<float>)
+QUENDEL_BY_ID(std::vector<std::string>)
+QUENDEL_BY_ID(std::vector<bool>)
+
+#undef QUENDEL_BY_ID
+#undef QUENDEL_FORMS
+#undef QUENDEL_ELEMENT
+#undef QUENDEL_PARAM
+
+namespace {
+template <class T>
+bool ValueFromVector(const std::vector<T>& list, T& value, uint64_t index) {
+    if (list.empty()) {
+        return false;
+    }
+    if (index < list.size()) {
+        value = list[index];
+        return true;
+    }
+    value = list.back();
+    return false;
+}
+}  // namespace
+
+bool Quendel::GetValueFromVector(const std::vector<int>& list, int& value, uint64_t index) {
+    return ValueFromVector(list, value, index);
+}
+bool Quendel::GetValueFromVector(const std::vector<long>& list, long& value, uint64_t index) {
+    return ValueFromVector(list, value, index);
+}
+bool Quendel::GetValueFromVector(const std::vector<float>& list, float& value, uint64_t index) {
+    return ValueFromVector(list, value, index);
+}
+bool Quendel::GetValueFromVector(const std::vector<double>& list, double& value, uint64_t index) {
+    return ValueFromVector(list, value, index);
+}
+bool Quendel::GetValueFromVector(const std::vector<std::string>& list, std::string& value,
+                                 uint64_t index) {
+    return ValueFromVector(list, value, index);
+}
+bool Quendel::GetValueFromVector(const std::vector<bool>& list, bool& value, uint64_t index) {
+    return ValueFromVector(list, value, index);
+}
+
+bool Quendel::StrSection2StrVector(const std::string& section, std::vector<std::string>& parts) {
+    if (section.empty()) {
+        return false;
+    }
+    std::string text(section);
+    ReplaceAll("\t", " ", text);
+    EraseAll(" ", text);
+    if (text.empty()) {
+        return false;
+    }
+    parts.clear();
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        parts.push_back(text);
+        return true;
+    }
+    if (colon == 0) {
+        parts.emplace_back(kGlobalSection);
+    } else {
+        parts.push_back(text.substr(0, colon));
+        text.erase(0, colon);
+    }
+    while (true) {
+        TrimChars(":", text);
+        if (text.empty()) {
+            return true;
+        }
+        colon = text.find(':');
+        if (colon == std::string::npos) {
+            parts.push_back(text);
+            return true;
+        }
+        parts.push_back(text.substr(0, colon));
+        text.erase(0, colon);
+    }
+}
+
+bool Quendel::ToIntVector(const std::string& text, std::vector<int>& list) {
+    return ::ToIntVector(text, list);
+}

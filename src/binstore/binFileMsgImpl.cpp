@@ -1,0 +1,165 @@
+#include "binstore/binFileMsgImpl.h"
+
+#include "host/Corvel.h"
+#include "resource/StringOps.h"
+#include "textstore/NameConstants.h"
+
+namespace {
+
+const std::string& GlobalSection() {
+    static const std::string name(kGlobalSection);
+    return name;
+}
+
+// name without spaces and tabs: name itself when it holds none, else a copy in buffer.
+const std::string& LookupName(const std::string& name, std::string& buffer) {
+    if (name.find_first_of(" \t") == std::string::npos) {
+        return name;
+    }
+    buffer = name;
+    EraseAll(" ", buffer);  // tabs go with the spaces
+    return buffer;
+}
+
+const std::string& SectionName(const std::string& name, std::string& buffer) {
+    const std::string& section = LookupName(name, buffer);
+    return section.empty() ? GlobalSection() : section;
+}
+
+}  // namespace
+
+binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const std::string& a)
+    : m_probe(p), m_group(f), m_clinical(a) {
+    m_parser = Fendrel::getHandle();
+    const std::string root = ResourceMgr::GetValue("Path", "ShippedRoot", "");
+    const std::string fileName =
+        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
+    LogInfo(kLogCategory, "FileName: %s", fileName.c_str());
+    m_dirPrefix = fileName + "/";
+    const std::string hq =
+        ResourceMgr::GetValue("Product-GeneralSpecification", "SystemHQPath", "");
+    m_productRuleDir =
+        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelProductRule", hq.c_str()) +
+        "/";
+    m_binaryFilePath = root + "/dev/" + fileName + ".bin";
+
+    if (m_parser != nullptr && m_parser->OpenFile(m_binaryFilePath)) {
+        LoadBaseFiles();
+        ApplySelection(m_group, m_probe, m_clinical);
+    } else if (m_parser != nullptr) {
+        Fendrel::deletHandle(m_parser);
+    }
+}
+
+binFileMsgImpl::~binFileMsgImpl() {
+    if (m_parser != nullptr) {
+        Fendrel::deletHandle(m_parser);
+    }
+}
+
+bool binFileMsgImpl::SetGroup(const std::string& f) {
+    if (f == m_group) {
+        return true;
+    }
+    m_group = f;
+    m_probe.clear();
+    m_clinical.clear();
+    m_reloadPending = true;
+    return true;
+}
+
+bool binFileMsgImpl::SetProbe(const std::string& p) {
+    if (p == m_probe) {
+        return true;
+    }
+    if (m_group.empty()) {
+        return false;
+    }
+    m_probe = p;
+    m_clinical.clear();
+    m_reloadPending = true;
+    return true;
+}
+
+bool binFileMsgImpl::SetClinical(const std::string& a) {
+    if (a == m_clinical && !m_reloadPending) {
+        return true;
+    }
+    if (a != m_clinical) {
+        m_clinical = a;
+    }
+    return ApplySelection(m_group, m_probe, m_clinical);
+}
+
+bool binFileMsgImpl::SetUserDefined(const std::string& /*f*/, const std::string& /*p*/,
+                                    const std::string& /*a*/) {
+    return false;
+}
+
+void binFileMsgImpl::Reload(const std::string& f, const std::string& p, const std::string& a) {
+    if (f == m_group && p == m_probe && a == m_clinical) {
+        return;
+    }
+    m_group = f;
+    m_probe = p;
+    m_clinical = a;
+    m_reloadPending = true;
+}
+
+void binFileMsgImpl::Refresh() {
+    // A re-selection that ends without SetClinical (no clinical setting) still takes effect.
+    if (m_reloadPending) {
+        ApplySelection(m_group, m_probe, m_clinical);
+    }
+    if (m_parser != nullptr) {
+        m_parser->Refresh();
+    }
+}
+
+bool binFileMsgImpl::GetRawValue(const HashedKey& section, const std::string& key,
+                                 std::string& value) {
+    if (m_parser == nullptr) {
+        return false;
+    }
+    std::string buffer;
+    return m_parser->FindValue(section, LookupName(key, buffer), value);
+}
+
+bool binFileMsgImpl::GetRawValue(const std::string& section, const HashedKey& key,
+                                 std::string& value) {
+    if (m_parser == nullptr) {
+        return false;
+    }
+    std::string buffer;
+    return m_parser->FindValue(SectionName(section, buffer), key, value);
+}
+
+bool binFileMsgImpl::GetRawValue(const HashedKey& section, const HashedKey& key,
+                                 std::string& value) {
+    if (m_parser == nullptr) {
+        return false;
+    }
+    return m_parser->FindValue(section, key, value);
+}
+
+bool binFileMsgImpl::GetRawValue(const std::string& section, const std::string& key,
+                                 std::string& value) {
+    if (m_parser == nullptr) {
+        return false;
+    }
+    std::string sectionBuffer;
+    std::string keyBuffer;
+    return m_parser->FindValue(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
+                               value);
+}
+
+bool binFileMsgImpl::FindOrigin(const std::string& section, const std::string& key,
+                                std::string& file) {
+    if (m_parser == nullptr) {
+        return false;
+    }
+    std::string sectionBuffer;
+    std::string keyBuffer;
+    return m_parser->FindOrigin(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
+                                file);
+}

@@ -1,0 +1,80 @@
+// The binary store: one compiled resource file per product, read through the binary resource
+// parser. The store names the files inside it that make up the base set and the current
+// selection (group F, probe P, clinical A), preferring a product's own file where the resource
+// file holds one, and answers every lookup by asking the parser.
+#ifndef QUENDEL_BINSTORE_BINFILEMSGIMPL_H
+#define QUENDEL_BINSTORE_BINFILEMSGIMPL_H
+
+#include <string>
+#include <vector>
+
+#include "host/Fendrel.h"
+#include "resource/IResourceMsg.h"
+
+class binFileMsgImpl : public IResourceMsg {
+  public:
+    // Opens <ShippedRoot>/dev/<QuendelFileName>.bin and hands over the base files and the
+    // selection (f, p, a); a file that does not open leaves a store that answers nothing.
+    binFileMsgImpl(const std::string& f, const std::string& p, const std::string& a);
+    ~binFileMsgImpl() override;
+    binFileMsgImpl(const binFileMsgImpl&) = delete;
+    binFileMsgImpl& operator=(const binFileMsgImpl&) = delete;
+
+    // A new group or probe deselects the levels below it; the change reaches the parser with
+    // the next SetClinical or Refresh.
+    bool SetGroup(const std::string& f) override;
+    bool SetProbe(const std::string& p) override;
+    // Hands over the selection when it changed; false when nothing had to be handed over.
+    bool SetClinical(const std::string& a) override;
+    // Resource files carry no user-defined layer.
+    bool SetUserDefined(const std::string& f, const std::string& p, const std::string& a) override;
+    // Hands over a selection not yet handed over, then brings the parser's view up to date.
+    void Refresh() override;
+    // Takes (f, p, a) as the selection that the calls after it complete, so that a level whose
+    // selector is left empty is deselected rather than kept from before.
+    void Reload(const std::string& f, const std::string& p, const std::string& a) override;
+
+    // Names lose every space and tab; an empty section name stands for "GlobalParameters".
+    bool GetRawValue(const HashedKey& section, const std::string& key, std::string& value) override;
+    bool GetRawValue(const std::string& section, const HashedKey& key, std::string& value) override;
+    bool GetRawValue(const HashedKey& section, const HashedKey& key, std::string& value) override;
+    bool GetRawValue(const std::string& section, const std::string& key,
+                     std::string& value) override;
+
+    // What the store hands the parser, for tools and diagnostics.
+    bool IsOpen() const { return m_parser != nullptr; }
+    const std::string& BinaryFilePath() const { return m_binaryFilePath; }
+    const std::string& DirPrefix() const { return m_dirPrefix; }
+    const std::string& ProductRuleDir() const { return m_productRuleDir; }
+    const std::vector<std::string>& BaseFiles() const { return m_baseFiles; }
+    // Empty before the first selection is handed over, then seven paths (empty when unused).
+    const std::vector<std::string>& SelectionFiles() const { return m_selectionFiles; }
+    // The handed-over file whose value a lookup by these names returns.
+    bool FindOrigin(const std::string& section, const std::string& key, std::string& file);
+
+  private:
+    static constexpr char kLogCategory[] = "Quendel";
+
+    // The path of a top-level file, in the product rule directory when the resource file
+    // holds it there.
+    std::string ResolveFile(const std::string& name);
+    // The base file, then the files the file configuration lists; handed over once.
+    bool LoadBaseFiles();
+    // Rebuilds the seven selection paths and hands them over when one changed.
+    bool ApplySelection(const std::string& f, const std::string& p, const std::string& a);
+
+    std::string m_probe;
+    std::string m_group;
+    std::string m_clinical;
+    std::string m_binaryFilePath;
+    std::vector<std::string> m_baseFiles;
+    std::vector<std::string> m_selectionFiles;
+    Fendrel* m_parser = nullptr;  // owned; null when the file did not open
+    std::string m_productRuleDir;
+    bool m_reloadPending = false;
+    // "<QuendelFileName>/" as it was when this store was built: each store names the files of
+    // its own resource file, whatever another store was built with later.
+    std::string m_dirPrefix;
+};
+
+#endif

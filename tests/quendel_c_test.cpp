@@ -1,0 +1,211 @@
+// The flat C interface over an in-memory store: buffers, caller-freed blocks, the fixed name
+// table, null arguments, and errors reported once while the fallback is returned.
+#include <corvel/CorvelControl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+
+#include "FakeStore.h"
+#include "TestSupport.h"
+#include "host/Corvel.h"
+#include "quendel/quendel_c.h"
+
+namespace {
+
+class FlatTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_handle = QUENDEL_Create();
+        ASSERT_NE(m_handle, nullptr);
+        ASSERT_EQ(QUENDEL_Initial(m_handle, "", "", ""), 1);
+        Set("DynamicControl", "DycFELogCompressType", "0123456789");
+        Set("AutoContrastControl", "ContrastDycPivotPtOut", "7, 8");
+        Set("S", "Ints", "1, 2, 3");
+        Set("S", "Doubles", "0.5, 1.5");
+        Set("S", "Words", "a, b, c");
+        Set("S", "Empty", "");
+        Set("S", "True", "true");
+        Set("S", "Pi", "3.25");
+    }
+    void TearDown() override { QUENDEL_Delete(m_handle); }
+
+    void Set(const std::string& section, const std::string& key, const std::string& text) {
+        m_factory.State().byNames[{section, key}] = text;
+    }
+
+    FakeStoreFactory m_factory;
+    LogCapture m_log;
+    void* m_handle = nullptr;
+};
+
+TEST_F(FlatTest, FixedNameTableAndBufferRules) {
+    char buffer[16];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, 0, "d", sizeof buffer, buffer), 1);
+    EXPECT_STREQ(buffer, "0123456789");
+
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, 0, "d", 4, buffer), 1);
+    EXPECT_EQ(std::string(buffer, 5), "0123x");  // exactly 4 bytes, no NUL
+
+    for (int selector : {1, 2, -5}) {
+        std::memset(buffer, 'x', sizeof buffer);
+        EXPECT_EQ(QUENDEL_GetParameter(m_handle, selector, 9, "d", sizeof buffer, buffer), 1);
+        EXPECT_STREQ(buffer, "7, 8");
+    }
+    EXPECT_EQ(QUENDEL_GetParamInArray(m_handle, 7, 9, 1, "d", sizeof buffer, buffer), 1);
+    EXPECT_STREQ(buffer, "8");
+
+    // A miss copies the default; the element form still reports 1.
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, 5, "dflt", sizeof buffer, buffer), 0);
+    EXPECT_STREQ(buffer, "dflt");
+    EXPECT_EQ(QUENDEL_GetParamInArray(m_handle, 0, 5, 0, "other", sizeof buffer, buffer), 1);
+    EXPECT_STREQ(buffer, "other");
+
+    // Bad key indices, sizes of 0 or less and null buffers write nothing.
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, 10, "d", sizeof buffer, buffer), 0);
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, -1, "d", sizeof buffer, buffer), 0);
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, 0, "d", 0, buffer), 1);
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, 0, "d", -3, buffer), 1);
+    EXPECT_EQ(QUENDEL_GetParamInArray(m_handle, 0, 0, 0, "d", -1, buffer), 1);
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, 0, "d", 16, nullptr), 1);
+    EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, 'x'));
+}
+
+TEST_F(FlatTest, TypedGettersWriteValueOrDefault) {
+    int i = 0;
+    double d = 0;
+    EXPECT_EQ(QUENDEL_GetIntParam(m_handle, "S", "Pi", -1, &i), 1);
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(QUENDEL_GetIntParam(m_handle, "S", "Words", -1, &i), 0);
+    EXPECT_EQ(i, -1);
+    EXPECT_EQ(QUENDEL_GetDoubleParam(m_handle, "S", "Pi", 0.0, &d), 1);
+    EXPECT_DOUBLE_EQ(d, 3.25);
+    int flag = 0;
+    EXPECT_EQ(QUENDEL_GetBoolParam(m_handle, "S", "Missing", 5, &flag), 0);
+    EXPECT_EQ(flag, 5);
+    EXPECT_EQ(QUENDEL_GetBoolParam(m_handle, "S", "True", 0, &flag), 1);
+    EXPECT_EQ(flag, 1);
+
+    char* text = reinterpret_cast<char*>(&flag);
+    EXPECT_EQ(QUENDEL_GetStrParam(m_handle, "S", "Missing", "d", &text), 0);
+    EXPECT_EQ(text, reinterpret_cast<char*>(&flag));
+    EXPECT_EQ(QUENDEL_GetStrParam(m_handle, "S", "Words", "d", &text), 1);
+    EXPECT_STREQ(text, "a, b, c");
+    QUENDEL_Free(text);
+
+    EXPECT_EQ(QUENDEL_GetIntParamInArray(m_handle, "S", "Ints", 2, -1), 3);
+    EXPECT_EQ(QUENDEL_GetIntParamInArray(m_handle, "S", "Ints", -1, -1), -1);
+    EXPECT_DOUBLE_EQ(QUENDEL_GetDoubleParamInArray(m_handle, "S", "Doubles", 1, 0), 1.5);
+    EXPECT_EQ(QUENDEL_GetBoolParamInArray(m_handle, "S", "Ints", 0, 0), 1);
+    EXPECT_EQ(QUENDEL_GetBoolParamInArray(m_handle, "S", "Missing", 0, 7), 1);
+}
+
+TEST_F(FlatTest, CollectionsAreCallerFreedBlocks) {
+    int* ints = nullptr;
+    int count = -1;
+    ASSERT_EQ(QUENDEL_GetIntColl(m_handle, "S", "Ints", &ints, &count), 1);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(ints[0] + ints[1] + ints[2], 6);
+    QUENDEL_Free(ints);
+
+    double* doubles = nullptr;
+    ASSERT_EQ(QUENDEL_GetDoubleColl(m_handle, "S", "Doubles", &doubles, &count), 1);
+    ASSERT_EQ(count, 2);
+    EXPECT_DOUBLE_EQ(doubles[1], 1.5);
+    QUENDEL_Free(doubles);
+
+    char* joined = nullptr;
+    ASSERT_EQ(QUENDEL_GetStrColl(m_handle, "S", "Words", &joined, &count), 1);
+    EXPECT_EQ(count, 3);
+    EXPECT_STREQ(joined, "a#b#c");
+    QUENDEL_Free(joined);
+
+    ASSERT_EQ(QUENDEL_GetStrColl(m_handle, "S", "Empty", &joined, &count), 1);
+    EXPECT_EQ(count, 0);
+    EXPECT_STREQ(joined, "");
+    QUENDEL_Free(joined);
+    ASSERT_EQ(QUENDEL_GetIntColl(m_handle, "S", "Empty", &ints, &count), 1);
+    EXPECT_EQ(count, 0);
+    QUENDEL_Free(ints);
+
+    ints = nullptr;
+    count = -1;
+    EXPECT_EQ(QUENDEL_GetIntColl(m_handle, "S", "Words", &ints, &count), 0);
+    EXPECT_EQ(QUENDEL_GetDoubleColl(m_handle, "S", "Missing", &doubles, &count), 0);
+    EXPECT_EQ(ints, nullptr);
+    EXPECT_EQ(count, -1);
+    QUENDEL_Free(nullptr);
+}
+
+TEST_F(FlatTest, NullArgumentsGiveTheFallbackWithoutTouchingAnything) {
+    int i = 4;
+    double d = 4;
+    char* text = nullptr;
+    int* ints = nullptr;
+    int count = 9;
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(QUENDEL_Initial(nullptr, "", "", ""), 0);
+    EXPECT_EQ(QUENDEL_Initial(m_handle, nullptr, "", ""), 0);
+    EXPECT_EQ(QUENDEL_GetParameter(nullptr, 0, 0, "d", 4, buffer), 0);
+    EXPECT_EQ(QUENDEL_GetParameter(m_handle, 0, 0, nullptr, 4, buffer), 0);
+    EXPECT_EQ(QUENDEL_GetParamInArray(m_handle, 0, 0, 0, nullptr, 4, buffer), 0);
+    EXPECT_EQ(std::string(buffer, 4), "xxxx");
+    EXPECT_EQ(QUENDEL_GetIntParam(m_handle, nullptr, "Ints", 1, &i), 0);
+    EXPECT_EQ(QUENDEL_GetIntParam(m_handle, "S", nullptr, 1, &i), 0);
+    EXPECT_EQ(QUENDEL_GetIntParam(m_handle, "S", "Ints", 1, nullptr), 0);
+    EXPECT_EQ(QUENDEL_GetDoubleParam(nullptr, "S", "Pi", 1, &d), 0);
+    EXPECT_EQ(QUENDEL_GetBoolParam(m_handle, "S", "True", 1, nullptr), 0);
+    EXPECT_EQ(QUENDEL_GetStrParam(m_handle, "S", "Words", nullptr, &text), 0);
+    EXPECT_EQ(QUENDEL_GetStrParam(m_handle, "S", "Words", "d", nullptr), 0);
+    EXPECT_EQ(QUENDEL_GetIntParamInArray(nullptr, "S", "Ints", 0, 5), 0);
+    EXPECT_EQ(QUENDEL_GetDoubleParamInArray(m_handle, nullptr, "Ints", 0, 5), 0.0);
+    EXPECT_EQ(QUENDEL_GetIntColl(m_handle, "S", "Ints", nullptr, &count), 0);
+    EXPECT_EQ(QUENDEL_GetIntColl(m_handle, "S", "Ints", &ints, nullptr), 0);
+    EXPECT_EQ(QUENDEL_GetStrColl(m_handle, "S", nullptr, &text, &count), 0);
+    EXPECT_EQ(i, 4);
+    EXPECT_EQ(d, 4);
+    EXPECT_EQ(text, nullptr);
+    EXPECT_EQ(ints, nullptr);
+    EXPECT_EQ(count, 9);
+    QUENDEL_Delete(nullptr);
+    EXPECT_TRUE(m_log.Lines().size() >= 1);  // the Initial line only, no report
+    for (const auto& line : m_log.Lines()) {
+        EXPECT_EQ(line.rfind("EXCEPTION", 0), std::string::npos) << line;
+    }
+}
+
+TEST_F(FlatTest, ErrorsAreReportedOnceAndGiveTheFallback) {
+    const struct {
+        std::function<void()> thrower;
+        const char* report;  // nullptr: nothing reported
+    } cases[] = {
+        {[] { throw std::runtime_error("boom"); }, "EXCEPTION boom"},
+        {[] { throw std::bad_alloc(); }, "EXCEPTION std::bad_alloc"},
+        {[] { throw new std::logic_error("by pointer"); }, "EXCEPTION by pointer"},
+        {[] { throw 42; }, "EXCEPTION Unknown"},
+        {[] { throw CTavrin_SEH_Exception(); }, nullptr},
+    };
+    for (const auto& c : cases) {
+        m_factory.State().onLookup = c.thrower;
+        m_log.Clear();
+        int i = 5;
+        EXPECT_EQ(QUENDEL_GetIntParam(m_handle, "S", "Ints", 1, &i), 0);
+        EXPECT_EQ(i, 5);  // out-parameter as it stood
+        EXPECT_DOUBLE_EQ(QUENDEL_GetDoubleParamInArray(m_handle, "S", "Doubles", 0, 9), 0.0);
+        char buffer[8] = "keep";
+        EXPECT_EQ(QUENDEL_GetParamInArray(m_handle, 0, 0, 0, "d", 8, buffer), 0);
+        EXPECT_STREQ(buffer, "keep");
+        const auto lines = m_log.Lines();
+        if (c.report == nullptr) {
+            EXPECT_TRUE(lines.empty());
+        } else {
+            EXPECT_EQ(lines, std::vector<std::string>(3, c.report));
+        }
+    }
+    m_factory.State().onLookup = nullptr;
+}
+
+}  // namespace

@@ -1,0 +1,356 @@
+// The text store over a tree and the binary store over the same tree packed answer every
+// lookup alike: for the example tree and for generated trees, for every selection, built
+// afresh and re-selected as the facade does it.
+#include <corvel/CorvelControl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ResourcePack.h"
+#include "StoreSelection.h"
+#include "TestSupport.h"
+#include "binstore/binFileMsgImpl.h"
+#include "textstore/ResourceMsgImp.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Selection {
+    std::string f, p, a;
+    std::string Text() const { return "(" + f + ", " + p + ", " + a + ")"; }
+};
+
+struct Names {
+    std::vector<std::string> sections;
+    std::vector<std::string> keys;
+    size_t baseEntries = 0;  // distinct entries of the base file, found by every selection
+};
+
+// Every section path and key of every file of the tree (dir is the resource root), a few of
+// them with blanks that lookups ignore, and names no file holds.
+Names CollectNames(const std::string& dir) {
+    std::set<std::string> sections = {"NoSuchSection", "GlobalParameters"};
+    std::set<std::string> keys = {"NoSuchKey", "FileNumbers", "File0"};
+    Names names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (entry.path().extension() != ".pp") {
+            continue;
+        }
+        ParamFile file(entry.path().string());
+        EXPECT_TRUE(file.Parse(""));
+        const auto entries = FlattenParamFile(file);
+        for (const fendrel::ResourceEntry& e : entries) {
+            sections.insert(e.section);
+            keys.insert(e.key);
+        }
+        if (entry.path().filename() == "ImgResBase.pp" &&
+            entry.path().parent_path() == fs::path(dir)) {
+            names.baseEntries = entries.size();
+        }
+    }
+    names.sections.assign(sections.begin(), sections.end());
+    names.keys.assign(keys.begin(), keys.end());
+    for (size_t i = 0; i < 3 && i < names.sections.size(); ++i) {
+        names.sections.push_back(" " + names.sections[i] + "\t");
+        names.keys.push_back("\t" + names.keys[i] + " ");
+    }
+    return names;
+}
+
+// A tree of parameter files and its packed resource file, with the host settings each store
+// reads at construction.
+class Product {
+  public:
+    // shipped: the directory holding dev/Quendel/.
+    explicit Product(const std::string& shipped) : m_shipped(shipped) {
+        corvel::ClearSettings();
+        corvel::SetSetting("Path", "SystemHQUserDefinedRoot", m_packed.Path() + "/no-user-files");
+        fs::create_directories(m_packed.Path() + "/dev");
+        PackOptions options;
+        options.m_dir = shipped + "/dev/Quendel";
+        options.m_output = m_packed.Path() + "/dev/Quendel.bin";
+        PackResult result;
+        std::string error;
+        EXPECT_TRUE(PackTree(options, result, error)) << error;
+        m_names = CollectNames(options.m_dir);
+    }
+    ~Product() { corvel::ClearSettings(); }
+
+    std::unique_ptr<ResourceMsgImp> Text(const Selection& s) const {
+        corvel::SetSetting("Path", "ShippedRoot", m_shipped);
+        auto store = std::make_unique<ResourceMsgImp>(s.f, s.p, s.a);
+        store->Refresh();
+        return store;
+    }
+    std::unique_ptr<binFileMsgImpl> Binary(const Selection& s) const {
+        corvel::SetSetting("Path", "ShippedRoot", m_packed.Path());
+        auto store = std::make_unique<binFileMsgImpl>(s.f, s.p, s.a);
+        EXPECT_TRUE(store->IsOpen());
+        store->Refresh();
+        return store;
+    }
+
+    // The lookups on which the stores disagree; found counts the entries both find.
+    std::vector<std::string> Differences(IResourceMsg& text, IResourceMsg& binary,
+                                         size_t& found) const {
+        std::vector<std::string> differences;
+        found = 0;
+        for (const std::string& section : m_names.sections) {
+            for (const std::string& key : m_names.keys) {
+                std::string textValue = "<none>";
+                std::string binaryValue = "<none>";
+                const bool inText = text.GetRawValue(section, key, textValue);
+                const bool inBinary = binary.GetRawValue(section, key, binaryValue);
+                if (inText != inBinary || textValue != binaryValue) {
+                    differences.push_back("[" + section + "] " + key + ": text " + textValue +
+                                          ", binary " + binaryValue);
+                }
+                found += inText && inBinary ? 1 : 0;
+            }
+        }
+        return differences;
+    }
+
+    // Every selection built afresh, then all of them re-selected one after another in a shuffled
+    // order, each compared with a new text store of that selection and, unless it leaves the
+    // clinical level empty, with the re-selected text store.
+    void ExpectEquivalent(std::vector<Selection> selections, uint32_t seed) const {
+        LogCapture quiet;
+        size_t found = 0;
+        for (const Selection& s : selections) {
+            auto text = Text(s);
+            auto binary = Binary(s);
+            const auto differences = Differences(*text, *binary, found);
+            EXPECT_TRUE(differences.empty()) << s.Text() << " " << differences.size()
+                                             << " differences, first: " << differences.front();
+            EXPECT_GE(found, m_names.baseEntries) << s.Text();
+            quiet.Clear();
+        }
+        std::shuffle(selections.begin(), selections.end(), std::mt19937(seed));
+        auto text = Text(selections.front());
+        auto binary = Binary(selections.front());
+        for (const Selection& s : selections) {
+            Reselect(*text, s.f, s.p, s.a);
+            Reselect(*binary, s.f, s.p, s.a);
+            auto fresh = Text(s);
+            auto differences = Differences(*fresh, *binary, found);
+            EXPECT_TRUE(differences.empty())
+                << "re-selected " << s.Text() << " " << differences.size()
+                << " differences, first: " << differences.front();
+            // The text store keeps the clinical file of an earlier selection when a
+            // re-selection leaves the clinical level empty.
+            if (!s.a.empty()) {
+                differences = Differences(*text, *binary, found);
+                EXPECT_TRUE(differences.empty())
+                    << "both re-selected " << s.Text() << " " << differences.size()
+                    << " differences, first: " << differences.front();
+            }
+            quiet.Clear();
+        }
+    }
+
+    const Names& GetNames() const { return m_names; }
+
+  private:
+    std::string m_shipped;
+    TempDir m_packed;
+    Names m_names;
+};
+
+std::vector<Selection> AllSelections(const std::vector<std::string>& groups,
+                                     const std::vector<std::string>& probes,
+                                     const std::vector<std::string>& clinicals) {
+    std::vector<Selection> selections;
+    for (const std::string& f : groups) {
+        for (const std::string& p : probes) {
+            for (const std::string& a : clinicals) {
+                selections.push_back({f, p, a});
+            }
+        }
+    }
+    return selections;
+}
+
+const std::string kExampleShipped = std::string(QUENDEL_SOURCE_DIR) + "/examples/shipped";
+
+TEST(StoreEquivalence, ExampleTree) {
+    const Product product(kExampleShipped);
+    ASSERT_GT(product.GetNames().baseEntries, 0u);
+    product.ExpectEquivalent(
+        AllSelections({"", "Convex", "Linear", "Nowhere"}, {"", "CX5", "CX9", "LN12", "LN18"},
+                      {"", "Abdomen", "Cardiac", "Vascular"}),
+        1);
+}
+
+// A random tree: groups, probes and clinical settings with some of their files missing,
+// listed files with gaps and repeats, nested sections, values of every kind written in the
+// format's many spellings, and the same keys in many layers.
+class TreeGenerator {
+  public:
+    explicit TreeGenerator(uint32_t seed) : m_rng(seed) {}
+
+    void Write(const TempDir& dir) {
+        const std::string root = "gen/dev/Quendel/";
+        dir.Write(root + "ImgResBase.pp", File());
+        Maybe(0.8, [&] { dir.Write(root + "Clns/ImgResClnBase.pp", File()); });
+        for (const char* a : kClinicals) {
+            Maybe(0.7, [&] { dir.Write(root + "Clns/" + a + "/ImgResCln.pp", File()); });
+        }
+        for (const char* f : kGroups) {
+            Maybe(0.8, [&] { dir.Write(root + f + "/ImgResGrp.pp", File()); });
+            for (const char* p : kProbes) {
+                Maybe(0.6, [&] { dir.Write(root + f + "/" + p + "/ImgResXdr.pp", File()); });
+                for (const char* a : kClinicals) {
+                    Maybe(0.4, [&] {
+                        dir.Write(root + f + "/" + p + "/" + a + "/ImgResCln.pp", File());
+                    });
+                }
+            }
+        }
+        for (int i = 0; i < 4; ++i) {
+            Maybe(0.8, [&] { dir.Write(root + "Common/L" + std::to_string(i) + ".pp", File()); });
+        }
+        dir.Write(root + "Common/Unlisted.pp", File());
+        dir.Write(root + "FileConfig.pp", FileConfig());
+    }
+
+    static constexpr const char* kGroups[] = {"G0", "G1", "G2"};
+    static constexpr const char* kProbes[] = {"P0", "P1", "P2"};
+    static constexpr const char* kClinicals[] = {"A0", "A1", "A2"};
+
+  private:
+    template <class Action>
+    void Maybe(double chance, Action action) {
+        if (std::bernoulli_distribution(chance)(m_rng)) {
+            action();
+        }
+    }
+    size_t Pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(m_rng); }
+
+    std::string FileConfig() {
+        const int count = static_cast<int>(Pick(6));
+        std::string text = "# listed files\nFileNumbers<" + std::to_string(count) + ">\n";
+        for (int i = 0; i <= count; ++i) {  // File<count> lies beyond the count
+            Maybe(0.75, [&] {
+                const char* listed[] = {"Common/L0.pp", "Common/L1.pp",  "Common/L2.pp",
+                                        "Common/L3.pp", "Common/L9.pp",  "ImgResBase.pp",
+                                        "Common",       " Common/L1.pp "};
+                text += "File" + std::to_string(i) + "<" + listed[Pick(std::size(listed))] + ">\n";
+            });
+        }
+        return text + Section() + Entry() + "\n";
+    }
+
+    std::string Value() {
+        const std::string n = std::to_string(Pick(2001));
+        const std::string values[] = {n,  "-" + n + ".25", "1, 2, " + n, "true", "two  words " + n,
+                                      "", "a<b:c[d] " + n};
+        return values[Pick(std::size(values))];
+    }
+
+    std::string Entry() {
+        const char* keys[] = {"K0", "K1", "K2", "K3", "K4", "Gain", "File0", "FileNumbers"};
+        const std::string key = keys[Pick(std::size(keys))];
+        switch (Pick(4)) {
+            case 0:
+                return key + "<" + Value() + ">";
+            case 1:
+                return "\t" + key + " <  " + Value() + "  >  K" + std::to_string(Pick(5)) + "<" +
+                       Value() + ">   # note";
+            case 2:
+                return "Spaced " + key;  // a key with an empty value that no lookup names
+            default:
+                return key + "<" + Value();  // no closing bracket
+        }
+    }
+
+    std::string Section() {
+        const char* tags[] = {"<S0>",       "<S1>",    "< S0 : C0 >", "<S0::C1>",
+                              "<S0:C0:D0>", "<S1:C0>", "<:X>",        "<:X:Y>"};
+        return std::string(tags[Pick(std::size(tags))]) + "\n";
+    }
+
+    std::string File() {
+        const std::string end = Pick(4) == 0 ? "\r\n" : "\n";
+        std::string text = "# generated" + end;
+        for (size_t i = Pick(3); i > 0; --i) {  // entries before any tag
+            text += Entry() + end;
+        }
+        for (size_t s = 1 + Pick(4); s > 0; --s) {
+            text += Section();
+            for (size_t e = 1 + Pick(5); e > 0; --e) {
+                text += Entry() + end;
+            }
+        }
+        return text;
+    }
+
+    std::mt19937 m_rng;
+};
+
+TEST(StoreEquivalence, GeneratedTrees) {
+    std::vector<std::string> groups = {"", "G9"};
+    std::vector<std::string> probes = {""};
+    std::vector<std::string> clinicals = {""};
+    groups.insert(groups.end(), std::begin(TreeGenerator::kGroups),
+                  std::end(TreeGenerator::kGroups));
+    probes.insert(probes.end(), std::begin(TreeGenerator::kProbes),
+                  std::end(TreeGenerator::kProbes));
+    clinicals.insert(clinicals.end(), std::begin(TreeGenerator::kClinicals),
+                     std::end(TreeGenerator::kClinicals));
+    const std::vector<Selection> selections = AllSelections(groups, probes, clinicals);
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        TempDir dir;
+        TreeGenerator(seed).Write(dir);
+        const Product product(dir.Path() + "/gen");
+        product.ExpectEquivalent(selections, seed);
+    }
+}
+
+// With the product rule set, the binary store takes the product line's own files of the
+// example tree; the text store knows no product rule.
+TEST(StoreEquivalence, ExampleTreeProductLine) {
+    const Product product(kExampleShipped);
+    LogCapture log;
+    corvel::SetSetting("Product-GeneralSpecification", "QuendelProductRule", "Compact");
+    auto binary = product.Binary({"Linear", "LN18", "Vascular"});
+    const auto& selection = binary->SelectionFiles();
+    ASSERT_EQ(selection.size(), 7u);
+    EXPECT_EQ(selection[3], "Quendel/Linear/LN18/Compact/Vascular/ImgResCln.pp");
+    EXPECT_EQ(selection[4], "Quendel/Linear/LN18/Compact/ImgResXdr.pp");
+    EXPECT_EQ(selection[5], "Quendel/Linear/LN18/ImgResXdr.pp");
+    EXPECT_NE(std::find(binary->BaseFiles().begin(), binary->BaseFiles().end(),
+                        "Quendel/Compact/Common/ImgResDisplay.pp"),
+              binary->BaseFiles().end());
+    EXPECT_EQ(log.Count("INFO [Quendel] Redirect(Quendel/Compact/Common/ImgResDisplay.pp)"), 1);
+    EXPECT_EQ(log.Count("INFO [Quendel] Redirect ProbeProduct: Quendel/Linear/LN18/Compact/"), 1);
+
+    auto text = product.Text({"Linear", "LN18", "Vascular"});
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* text;
+        const char* binary;
+    };
+    for (const Case& c :
+         {Case{"Gain", "MasterGain", "-2", "-1"}, Case{"Persistence", "Alpha", "0.6", "0.5"},
+          Case{"Display", "ColorMap", "Gray", "Sepia"},
+          Case{"AutoContrastControl", "HistogramBins", "256", "128"},
+          Case{"Display:Zoom", "Level", "1.5", "1.5"}}) {
+        std::string value;
+        EXPECT_TRUE(text->GetRawValue(c.section, c.key, value));
+        EXPECT_EQ(value, c.text) << c.section << " " << c.key;
+        EXPECT_TRUE(binary->GetRawValue(c.section, c.key, value));
+        EXPECT_EQ(value, c.binary) << c.section << " " << c.key;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+// The subcommands of the quendel tool. Each command's file registers itself at start-up:
+//   const bool kRegistered = RegisterCommand({"pack", "Pack a tree ...", SetupPack});
+// main builds one subcommand per registered command, lets the command add its arguments and
+// runs the one the command line names.
+#ifndef QUENDEL_TOOLS_COMMAND_H
+#define QUENDEL_TOOLS_COMMAND_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+// Runs a command once its command line is parsed; the result is the exit status.
+using CommandRun = std::function<int()>;
+
+struct Command {
+    std::string m_name;
+    std::string m_summary;
+    // Adds the command's arguments to its subcommand and returns what runs it.
+    std::function<CommandRun(CLI::App& command)> m_setup;
+};
+
+// Always true, so that a file can register from the initialiser of a constant.
+bool RegisterCommand(Command command);
+// The registered commands in name order.
+std::vector<Command> RegisteredCommands();
+
+#endif

@@ -1,0 +1,121 @@
+#include "ResourcePack.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "IdNameFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Tree {
+    fs::path m_dir;
+    std::string m_name;    // first component of every stored path
+    std::string m_output;  // default output
+};
+
+// The tree's directory and name. A path ending in "." or ".." (or a run of "/") is named after
+// the directory it leads to, so "pack ." in Quendel/ packs "Quendel/..." into ../Quendel.bin.
+bool LocateTree(const std::string& dir, Tree& tree, std::string& error) {
+    if (dir.empty()) {
+        error = "no directory given";
+        return false;
+    }
+    std::string trimmed = dir;
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
+        trimmed.pop_back();
+    }
+    std::error_code ec;
+    const fs::file_status status = fs::status(trimmed, ec);
+    if (!fs::exists(status)) {
+        error = dir + ": no such directory";
+        return false;
+    }
+    if (!fs::is_directory(status)) {
+        error = dir + ": not a directory";
+        return false;
+    }
+    tree.m_dir = trimmed;
+    tree.m_name = tree.m_dir.filename().string();
+    tree.m_output = trimmed + ".bin";
+    if (tree.m_name.empty() || tree.m_name == "." || tree.m_name == "..") {
+        const fs::path resolved = fs::weakly_canonical(tree.m_dir, ec);
+        tree.m_name = ec ? std::string() : resolved.filename().string();
+        if (tree.m_name.empty()) {
+            error = dir + ": a tree needs a directory with a name (its files are stored under it)";
+            return false;
+        }
+        tree.m_output = resolved.string() + ".bin";
+    }
+    return true;
+}
+
+// Paths of the "*.pp" files below the tree, relative to it, with "/" separators, sorted.
+bool ListParamFiles(const fs::path& dir, std::vector<std::string>& files, std::string& error) {
+    std::error_code ec;
+    fs::recursive_directory_iterator it(dir, fs::directory_options::none, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::path& path = it->path();
+        if (path.extension() != ".pp") {
+            continue;
+        }
+        std::error_code statusError;
+        if (fs::is_regular_file(it->status(statusError))) {
+            files.push_back(path.lexically_relative(dir).generic_string());
+        }
+    }
+    if (ec) {
+        const std::string where =
+            it != fs::recursive_directory_iterator() ? it->path().string() : dir.string();
+        error = "cannot read " + where + ": " + ec.message();
+        return false;
+    }
+    std::sort(files.begin(), files.end());
+    return true;
+}
+
+}  // namespace
+
+std::vector<fendrel::ResourceEntry> FlattenParamFile(const ParamFile& file) {
+    std::vector<fendrel::ResourceEntry> entries;
+    file.ForEachList([&entries](const std::string& sectionPath, const BlockList& list) {
+        for (const auto& [key, value] : list.m_values) {
+            entries.push_back({sectionPath, key, value.m_text});
+        }
+    });
+    return entries;
+}
+
+bool PackTree(const PackOptions& options, PackResult& result, std::string& error) {
+    result = PackResult();
+    Tree tree;
+    std::vector<std::string> files;
+    if (!LocateTree(options.m_dir, tree, error) || !ListParamFiles(tree.m_dir, files, error)) {
+        return false;
+    }
+    fendrel::ResourceWriter writer;
+    if (!options.m_idsFile.empty()) {
+        IdNameKeys keys;
+        if (!ReadIdNames(options.m_idsFile, keys, error)) {
+            return false;
+        }
+        writer.SetFixedKeys(std::move(keys));
+    }
+    for (const std::string& relative : files) {
+        ParamFile file((tree.m_dir / relative).string());
+        if (!file.Parse("")) {
+            error = "cannot read " + file.Path();
+            return false;
+        }
+        const std::vector<fendrel::ResourceEntry> entries = FlattenParamFile(file);
+        if (!writer.AddFile(tree.m_name + "/" + relative, entries, error)) {
+            return false;
+        }
+        result.m_entries += entries.size();
+    }
+    result.m_files = files.size();
+    result.m_output = options.m_output.empty() ? tree.m_output : options.m_output;
+    return writer.WriteFile(result.m_output, error);
+}

@@ -1,0 +1,37 @@
+// Packing a tree of parameter text files into one resource file for the binary store: every
+// file by its path below the tree's parent, each with its entries flattened as the text store
+// merges them, so that both stores answer alike for the same tree.
+#ifndef QUENDEL_TOOLS_RESOURCEPACK_H
+#define QUENDEL_TOOLS_RESOURCEPACK_H
+
+#include <fendrel/ResourceWriter.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "textstore/ParamFile.h"
+
+struct PackOptions {
+    std::string m_dir;      // the tree; its last name starts every stored path
+    std::string m_output;   // empty: the tree's path followed by ".bin"
+    std::string m_idsFile;  // empty: no name carries an IdEnum key
+};
+
+struct PackResult {
+    std::string m_output;
+    size_t m_files = 0;
+    size_t m_entries = 0;
+};
+
+// Every entry of one parsed file under its section path ("Group:Child:..."), in the order the
+// text store merges them.
+std::vector<fendrel::ResourceEntry> FlattenParamFile(const ParamFile& file);
+
+// Packs every regular "*.pp" file below options.m_dir (recursively, in path order; directory
+// links are not followed) as "<last name of the tree>/<path inside it>". False with a message
+// when the tree or the ids file cannot be read or the output cannot be written; an existing
+// output file is then left as it was.
+bool PackTree(const PackOptions& options, PackResult& result, std::string& error);
+
+#endif
