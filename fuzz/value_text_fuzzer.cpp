@@ -1,6 +1,7 @@
 // Value text: every conversion and string operation on the input, each checked against a plain
 // restatement of its rule, every list against the scalar conversion of each of its tokens, and
-// the nested lists against their row conversions. Any disagreement aborts with the input shown.
+// the nested lists against their row conversions; the section-path split of the class interface
+// as well. Any disagreement aborts with the input shown.
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -289,8 +290,61 @@ void CheckNested(const std::string& text) {
     Require(TakeWarnings() == 0, "StringToNestedFLoatVec warns");
 }
 
-// Section paths (Quendel::StrSection2StrVector and the static Quendel::ToIntVector) are checked
-// here as well once the class interface is part of the library.
+// A section path split into its names; false (parts untouched) when no name is left.
+bool RuleSectionParts(const std::string& section, std::vector<std::string>& parts) {
+    if (section.empty()) {
+        return false;
+    }
+    std::string text = section;
+    reference::ReplaceAll("\t", " ", text);
+    reference::EraseAll(" ", text);
+    if (text.empty()) {
+        return false;
+    }
+    parts.clear();
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        parts.push_back(text);
+        return true;
+    }
+    if (colon == 0) {
+        parts.push_back("GlobalParameters");
+    } else {
+        parts.push_back(text.substr(0, colon));
+        text = text.substr(colon);
+    }
+    while (true) {
+        reference::Trim(":", text);
+        if (text.empty()) {
+            return true;
+        }
+        colon = text.find(':');
+        if (colon == std::string::npos) {
+            parts.push_back(text);
+            return true;
+        }
+        parts.push_back(text.substr(0, colon));
+        text = text.substr(colon);
+    }
+}
+
+// The class interface's helpers that need no store.
+void CheckClassHelpers(const std::string& text) {
+    static Quendel quendel;
+    const std::vector<std::string> before{"left", "over"};
+    std::vector<std::string> parts = before;
+    std::vector<std::string> expected = before;
+    Require(quendel.StrSection2StrVector(text, parts) == RuleSectionParts(text, expected),
+            "StrSection2StrVector result");
+    Require(parts == expected, "StrSection2StrVector parts");
+
+    std::vector<int> ints{7};
+    std::vector<int> expectedInts;
+    const bool ok = ToIntVector(text, expectedInts);
+    const int warnings = TakeWarnings();
+    Require(Quendel::ToIntVector(text, ints) == ok && ints == expectedInts, "Quendel::ToIntVector");
+    Require(TakeWarnings() == warnings, "Quendel::ToIntVector warnings");
+}
 
 }  // namespace
 
@@ -307,5 +361,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckScalars(text);
     CheckLists(text);
     CheckNested(text);
+    CheckClassHelpers(text);
     return 0;
 }
