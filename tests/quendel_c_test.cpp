@@ -111,6 +111,9 @@ TEST_F(FlatTest, CollectionsAreCallerFreedBlocks) {
     EXPECT_EQ(count, 0);
     EXPECT_STREQ(joined, "");
     QUENDEL_Free(joined);
+    ASSERT_EQ(QUENDEL_GetIntColl(m_handle, "S", "Empty", &ints, &count), 1);
+    EXPECT_EQ(count, 0);
+    QUENDEL_Free(ints);
 
     ints = nullptr;
     count = -1;
