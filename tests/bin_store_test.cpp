@@ -318,6 +318,7 @@ TEST_F(BinStoreTest, LookupsByNamesAndHashedKeys) {
     // Blanks go, an empty section is the top-level one, case counts.
     EXPECT_EQ(Lookup(store, " \t ", "Ga in"), "12");
     EXPECT_EQ(Lookup(store, "GlobalParameters", " \t"), "empty key");
+    EXPECT_EQ(Lookup(store, "Display:\tZoom", "Level\t"), "2");
     EXPECT_EQ(Lookup(store, "Display:Zoom", "level"), "<none>");
 
     std::string value;

@@ -301,25 +301,4 @@ TEST(StoreEquivalence, GeneratedTrees) {
     }
 }
 
-// With the product rule set, the binary store takes the product line's own files of the
-// example tree (probe, clinical and display files); the text store knows no product rule.
-TEST(StoreEquivalence, ExampleTreeProductLine) {
-    const Product product(kExampleShipped);
-    LogCapture log;
-    corvel::SetSetting("Product-GeneralSpecification", "QuendelProductRule", "Compact");
-    auto binary = product.Binary({"Linear", "LN18", "Vascular"});
-    auto text = product.Text({"Linear", "LN18", "Vascular"});
-    const std::vector<std::vector<std::string>> cases = {{"Gain", "MasterGain", "-2", "-1"},
-                                                         {"Persistence", "Alpha", "0.6", "0.5"},
-                                                         {"Display", "ColorMap", "Gray", "Sepia"},
-                                                         {"Display:Zoom", "Level", "1.5", "1.5"}};
-    for (const auto& c : cases) {
-        std::string textValue;
-        std::string binaryValue;
-        EXPECT_TRUE(text->GetRawValue(c[0], c[1], textValue));
-        EXPECT_TRUE(binary->GetRawValue(c[0], c[1], binaryValue));
-        EXPECT_EQ(textValue + " " + binaryValue, c[2] + " " + c[3]) << c[0] << " " << c[1];
-    }
-}
-
 }  // namespace

@@ -1,5 +1,5 @@
 // The text store: which files it reads for a selection and in what order, their precedence,
-// lookups, re-selection, the settings behind its paths and files of pathological shape.
+// lookups, re-selection and the settings behind its paths.
 #include "textstore/ResourceMsgImp.h"
 
 #include <corvel/CorvelControl.h>
@@ -160,15 +160,14 @@ TEST_F(TextStoreTest, EachLayerWinsOverTheNext) {
 }
 
 TEST_F(TextStoreTest, LookupIgnoresBlanksInNamesAndNothingElse) {
-    Write("ImgResBase.pp", "Top<1>\n<Display:Zoom>Level<2>\n<:Extra>Size<4>\n");
+    Write("ImgResBase.pp", "Top<1>\n<Display:Zoom>Level<2>\n");
     Write("FileConfig.pp", "FileNumbers<0>\n");
     auto store = Store("", "", "");
     const std::vector<std::vector<std::string>> cases = {
         {" Dis\tplay : Zoom ", " Le vel ", "2"},
+        {"Dis\tplay:Zoom", "Le\tvel", "2"},  // tabs alone go as well
         {"GlobalParameters", "Top", "1"},
-        {"GlobalParameters:Extra", "Size", "4"},
         {"", "Top", "<none>"},
-        {":Extra", "Size", "<none>"},
         {"display:zoom", "Level", "<none>"},
         {"Display:Zoom:", "Level", "<none>"},
         {"GlobalParameters", "FileNumbers", "<none>"},  // the configuration is not merged
@@ -321,24 +320,4 @@ TEST_F(TextStoreTest, SettingsAreReadWhenTheirPathsAreBuilt) {
     store.SetUserDefined("x", "y", "z");
     EXPECT_THAT(m_log.Lines(), ElementsAre(Failed("C:/Shipped//dev/Other/G2/ImgResGrp.pp"),
                                            Failed("U:/Renamed/G2///ImgResCln.pp")));
-}
-
-// A file of pathological shape merges and is released without deep recursion.
-TEST_F(TextStoreTest, DeepAndLongFilesMergeWithinTheDepthBound) {
-    std::string text = "<d";
-    for (int i = 1; i < 100'000; ++i) {
-        text += ":d";
-    }
-    text += ">";
-    for (int i = 0; i < 1'000'000; ++i) {
-        text += "K<" + std::to_string(i % 7) + ">";
-    }
-    Write("ImgResBase.pp", text + "\n");
-    auto store = Store("", "", "");
-    std::string deepest = "d";
-    for (size_t i = 1; i < kMaxSectionDepth; ++i) {
-        deepest += ":d";
-    }
-    EXPECT_EQ(Get(*store, deepest, "K"), std::to_string(999'999 % 7));
-    EXPECT_EQ(store->GetMergedOrigins().size(), kMaxSectionDepth);
 }
