@@ -95,9 +95,11 @@ bool SplitTag(std::string_view s, std::string& scratch, std::string_view& name,
     return true;
 }
 
-// Reads the whole file. A read error keeps what was read before it; one before the first byte
-// (a directory, say) counts as a file that cannot be read.
-bool ReadBytes(const std::string& path, std::string& bytes) {
+}  // namespace
+
+// A read error keeps what was read before it; one before the first byte (a directory, say)
+// counts as a file that cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
     // A NUL would silently shorten the path to another file.
     if (path.find('\0') != std::string::npos) {
         return false;
@@ -131,8 +133,6 @@ bool ReadBytes(const std::string& path, std::string& bytes) {
     return true;
 }
 
-}  // namespace
-
 bool ParseTag(const std::string& s, std::string& name, std::string& path, std::string& rest) {
     std::string scratch;
     std::string_view nameView;
@@ -159,7 +159,7 @@ bool FindInList(const std::string& key, std::string& value, const BlockList* lis
 
 bool ParamFile::Parse(const std::string& filter) {
     std::string bytes;
-    if (!ReadBytes(m_path, bytes)) {
+    if (!ReadFileBytes(m_path, bytes)) {
         return false;
     }
     ParseText(std::move(bytes), filter);

@@ -92,6 +92,9 @@ class ParamFile {
     std::string m_scratch;           // names with blanks removed, reused across pieces
 };
 
+// Reads the whole file at path into bytes; false when it cannot be opened or read at all.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+
 // Splits a tag piece s (beginning with "<") into group name, path below the group and the rest
 // of the line after ">". False when the tag names nothing and nothing follows it.
 bool ParseTag(const std::string& s, std::string& name, std::string& path, std::string& rest);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <iterator>
 #include <utility>
 
 #include "host/Corvel.h"
@@ -89,27 +92,41 @@ bool ResourceMsgImp::ReadFile(FileSlot& slot, const std::string& path) {
         slot.reset();
         return false;
     }
-    bool ok = true;
     if (!slot) {
-        slot = std::make_unique<ParamFile>(path);
-        ok = slot->Parse("");
+        slot = ParseFile(path);
     } else {
         std::string trimmed(path);
         TrimChars(" ", trimmed);
         // The same file again is kept as it is.
         if (trimmed != slot->Path()) {
-            slot->SetPath(std::move(trimmed));
-            slot->Clear();
-            ok = slot->Parse("");
+            slot = ParseFile(trimmed);
         }
     }
-    if (!ok) {
+    if (!slot) {
         LogError(kLogCategory, kReadFailed, path.c_str());
-        slot.reset();
         return false;
     }
     LogInfo(kLogCategory, kReadOk, path.c_str());
     return true;
+}
+
+// Every reading reads the bytes; only the parse is saved when they are those parsed before.
+ResourceMsgImp::FileSlot ResourceMsgImp::ParseFile(const std::string& path) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) {
+        return nullptr;
+    }
+    const size_t hash = std::hash<std::string_view>()(bytes);
+    ParsedFile& known = m_parsedFiles[path];
+    if (FileSlot file = known.m_file.lock();
+        file && known.m_size == bytes.size() && known.m_hash == hash) {
+        return file;
+    }
+    const size_t size = bytes.size();
+    auto file = std::make_shared<ParamFile>(path);
+    file->ParseText(std::move(bytes), "");
+    known = ParsedFile{file, size, hash};
+    return file;
 }
 
 void ResourceMsgImp::LoadFileConfig() {
@@ -245,45 +262,100 @@ std::vector<ResourceMsgImp::Layer> ResourceMsgImp::LoadedLayers() const {
     layers.reserve(m_fileSlots.size() + m_extraFiles.size());
     for (size_t i = 0; i < m_fileSlots.size(); ++i) {
         if (const ParamFile* file = m_fileSlots[i]->get()) {
-            layers.push_back(Layer{kSlotNames[i], file});
+            layers.push_back(Layer{kSlotNames[i], file, m_fileSlots[i]});
         }
     }
     for (const ListedFile& listed : m_extraFiles) {
-        layers.push_back(Layer{listed.m_entry, listed.m_file.get()});
+        layers.push_back(Layer{listed.m_entry, listed.m_file.get(), &listed.m_file});
     }
     return layers;
 }
 
-// Highest precedence is merged last, so its values replace those of the files below it.
+// Highest precedence is merged last, so its values replace those of the files below it. The
+// files at the bottom that are still the same objects (unchanged bytes, same path) stay merged.
 void ResourceMsgImp::Refresh() {
-    m_merged.clear();
     const std::vector<Layer> layers = LoadedLayers();
-    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
-        layer->m_file->ForEachList([this](const std::string& sectionPath, const BlockList& list) {
-            Merge(list, sectionPath);
-        });
+    const size_t count = layers.size();
+    size_t kept = 0;
+    while (kept < count && kept < m_mergedFiles.size() &&
+           m_mergedFiles[kept] == *layers[count - 1 - kept].m_slot) {
+        ++kept;
+    }
+    while (m_mergedFiles.size() > kept) {
+        Unmerge();
+    }
+    for (size_t i = kept; i < count; ++i) {
+        m_mergedFiles.push_back(*layers[count - 1 - i].m_slot);
+        Merge(*m_mergedFiles.back());
+    }
+    for (auto it = m_parsedFiles.begin(); it != m_parsedFiles.end();) {
+        it = it->second.m_file.expired() ? m_parsedFiles.erase(it) : std::next(it);
     }
 }
 
-void ResourceMsgImp::Merge(const BlockList& list, const std::string& sectionPath) {
-    auto section = m_merged.lower_bound(sectionPath);
-    if (section == m_merged.end() || section->first != sectionPath) {
-        section = m_merged.emplace_hint(section, sectionPath,
-                                        std::map<std::string, std::string, std::less<>>());
-    }
-    auto& table = section->second;
-    for (const auto& [key, value] : list.m_values) {
-        auto it = table.lower_bound(key);
-        if (it != table.end() && it->first == key) {
-            it->second = value.m_text;
-        } else {
-            table.emplace_hint(it, key, value.m_text);
+// A section without entries answers no lookup, so none is made for it.
+void ResourceMsgImp::Merge(const ParamFile& file) {
+    file.ForEachList([this](const std::string& sectionPath, const BlockList& list) {
+        if (list.m_values.empty()) {
+            return;
         }
-    }
+        auto section = m_merged.find(sectionPath);
+        if (section == m_merged.end()) {
+            section = m_merged.emplace(sectionPath, KeyTable()).first;
+        }
+        KeyTable& table = section->second;
+        for (const auto& [key, value] : list.m_values) {
+            const auto [entry, added] = table.try_emplace(key, &value.m_text);
+            if (!added) {
+                entry->second = &value.m_text;
+            }
+        }
+    });
 }
 
-std::string_view ResourceMsgImp::LookupName(const std::string& name, std::string& buffer) {
-    if (name.find_first_of(" \t") == std::string::npos) {
+// A key stays viewed in the file that added it, the lowest that holds it, which is merged as
+// long as the entry exists.
+void ResourceMsgImp::Unmerge() {
+    const FileSlot top = std::move(m_mergedFiles.back());
+    m_mergedFiles.pop_back();
+    std::vector<const BlockList*> below;
+    top->ForEachList([&](const std::string& sectionPath, const BlockList& list) {
+        const auto section = m_merged.find(sectionPath);
+        if (section == m_merged.end()) {
+            return;
+        }
+        below.clear();
+        for (auto file = m_mergedFiles.rbegin(); file != m_mergedFiles.rend(); ++file) {
+            if (const BlockList* lower = (*file)->FindList(sectionPath)) {
+                below.push_back(lower);
+            }
+        }
+        KeyTable& table = section->second;
+        for (const auto& [key, value] : list.m_values) {
+            const std::string* previous = nullptr;
+            for (const BlockList* lower : below) {
+                const auto found = lower->m_values.find(key);
+                if (found != lower->m_values.end()) {
+                    previous = &found->second.m_text;
+                    break;
+                }
+            }
+            if (previous != nullptr) {
+                table.find(key)->second = previous;
+            } else {
+                table.erase(key);
+            }
+        }
+        if (table.empty()) {
+            m_merged.erase(section);
+        }
+    });
+}
+
+// Two scans for one character each: find_first_of calls memchr once per character of name.
+const std::string& ResourceMsgImp::LookupName(const std::string& name, std::string& buffer) {
+    if (std::memchr(name.data(), ' ', name.size()) == nullptr &&
+        std::memchr(name.data(), '\t', name.size()) == nullptr) {
         return name;
     }
     buffer = name;
@@ -302,6 +374,6 @@ bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& 
     if (entry == found->second.end()) {
         return false;
     }
-    value = entry->second;
+    value = *entry->second;
     return true;
 }
