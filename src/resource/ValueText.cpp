@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iostream>
 #include <istream>
+#include <iterator>
 #include <locale>
 #include <streambuf>
 #include <string_view>
@@ -54,6 +55,41 @@ int AtoiOf(std::string_view number) {
     return static_cast<int>(asLong);
 }
 
+// Exact powers of ten as doubles: 10^22 is the largest one a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common short decimal without a general parser: with at most 15 significant digits the
+// digits are an exact double, and so is 10^k up to k = 22, so one correctly rounded division
+// gives the correctly rounded value (Clinger's fast path). digits passed IsNumber and holds no
+// sign. False when the text is beyond that range.
+bool ShortDecimalOf(std::string_view digits, double& value) {
+    uint64_t mantissa = 0;
+    int significant = 0;
+    size_t fraction = 0;
+    bool point = false;
+    for (const char c : digits) {
+        if (c == '.') {
+            point = true;
+            continue;
+        }
+        fraction += point ? 1 : 0;
+        if (mantissa == 0 && c == '0') {
+            continue;  // a leading zero is not significant
+        }
+        if (++significant > 15) {
+            return false;
+        }
+        mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (fraction >= std::size(kExactPowersOfTen)) {
+        return false;
+    }
+    value = static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
+    return true;
+}
+
 // atof of a text that passed IsNumber, as the C library computes it in the "C" locale:
 // correctly rounded, a result past double's range is HUGE_VAL, one below it 0, the sign kept.
 // from_chars rounds the same way without regard to the host's locale and much faster; it takes
@@ -69,6 +105,9 @@ double AtofOf(std::string_view number) {
         return 0.0;  // nothing converted: atof gives +0 even after a minus sign
     }
     double value = 0.0;
+    if (ShortDecimalOf(digits, value)) {
+        return negative ? -value : value;
+    }
     const char* end = digits.data() + digits.size();
     const auto result = std::from_chars(digits.data(), end, value, std::chars_format::fixed);
     if (result.ec == std::errc::result_out_of_range) {
