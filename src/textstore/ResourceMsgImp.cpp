@@ -111,21 +111,30 @@ bool ResourceMsgImp::ReadFile(FileSlot& slot, const std::string& path) {
 }
 
 // Every reading reads the bytes; only the parse is saved when they are those parsed before.
+// The check hashes the file piece by piece; a changed file is then read whole.
 ResourceMsgImp::FileSlot ResourceMsgImp::ParseFile(const std::string& path) {
+    const auto known = m_parsedFiles.find(path);
+    if (known != m_parsedFiles.end()) {
+        if (FileSlot file = known->second.m_file.lock()) {
+            size_t size = 0;
+            size_t hash = 0;
+            if (!HashFileBytes(path, size, hash)) {
+                return nullptr;
+            }
+            if (size == known->second.m_size && hash == known->second.m_hash) {
+                return file;
+            }
+        }
+    }
     std::string bytes;
     if (!ReadFileBytes(path, bytes)) {
         return nullptr;
     }
-    const size_t hash = std::hash<std::string_view>()(bytes);
-    ParsedFile& known = m_parsedFiles[path];
-    if (FileSlot file = known.m_file.lock();
-        file && known.m_size == bytes.size() && known.m_hash == hash) {
-        return file;
-    }
-    const size_t size = bytes.size();
+    ParsedFile parsed{{}, bytes.size(), HashBytes(bytes)};
     auto file = std::make_shared<ParamFile>(path);
     file->ParseText(std::move(bytes), "");
-    known = ParsedFile{file, size, hash};
+    parsed.m_file = file;
+    m_parsedFiles[path] = std::move(parsed);
     return file;
 }
 
