@@ -203,6 +203,22 @@ TEST(ValueTextTest, ShortDecimalsMatchAtofAtTheirEdges) {
     }
 }
 
+// Texts that are no number fail whichever reading a number takes; the digitless ones that pass
+// read as zero.
+TEST(ValueTextTest, ShortDecimalReadingKeepsTheNumberTest) {
+    for (const char* text : {"1-2", "1..2", "+-1", "--1", "1+", "a1", "1 ", ".", "+", "-", "1e5"}) {
+        double d = 7.0;
+        float f = 7.0f;
+        EXPECT_FALSE(ToDouble(text, d) || ToFloat(text, f)) << text;
+        EXPECT_EQ(d, 7.0) << text;
+    }
+    for (const char* text : {"", "+.", "-."}) {
+        double d = 7.0;
+        ASSERT_TRUE(ToDouble(text, d)) << text;
+        EXPECT_TRUE(SameBits(d, std::atof(text))) << text;
+    }
+}
+
 TEST(ValueTextTest, NarrowToFloatPastTheRange) {
     const double halfway = static_cast<double>(FLT_MAX) + std::ldexp(1.0, 103);
     EXPECT_EQ(NarrowToFloat(1e39), std::numeric_limits<float>::infinity());

@@ -60,33 +60,51 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// The common short decimal without a general parser: with at most 15 significant digits the
-// digits are an exact double, and so is 10^k up to k = 22, so one correctly rounded division
-// gives the correctly rounded value (Clinger's fast path). digits passed IsNumber and holds no
-// sign. False when the text is beyond that range.
-bool ShortDecimalOf(std::string_view digits, double& value) {
+// The common short decimal in one pass, tested and read together: with at most 15 significant
+// digits the digits are an exact double, and so is 10^k up to k = 22, so one correctly rounded
+// division gives the correctly rounded value atof gives (Clinger's fast path). True only for a
+// text that passes IsNumber and holds a digit; false for everything else, which the general
+// path then tests and reads.
+bool ShortNumberOf(std::string_view text, double& value) {
+    size_t i = 0;
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        i = 1;
+    }
     uint64_t mantissa = 0;
     int significant = 0;
     size_t fraction = 0;
     bool point = false;
-    for (const char c : digits) {
+    bool digit = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
         if (c == '.') {
+            if (point) {
+                return false;
+            }
             point = true;
             continue;
         }
+        const unsigned d = static_cast<unsigned>(c - '0');
+        if (d > 9) {
+            return false;
+        }
+        digit = true;
         fraction += point ? 1 : 0;
-        if (mantissa == 0 && c == '0') {
+        if (mantissa == 0 && d == 0) {
             continue;  // a leading zero is not significant
         }
         if (++significant > 15) {
             return false;
         }
-        mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+        mantissa = mantissa * 10 + d;
     }
-    if (fraction >= std::size(kExactPowersOfTen)) {
+    if (!digit || fraction >= std::size(kExactPowersOfTen)) {
         return false;
     }
-    value = static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
+    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
     return true;
 }
 
@@ -105,9 +123,6 @@ double AtofOf(std::string_view number) {
         return 0.0;  // nothing converted: atof gives +0 even after a minus sign
     }
     double value = 0.0;
-    if (ShortDecimalOf(digits, value)) {
-        return negative ? -value : value;
-    }
     const char* end = digits.data() + digits.size();
     const auto result = std::from_chars(digits.data(), end, value, std::chars_format::fixed);
     if (result.ec == std::errc::result_out_of_range) {
@@ -149,6 +164,9 @@ bool LongOfAsInt(std::string_view text, long& value) {
 }
 
 bool DoubleOf(std::string_view text, double& value) {
+    if (ShortNumberOf(text, value)) {
+        return true;
+    }
     if (!IsNumber(text)) {
         return false;
     }
@@ -157,6 +175,11 @@ bool DoubleOf(std::string_view text, double& value) {
 }
 
 bool FloatOf(std::string_view text, float& value) {
+    double number = 0.0;
+    if (ShortNumberOf(text, number)) {
+        value = NarrowToFloat(number);
+        return true;
+    }
     if (!IsNumber(text)) {
         return false;
     }
