@@ -177,10 +177,19 @@ TEST(FaultInjection, BrokenOrVanishedHostSettingsGiveDefaults) {
         "[PostProcessing]\nUseTxtQuendel=true\n[Path]\nShippedRoot=" + product.Root() + "\n";
     const std::string settings = dir.Write("host.ini", valid);
     struct Environment {
+        const char* old = std::getenv("CORVEL_SETTINGS");
+        const bool had = old != nullptr;
+        const std::string saved = had ? old : "";
         explicit Environment(const std::string& path) {
             setenv("CORVEL_SETTINGS", path.c_str(), 1);
         }
-        ~Environment() { unsetenv("CORVEL_SETTINGS"); }
+        ~Environment() {
+            if (had) {
+                setenv("CORVEL_SETTINGS", saved.c_str(), 1);
+            } else {
+                unsetenv("CORVEL_SETTINGS");
+            }
+        }
     } environment(settings);
     corvel::ClearSettings();
     ASSERT_EQ(InitialAnswers(), "1 group clinical 3 3");
