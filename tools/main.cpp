@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // --help ends with success; every bad argument with the one error status.
+        return app.exit(e) == 0 ? kExitOk : kExitError;
     }
     for (const auto& [sub, run] : commands) {
         if (sub->parsed()) {
@@ -27,9 +28,9 @@ int main(int argc, char** argv) {
                 return run();
             } catch (const std::exception& e) {
                 std::cerr << "quendel " << sub->get_name() << ": " << e.what() << "\n";
-                return 1;
+                return kExitError;
             }
         }
     }
-    return 1;
+    return kExitError;
 }
