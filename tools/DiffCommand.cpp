@@ -73,7 +73,7 @@ int RunDiff(const DiffOptions& options) {
     std::cout << "--- " << from.Describe() << ": " << from.Source() << "\n"
               << "+++ " << to.Describe() << ": " << to.Source() << "\n";
     // Like a unified diff: "-" the first selection's entry, "+" the other's.
-    TextTable rows(30);
+    TextTable rows;
     size_t counts[3] = {};  // changed, added, removed
     const auto add = [&](const char* mark, const Selection& side, const StoreEntry& entry) {
         rows.Add(

@@ -21,7 +21,10 @@ void TextTable::Print(std::ostream& out, const std::string& indent) const {
     for (const auto& row : m_rows) {
         for (size_t i = 0; i + 1 < row.size(); ++i) {
             widths.resize(std::max(widths.size(), i + 1), 0);
-            widths[i] = std::max(widths[i], std::min(DisplayWidth(row[i]), m_maxWidth));
+            const size_t width = DisplayWidth(row[i]);
+            if (width <= m_maxWidth) {
+                widths[i] = std::max(widths[i], width);
+            }
         }
     }
     for (const auto& row : m_rows) {

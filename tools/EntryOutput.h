@@ -12,11 +12,11 @@
 #include "Selection.h"
 #include "StoreEntries.h"
 
-// Rows of cells printed in aligned columns. A column is as wide as its widest cell up to a
-// limit (longer cells stick out); the last cell of a row is not padded.
+// Rows of cells printed in aligned columns. A column is as wide as its widest cell that is not
+// longer than a limit (longer cells stick out); the last cell of a row is not padded.
 class TextTable {
   public:
-    explicit TextTable(size_t maxWidth = 44) : m_maxWidth(maxWidth) {}
+    explicit TextTable(size_t maxWidth = 32) : m_maxWidth(maxWidth) {}
     void Add(std::vector<std::string> row) { m_rows.push_back(std::move(row)); }
     void Print(std::ostream& out, const std::string& indent = std::string()) const;
 
