@@ -11,6 +11,10 @@
 int main(int argc, char** argv) {
     CLI::App app{"quendel: tools for tuning parameter trees and their resource files"};
     app.require_subcommand(1);
+    app.footer(
+        "Run quendel COMMAND --help for the options of a command.\n"
+        "Exit status: 0 done; 1 a negative answer (not found, differences, findings); "
+        "2 error.");
     std::vector<std::pair<CLI::App*, CommandRun>> commands;
     for (const Command& command : RegisteredCommands()) {
         CLI::App* sub = app.add_subcommand(command.m_name, command.m_summary);
