@@ -2,8 +2,12 @@
 JOBS    ?= $(shell nproc)
 WERROR  ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS := -DQUENDEL_WERROR=$(WERROR)
+FUZZ_SECONDS       ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
+FUZZ_TARGETS       ?=
 
-.PHONY: all setup build demo test test-plain test-asan test-tsan clean
+.PHONY: all setup build demo test test-plain test-asan test-tsan test-fuzz fuzz fuzz-build bench \
+        clean
 
 all: build
 
@@ -35,7 +39,32 @@ test-tsan: setup
 	@cmake --build build-tsan -j $(JOBS) --target concurrency_test
 	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R '^concurrency_test$$'
 
-test: test-plain test-tsan test-asan
+# libFuzzer targets, built with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
+fuzz-build: setup
+	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++ -DQUENDEL_BUILD_FUZZ=ON -DQUENDEL_BUILD_TESTS=OFF \
+	    -DQUENDEL_FUZZ_SMOKE_SECONDS=$(FUZZ_SMOKE_SECONDS) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-fuzz --target fuzzers -j $(JOBS)
+
+# Each target for a few seconds, so that they keep building and passing.
+test-fuzz: fuzz-build
+	@cd build-fuzz && ctest --output-on-failure -j $(JOBS)
+
+# Each target for FUZZ_SECONDS on a working copy of its seeds; a summary at the end.
+fuzz: fuzz-build
+	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+test: test-plain test-tsan test-asan test-fuzz
+
+# Release build with the peers; writes the reference tree once (again only when its generator
+# changed), runs every case and prints the table, also kept in build-bench/bench-table.md.
+bench:
+	@scripts/setup bench
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUENDEL_BUILD_BENCH=ON \
+	    -DQUENDEL_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target quendel_bench reftree
+	@./build-bench/bin/quendel_bench --reftree=build-bench/reftree \
+	    --table=build-bench/bench-table.md $(BENCH_FLAGS)
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-bench

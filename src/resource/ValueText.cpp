@@ -187,10 +187,15 @@ class ViewBuffer : public std::streambuf {
 // Reading through one stream per thread equals reading through a fresh one: its flags stay the
 // defaults and its state is cleared before each read. Parameter texts write numbers with a
 // point whatever the host's locale is, so the stream reads by the classic locale.
+// A stream swallows exceptions thrown while it reads (exhausted memory) and only sets its bad
+// bit; the bad bit rethrows them, so that they are not taken for a text that does not convert.
 struct NumberReader {
     ViewBuffer buffer;
     std::istream stream{&buffer};
-    NumberReader() { stream.imbue(std::locale::classic()); }
+    NumberReader() {
+        stream.imbue(std::locale::classic());
+        stream.exceptions(std::ios::badbit);
+    }
 };
 
 bool StreamDoubleOf(std::string_view text, double& value) {

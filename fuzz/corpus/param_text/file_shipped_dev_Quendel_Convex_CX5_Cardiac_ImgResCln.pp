@@ -1,0 +1,3 @@
+# CX5 in cardiac.
+<Persistence>
+Alpha<0.15>

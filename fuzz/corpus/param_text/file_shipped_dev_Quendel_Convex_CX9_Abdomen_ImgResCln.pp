@@ -1,0 +1,3 @@
+# CX9 in abdomen (paediatric).
+<DynamicControl>
+DycFEDRSetting<58>
