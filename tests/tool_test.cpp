@@ -229,7 +229,7 @@ TEST_F(ToolTree, GetHandsTheDefaultToTheLibrary) {
 }
 
 TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
-    Write("ImgResBase.pp", "<T>\nKey<1>\nKey<2>\nWord<abc>\n");
+    Write("ImgResBase.pp", "<T>\nKey<1>\nKey<2>\nWord<abc>\nLatin<caf\xE9>\n");
     m_dir.Write("empty/dev/Quendel/readme.txt", "nothing here\n");
     m_dir.Write("settings.ini", "[Path]\nShippedRoot = " + Root() + "\n");
     const std::string opts = Options();
@@ -271,6 +271,10 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
             EXPECT_FALSE(run.err.empty()) << c.args;  // every failure says why
         }
     }
+    // A text that is not UTF-8 still gives valid JSON, its bad byte marked.
+    const ToolRun latin = RunTool("get " + opts + " T Latin --json");
+    EXPECT_EQ(latin.status, 0);
+    EXPECT_EQ(latin.Json()["value"], "caf\xEF\xBF\xBD");
 }
 
 // The example tree as a scanner's installation: values as the library answers them, each with

@@ -67,7 +67,7 @@ int RunDiff(const DiffOptions& options) {
         }
         nlohmann::ordered_json json = {
             {"from", SelectionJson(from)}, {"to", SelectionJson(to)}, {"changes", list}};
-        std::cout << json.dump(2) << "\n";
+        PrintJson(json);
         return changes.empty() ? kExitOk : kExitNegative;
     }
     std::cout << "--- " << from.Describe() << ": " << from.Source() << "\n"

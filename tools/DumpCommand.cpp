@@ -48,7 +48,7 @@ int RunDump(const DumpOptions& options) {
         nlohmann::ordered_json json = {{"selection", SelectionJson(selection)},
                                        {"entries", std::move(entries)},
                                        {"unreachable", table.m_unreachable}};
-        std::cout << json.dump(2) << "\n";
+        PrintJson(json);
     } else {
         // Written in the parameter file syntax: the dump reads back as one flat file.
         std::cout << "# " << selection.Describe() << ": " << selection.Source() << "\n";

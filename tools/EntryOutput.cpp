@@ -90,3 +90,7 @@ bool OpenSelection(Selection& selection, const SelectionOptions& options,
     }
     return true;
 }
+
+void PrintJson(const nlohmann::ordered_json& json) {
+    std::cout << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+}

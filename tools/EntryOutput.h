@@ -33,6 +33,10 @@ nlohmann::ordered_json OriginJson(const EntryOrigin& origin);
 // {"store": "text"|"bin", "source": root or resource file, "group", "probe", "clinical"}.
 nlohmann::ordered_json SelectionJson(const Selection& selection);
 
+// Writes json to standard output. Texts that are not UTF-8 (files in another encoding) cannot
+// be JSON strings: their invalid bytes become U+FFFD instead of failing the whole output.
+void PrintJson(const nlohmann::ordered_json& json);
+
 // Routes the host log, opens the selection and prints its warnings on standard error
 // ("quendel <command>: warning: ..."); false after printing the error.
 bool OpenSelection(Selection& selection, const SelectionOptions& options,

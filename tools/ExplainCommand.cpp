@@ -46,7 +46,7 @@ int RunExplain(const ExplainOptions& options) {
             {"found", found},
             {"value", found ? nlohmann::ordered_json(value) : nlohmann::ordered_json()},
             {"layers", std::move(list)}};
-        std::cout << json.dump(2) << "\n";
+        PrintJson(json);
     } else if (found) {
         std::cout << options.m_section << " " << options.m_key << " = " << value << "  ("
                   << selection.Describe() << ")\n";

@@ -93,7 +93,7 @@ int RunGet(const GetOptions& options) {
         if (!answer.m_warnings.empty()) {
             json["warnings"] = answer.m_warnings;
         }
-        std::cout << json.dump(2) << "\n";
+        PrintJson(json);
     } else if (answer.m_hasValue) {
         std::cout << answer.m_text << "\n";
     }

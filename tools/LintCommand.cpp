@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Command.h"
+#include "EntryOutput.h"
 #include "ParamLint.h"
 
 namespace {
@@ -46,7 +47,7 @@ int RunLint(const LintOptions& options) {
                             {"message", f.m_message}});
         }
         nlohmann::ordered_json json = {{"files", files}, {"findings", list}, {"errors", errors}};
-        std::cout << json.dump(2) << "\n";
+        PrintJson(json);
     } else if (!files.empty()) {
         for (const LintFinding& f : findings) {
             std::cout << f.m_file << ":" << f.m_line << ":" << f.m_column << ": " << f.m_message

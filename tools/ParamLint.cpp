@@ -49,10 +49,16 @@ std::string EraseBlanks(std::string_view s) {
     return result;
 }
 
-// Text for a message: quoted, shortened, control characters escaped.
+// Text for a message: quoted, shortened (never inside a UTF-8 sequence), control characters
+// escaped.
 std::string Quote(std::string_view text) {
+    size_t length = std::min(text.size(), kQuoteLength);
+    while (length > 0 && length < text.size() &&
+           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        --length;
+    }
     std::string quoted = "\"";
-    for (size_t i = 0; i < text.size() && i < kQuoteLength; ++i) {
+    for (size_t i = 0; i < length; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x20 || c == 0x7f) {
             char escaped[8];
@@ -62,7 +68,7 @@ std::string Quote(std::string_view text) {
             quoted += text[i];
         }
     }
-    return quoted + (text.size() > kQuoteLength ? "...\"" : "\"");
+    return quoted + (length < text.size() ? "...\"" : "\"");
 }
 
 // The index of a listed-file key "File<i>" as the store reads it (decimal, no sign, no
