@@ -19,7 +19,7 @@ build: setup
 	@cmake --build build -j $(JOBS)
 
 demo: build
-	@./build/bin/quendel_demo
+	@scripts/demo
 
 test-plain: build
 	@cd build && ctest --output-on-failure -j $(JOBS)
