@@ -290,12 +290,20 @@ void ResourceMsgImp::Refresh() {
            m_mergedFiles[kept] == *layers[count - 1 - kept].m_slot) {
         ++kept;
     }
-    while (m_mergedFiles.size() > kept) {
-        Unmerge();
-    }
-    for (size_t i = kept; i < count; ++i) {
-        m_mergedFiles.push_back(*layers[count - 1 - i].m_slot);
-        Merge(*m_mergedFiles.back());
+    try {
+        while (m_mergedFiles.size() > kept) {
+            Unmerge();
+        }
+        for (size_t i = kept; i < count; ++i) {
+            m_mergedFiles.push_back(*layers[count - 1 - i].m_slot);
+            Merge(*m_mergedFiles.back());
+        }
+    } catch (...) {
+        // A file half merged or half taken out would pass for done at the next Refresh, which
+        // now starts from nothing instead.
+        m_merged.clear();
+        m_mergedFiles.clear();
+        throw;
     }
     for (auto it = m_parsedFiles.begin(); it != m_parsedFiles.end();) {
         it = it->second.m_file.expired() ? m_parsedFiles.erase(it) : std::next(it);
