@@ -10,6 +10,7 @@
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
+#include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 
 namespace {
@@ -17,31 +18,10 @@ namespace {
 constexpr char kLogCategory[] = "Cat_09";
 constexpr char kReadOk[] = "Read File : %s successful!";
 constexpr char kReadFailed[] = "Read File : %s Failed!";
-constexpr std::string_view kListedPrefix = "File";
 
 // Names of the slots of m_fileSlots, in the same order.
 constexpr const char* kSlotNames[] = {"user-defined", "clinical", "clinical base", "group clinical",
                                       "transducer",   "group",    "base"};
-
-// The index of a listed-file key "File<i>" written as i would be (decimal, no sign, no leading
-// zero), or -1.
-int64_t ListedIndex(std::string_view key) {
-    if (key.substr(0, kListedPrefix.size()) != kListedPrefix) {
-        return -1;
-    }
-    const std::string_view digits = key.substr(kListedPrefix.size());
-    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) {
-        return -1;
-    }
-    int64_t index = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return -1;
-        }
-        index = index * 10 + (c - '0');
-    }
-    return index;
-}
 
 }  // namespace
 
