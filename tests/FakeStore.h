@@ -13,11 +13,17 @@
 #include "api/StoreFactory.h"
 #include "resource/IResourceMsg.h"
 
+// A hashed key as the name under which FakeStoreState holds it.
+inline std::string HashedName(const HashedKey& key) {
+    std::string name = "#";
+    for (const uint64_t word : key) {
+        name += std::to_string(word) + ".";
+    }
+    return name;
+}
+
 struct FakeStoreState {
-    std::map<std::pair<std::string, std::string>, std::string> byNames;
-    std::map<std::pair<HashedKey, std::string>, std::string> byHashedSection;
-    std::map<std::pair<std::string, HashedKey>, std::string> byHashedKey;
-    std::map<std::pair<HashedKey, HashedKey>, std::string> byHashes;
+    std::map<std::pair<std::string, std::string>, std::string> entries;  // names or HashedName
     std::vector<std::string> calls;  // "Reload(F,P,A)", "SetGroup(F)", ... "Refresh"
     int rawLookups = 0;
     int destroyed = 0;
@@ -41,16 +47,16 @@ class FakeStore : public IResourceMsg {
     }
 
     bool GetRawValue(const HashedKey& s, const std::string& k, std::string& v) override {
-        return Find(m_state->byHashedSection, std::make_pair(s, k), v);
+        return Find(HashedName(s), k, v);
     }
     bool GetRawValue(const std::string& s, const HashedKey& k, std::string& v) override {
-        return Find(m_state->byHashedKey, std::make_pair(s, k), v);
+        return Find(s, HashedName(k), v);
     }
     bool GetRawValue(const HashedKey& s, const HashedKey& k, std::string& v) override {
-        return Find(m_state->byHashes, std::make_pair(s, k), v);
+        return Find(HashedName(s), HashedName(k), v);
     }
     bool GetRawValue(const std::string& s, const std::string& k, std::string& v) override {
-        return Find(m_state->byNames, std::make_pair(s, k), v);
+        return Find(s, k, v);
     }
 
   private:
@@ -58,14 +64,13 @@ class FakeStore : public IResourceMsg {
         m_state->calls.push_back(call);
         return true;
     }
-    template <class Map, class Key>
-    bool Find(const Map& map, const Key& key, std::string& value) {
+    bool Find(const std::string& section, const std::string& key, std::string& value) {
         ++m_state->rawLookups;
         if (m_state->onLookup) {
             m_state->onLookup();
         }
-        const auto it = map.find(key);
-        if (it == map.end()) {
+        const auto it = m_state->entries.find({section, key});
+        if (it == m_state->entries.end()) {
             return false;
         }
         value = it->second;
@@ -92,6 +97,9 @@ class FakeStoreFactory {
 
     FakeStoreState& State() { return *m_state; }
     const std::vector<std::string>& Made() const { return m_made; }
+    void Set(const std::string& section, const std::string& key, const std::string& text) {
+        m_state->entries[{section, key}] = text;
+    }
 
   private:
     std::shared_ptr<FakeStoreState> m_state;

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Fendrel.h"
-#include "TestSupport.h"
+#include "FendrelSamples.h"
 #include "api/IdKeyTable.h"
 
 namespace {
@@ -41,19 +40,6 @@ std::string Quoted(const std::string& text) {
     return "'" + text + "'";
 }
 
-class Parser {
-  public:
-    explicit Parser(const std::string& path) : m_parser(Fendrel::getHandle()) {
-        m_open = m_parser->OpenFile(path);
-    }
-    ~Parser() { Fendrel::deletHandle(m_parser); }
-    Parser(const Parser&) = delete;
-    Parser& operator=(const Parser&) = delete;
-
-    bool m_open = false;
-    Fendrel* m_parser;
-};
-
 class PackToolTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -74,26 +60,21 @@ TEST_F(PackToolTest, StoresEveryParameterFileUnderTheTreeName) {
     const std::string output = m_tree + ".bin";
     EXPECT_EQ(run.output, "Packed 3 files (5 entries) into " + output + "\n");
 
-    Parser parser(output);
-    ASSERT_TRUE(parser.m_open);
+    ParserHandle parser;
+    ASSERT_TRUE(parser->OpenFile(output));
     std::vector<std::string> paths;
-    ASSERT_TRUE(parser.m_parser->ListFiles(paths));
+    ASSERT_TRUE(parser->ListFiles(paths));
     EXPECT_EQ(paths, std::vector<std::string>({"Quendel/G1/ImgResGrp.pp", "Quendel/ImgResBase.pp",
                                                "Quendel/Odd.pp/Inner.pp"}));
-    struct Entry {
-        const char* file;
-        const char* section;
-        const char* key;
-        const char* value;
-    };
-    for (const Entry& e :
-         {Entry{"Quendel/ImgResBase.pp", "GlobalParameters", "Gain", "1"},
-          Entry{"Quendel/ImgResBase.pp", "Display:Zoom", "Level", "2"},
-          Entry{"Quendel/ImgResBase.pp", "Display:Zoom", "Pan", "0, 0"},
-          Entry{"Quendel/G1/ImgResGrp.pp", "GlobalParameters:Extra", "Size", "4"}}) {
+    const std::vector<std::vector<std::string>> entries = {
+        {"Quendel/ImgResBase.pp", "GlobalParameters", "Gain", "1"},
+        {"Quendel/ImgResBase.pp", "Display:Zoom", "Level", "2"},
+        {"Quendel/ImgResBase.pp", "Display:Zoom", "Pan", "0, 0"},
+        {"Quendel/G1/ImgResGrp.pp", "GlobalParameters:Extra", "Size", "4"}};
+    for (const auto& e : entries) {
         std::string value;
-        EXPECT_TRUE(parser.m_parser->GetFileValue(e.file, e.section, e.key, value)) << e.key;
-        EXPECT_EQ(value, e.value);
+        EXPECT_TRUE(parser->GetFileValue(e[0], e[1], e[2], value)) << e[2];
+        EXPECT_EQ(value, e[3]);
     }
 
     // The same tree packs to the same bytes.
@@ -113,14 +94,14 @@ TEST_F(PackToolTest, ListedNamesCarryIdEnumKeys) {
     const ToolRun run =
         RunTool("pack " + Quoted(m_tree) + " --ids " + Quoted(ids) + " -o " + Quoted(output));
     ASSERT_EQ(run.status, 0) << run.output;
-    Parser parser(output);
-    ASSERT_TRUE(parser.m_open);
-    parser.m_parser->SetBaseFiles({"Quendel/ImgResBase.pp"});
-    parser.m_parser->Refresh();
+    ParserHandle parser;
+    ASSERT_TRUE(parser->OpenFile(output));
+    parser->SetBaseFiles({"Quendel/ImgResBase.pp"});
+    parser->Refresh();
     std::string value;
-    EXPECT_TRUE(parser.m_parser->FindValue(IdHashedKey(5), IdHashedKey(7), value));
+    EXPECT_TRUE(parser->FindValue(IdHashedKey(5), IdHashedKey(7), value));
     EXPECT_EQ(value, "2");
-    EXPECT_TRUE(parser.m_parser->FindValue(IdHashedKey(5), "Pan", value));
+    EXPECT_TRUE(parser->FindValue(IdHashedKey(5), "Pan", value));
     EXPECT_EQ(value, "0, 0");
 }
 
@@ -149,8 +130,7 @@ TEST_F(PackToolTest, ErrorsLeaveTheOutputAsItWas) {
         {withIds, "5 Display\n6 Level\n5 Gain\n",
          "ids.txt:3: IdEnum 5 is listed twice (first on line 1)"},
         {withIds, "5 Display\n6 Display\n", "ids.txt:2: name \"Display\" is listed twice"},
-        {"", "", "DIR is required"},
-    };
+        {"", "", "DIR is required"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments + " with ids " + c.ids);
         m_dir.Write("ids.txt", c.ids);
