@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "StoreSelection.h"
 #include "TestSupport.h"
 
 using ::testing::ElementsAre;
@@ -380,24 +381,6 @@ TEST_F(TextStoreTest, SwitchesAnswerAsAFreshStore) {
         queries.emplace_back("S", "Own" + std::to_string(i));
         queries.emplace_back("GlobalParameters:Top", "K" + std::to_string(i % 4));
     }
-    // As Quendel::Initial re-selects.
-    auto select = [](ResourceMsgImp& store, const std::string& f, const std::string& p,
-                     const std::string& a) {
-        store.Reload(f, p, a);
-        if (!f.empty()) {
-            store.SetGroup(f);
-            if (!p.empty()) {
-                store.SetProbe(p);
-            }
-        }
-        if (!a.empty()) {
-            store.SetClinical(a);
-        }
-        if (!f.empty() && !p.empty() && !a.empty()) {
-            store.SetUserDefined(f, p, a);
-        }
-        store.Refresh();
-    };
     struct Step {
         const char* f;
         const char* p;
@@ -415,7 +398,7 @@ TEST_F(TextStoreTest, SwitchesAnswerAsAFreshStore) {
             const size_t i = static_cast<size_t>(step.rewrite);
             Write(files[i], content(i + 100, files[i] + " changed"));
         }
-        select(*store, step.f, step.p, step.a);
+        Reselect(*store, step.f, step.p, step.a);
         auto fresh = Store(step.f, step.p, step.a);
         // The fresh store holds the user-defined file the switched one kept from earlier
         // selections only when F, P and A are all given, as the switched one does then.
