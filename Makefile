@@ -1,4 +1,5 @@
 # Two commands do all set-up on a fresh Debian machine: `make demo` and `make test`.
+MAKEFLAGS += --no-print-directory
 JOBS    ?= $(shell nproc)
 WERROR  ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS := -DQUENDEL_WERROR=$(WERROR)
