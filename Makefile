@@ -1,4 +1,5 @@
 # Two commands do all set-up on a fresh Debian machine: `make demo` and `make test`.
+MAKEFLAGS += --no-print-directory
 JOBS    ?= $(shell nproc)
 WERROR  ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS := -DQUENDEL_WERROR=$(WERROR)
@@ -19,7 +20,7 @@ build: setup
 	@cmake --build build -j $(JOBS)
 
 demo: build
-	@./build/bin/quendel_demo
+	@scripts/demo
 
 test-plain: build
 	@cd build && ctest --output-on-failure -j $(JOBS)

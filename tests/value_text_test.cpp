@@ -170,6 +170,55 @@ TEST(ValueTextTest, StrictNumbersMatchAtoiAndAtofBitForBit) {
     EXPECT_GT(checked, 90000);
 }
 
+// The edges of the short-decimal reading: 15 and 16 significant digits, 10^22 and 10^23 as
+// the scale, leading and trailing zeros, halfway cases of float.
+TEST(ValueTextTest, ShortDecimalsMatchAtofAtTheirEdges) {
+    const char* const kTexts[] = {"123456789012345",
+                                  "1234567890123456",
+                                  "9007199254740993",
+                                  "0.1234567890123456789012",
+                                  "0.12345678901234567890123",
+                                  "000000000000000012345.5",
+                                  "1.000000000000000",
+                                  "1.0000000000000000",
+                                  "-0",
+                                  "-0.0000000000000000000001",
+                                  "0.00000000000000000000001",
+                                  "16777217",
+                                  "0.3",
+                                  "340282356779733661637539395458142568447",
+                                  "99999999999999.9",
+                                  "4.9406564584124654",
+                                  "+.5",
+                                  "5."};
+    for (const char* text : kTexts) {
+        if (!IsNumber(text)) {
+            continue;  // the exponent form is no number here
+        }
+        double d = 0.0;
+        float f = 0.0f;
+        ASSERT_TRUE(ToDouble(text, d) && ToFloat(text, f)) << text;
+        EXPECT_TRUE(SameBits(d, std::atof(text))) << text;
+        EXPECT_TRUE(SameBits(f, static_cast<float>(std::atof(text)))) << text;
+    }
+}
+
+// Texts that are no number fail whichever reading a number takes; the digitless ones that pass
+// read as zero.
+TEST(ValueTextTest, ShortDecimalReadingKeepsTheNumberTest) {
+    for (const char* text : {"1-2", "1..2", "+-1", "--1", "1+", "a1", "1 ", ".", "+", "-", "1e5"}) {
+        double d = 7.0;
+        float f = 7.0f;
+        EXPECT_FALSE(ToDouble(text, d) || ToFloat(text, f)) << text;
+        EXPECT_EQ(d, 7.0) << text;
+    }
+    for (const char* text : {"", "+.", "-."}) {
+        double d = 7.0;
+        ASSERT_TRUE(ToDouble(text, d)) << text;
+        EXPECT_TRUE(SameBits(d, std::atof(text))) << text;
+    }
+}
+
 TEST(ValueTextTest, NarrowToFloatPastTheRange) {
     const double halfway = static_cast<double>(FLT_MAX) + std::ldexp(1.0, 103);
     EXPECT_EQ(NarrowToFloat(1e39), std::numeric_limits<float>::infinity());

@@ -13,6 +13,11 @@ namespace CLI {
 class App;
 }
 
+// Exit statuses of every command: done (found, no difference, no finding); a negative answer
+// (not found, differences, findings); the command could not run (bad arguments, unreadable
+// files, no parameters at all for the selection).
+enum ExitStatus : int { kExitOk = 0, kExitNegative = 1, kExitError = 2 };
+
 // Runs a command once its command line is parsed; the result is the exit status.
 using CommandRun = std::function<int()>;
 

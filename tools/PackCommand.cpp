@@ -26,12 +26,12 @@ CommandRun SetupPack(CLI::App& command) {
         std::string error;
         if (!PackTree(*options, result, error)) {
             std::cerr << "quendel pack: " << error << "\n";
-            return 1;
+            return kExitError;
         }
         std::cout << "Packed " << result.m_files << (result.m_files == 1 ? " file (" : " files (")
                   << result.m_entries << (result.m_entries == 1 ? " entry" : " entries")
                   << ") into " << result.m_output << "\n";
-        return 0;
+        return kExitOk;
     };
 }
 

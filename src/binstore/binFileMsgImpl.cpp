@@ -31,23 +31,32 @@ const std::string& SectionName(const std::string& name, std::string& buffer) {
 binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const std::string& a)
     : m_probe(p), m_group(f), m_clinical(a) {
     m_parser = Fendrel::getHandle();
-    const std::string root = ResourceMgr::GetValue("Path", "ShippedRoot", "");
-    const std::string fileName =
-        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
-    LogInfo(kLogCategory, "FileName: %s", fileName.c_str());
-    m_dirPrefix = fileName + "/";
-    const std::string hq =
-        ResourceMgr::GetValue("Product-GeneralSpecification", "SystemHQPath", "");
-    m_productRuleDir =
-        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelProductRule", hq.c_str()) +
-        "/";
-    m_binaryFilePath = root + "/dev/" + fileName + ".bin";
+    // The destructor does not run when the constructor throws (exhausted memory), so the
+    // parser is released here then.
+    try {
+        const std::string root = ResourceMgr::GetValue("Path", "ShippedRoot", "");
+        const std::string fileName =
+            ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
+        LogInfo(kLogCategory, "FileName: %s", fileName.c_str());
+        m_dirPrefix = fileName + "/";
+        const std::string hq =
+            ResourceMgr::GetValue("Product-GeneralSpecification", "SystemHQPath", "");
+        m_productRuleDir = ResourceMgr::GetValue("Product-GeneralSpecification",
+                                                 "QuendelProductRule", hq.c_str()) +
+                           "/";
+        m_binaryFilePath = root + "/dev/" + fileName + ".bin";
 
-    if (m_parser != nullptr && m_parser->OpenFile(m_binaryFilePath)) {
-        LoadBaseFiles();
-        ApplySelection(m_group, m_probe, m_clinical);
-    } else if (m_parser != nullptr) {
-        Fendrel::deletHandle(m_parser);
+        if (m_parser != nullptr && m_parser->OpenFile(m_binaryFilePath)) {
+            LoadBaseFiles();
+            ApplySelection(m_group, m_probe, m_clinical);
+        } else if (m_parser != nullptr) {
+            Fendrel::deletHandle(m_parser);
+        }
+    } catch (...) {
+        if (m_parser != nullptr) {
+            Fendrel::deletHandle(m_parser);
+        }
+        throw;
     }
 }
 

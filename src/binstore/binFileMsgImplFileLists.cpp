@@ -9,11 +9,11 @@
 
 #include "binstore/binFileMsgImpl.h"
 #include "host/Corvel.h"
+#include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 
 namespace {
 
-constexpr std::string_view kListedPrefix = "File";
 constexpr size_t kSelectionSize = 7;
 
 // The integer at the start of text as a stream reads it (blanks skipped, a sign allowed, held at
@@ -24,26 +24,6 @@ int LeadingInt(const std::string& text) {
     int count = 0;
     in >> count;
     return count;
-}
-
-// The index i of a key "File<i>" with i written in plain decimal (no sign, no leading zero),
-// or -1.
-int64_t ListedIndex(std::string_view key) {
-    if (key.substr(0, kListedPrefix.size()) != kListedPrefix) {
-        return -1;
-    }
-    const std::string_view digits = key.substr(kListedPrefix.size());
-    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) {
-        return -1;
-    }
-    int64_t index = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return -1;
-        }
-        index = index * 10 + (c - '0');
-    }
-    return index;
 }
 
 // Puts text in slot; true when that changed the slot.

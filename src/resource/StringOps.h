@@ -31,7 +31,15 @@ template <class Visit>
 bool ForEachTokenNoTabs(std::string_view s, std::string_view delimiters, Visit& visit) {
     size_t pos = 0;
     const size_t n = s.size();
-    auto isDelim = [&](char c) { return delimiters.find(c) != std::string_view::npos; };
+    // A loop over the few delimiters: string_view::find calls memchr for every character.
+    auto isDelim = [delimiters](char c) {
+        for (const char d : delimiters) {
+            if (c == d) {
+                return true;
+            }
+        }
+        return false;
+    };
     while (true) {
         while (pos < n && (s[pos] == '"' || isDelim(s[pos]))) {
             ++pos;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iostream>
 #include <istream>
+#include <iterator>
 #include <locale>
 #include <streambuf>
 #include <string_view>
@@ -52,6 +53,59 @@ int AtoiOf(std::string_view number) {
             magnitude > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(magnitude);
     }
     return static_cast<int>(asLong);
+}
+
+// Exact powers of ten as doubles: 10^22 is the largest one a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common short decimal in one pass, tested and read together: with at most 15 significant
+// digits the digits are an exact double, and so is 10^k up to k = 22, so one correctly rounded
+// division gives the correctly rounded value atof gives (Clinger's fast path). True only for a
+// text that passes IsNumber and holds a digit; false for everything else, which the general
+// path then tests and reads.
+bool ShortNumberOf(std::string_view text, double& value) {
+    size_t i = 0;
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    uint64_t mantissa = 0;
+    int significant = 0;
+    size_t fraction = 0;
+    bool point = false;
+    bool digit = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.') {
+            if (point) {
+                return false;
+            }
+            point = true;
+            continue;
+        }
+        const unsigned d = static_cast<unsigned>(c - '0');
+        if (d > 9) {
+            return false;
+        }
+        digit = true;
+        fraction += point ? 1 : 0;
+        if (mantissa == 0 && d == 0) {
+            continue;  // a leading zero is not significant
+        }
+        if (++significant > 15) {
+            return false;
+        }
+        mantissa = mantissa * 10 + d;
+    }
+    if (!digit || fraction >= std::size(kExactPowersOfTen)) {
+        return false;
+    }
+    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
 
 // atof of a text that passed IsNumber, as the C library computes it in the "C" locale:
@@ -110,6 +164,9 @@ bool LongOfAsInt(std::string_view text, long& value) {
 }
 
 bool DoubleOf(std::string_view text, double& value) {
+    if (ShortNumberOf(text, value)) {
+        return true;
+    }
     if (!IsNumber(text)) {
         return false;
     }
@@ -118,6 +175,11 @@ bool DoubleOf(std::string_view text, double& value) {
 }
 
 bool FloatOf(std::string_view text, float& value) {
+    double number = 0.0;
+    if (ShortNumberOf(text, number)) {
+        value = NarrowToFloat(number);
+        return true;
+    }
     if (!IsNumber(text)) {
         return false;
     }

@@ -92,6 +92,14 @@ class ParamFile {
     std::string m_scratch;           // names with blanks removed, reused across pieces
 };
 
+// Reads the whole file at path into bytes; false when it cannot be opened or read at all.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+
+// A hash of a file's bytes: HashBytes of the bytes ReadFileBytes gives, or HashFileBytes reading
+// the file itself without keeping it (false as for ReadFileBytes; size is the length read).
+size_t HashBytes(std::string_view bytes);
+bool HashFileBytes(const std::string& path, size_t& size, size_t& hash);
+
 // Splits a tag piece s (beginning with "<") into group name, path below the group and the rest
 // of the line after ">". False when the tag names nothing and nothing follows it.
 bool ParseTag(const std::string& s, std::string& name, std::string& path, std::string& rest);

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <iterator>
 #include <utility>
 
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
+#include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 
 namespace {
@@ -14,31 +18,10 @@ namespace {
 constexpr char kLogCategory[] = "Cat_09";
 constexpr char kReadOk[] = "Read File : %s successful!";
 constexpr char kReadFailed[] = "Read File : %s Failed!";
-constexpr std::string_view kListedPrefix = "File";
 
 // Names of the slots of m_fileSlots, in the same order.
 constexpr const char* kSlotNames[] = {"user-defined", "clinical", "clinical base", "group clinical",
                                       "transducer",   "group",    "base"};
-
-// The index of a listed-file key "File<i>" written as i would be (decimal, no sign, no leading
-// zero), or -1.
-int64_t ListedIndex(std::string_view key) {
-    if (key.substr(0, kListedPrefix.size()) != kListedPrefix) {
-        return -1;
-    }
-    const std::string_view digits = key.substr(kListedPrefix.size());
-    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) {
-        return -1;
-    }
-    int64_t index = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return -1;
-        }
-        index = index * 10 + (c - '0');
-    }
-    return index;
-}
 
 }  // namespace
 
@@ -89,27 +72,50 @@ bool ResourceMsgImp::ReadFile(FileSlot& slot, const std::string& path) {
         slot.reset();
         return false;
     }
-    bool ok = true;
     if (!slot) {
-        slot = std::make_unique<ParamFile>(path);
-        ok = slot->Parse("");
+        slot = ParseFile(path);
     } else {
         std::string trimmed(path);
         TrimChars(" ", trimmed);
         // The same file again is kept as it is.
         if (trimmed != slot->Path()) {
-            slot->SetPath(std::move(trimmed));
-            slot->Clear();
-            ok = slot->Parse("");
+            slot = ParseFile(trimmed);
         }
     }
-    if (!ok) {
+    if (!slot) {
         LogError(kLogCategory, kReadFailed, path.c_str());
-        slot.reset();
         return false;
     }
     LogInfo(kLogCategory, kReadOk, path.c_str());
     return true;
+}
+
+// Every reading reads the bytes; only the parse is saved when they are those parsed before.
+// The check hashes the file piece by piece; a changed file is then read whole.
+ResourceMsgImp::FileSlot ResourceMsgImp::ParseFile(const std::string& path) {
+    const auto known = m_parsedFiles.find(path);
+    if (known != m_parsedFiles.end()) {
+        if (FileSlot file = known->second.m_file.lock()) {
+            size_t size = 0;
+            size_t hash = 0;
+            if (!HashFileBytes(path, size, hash)) {
+                return nullptr;
+            }
+            if (size == known->second.m_size && hash == known->second.m_hash) {
+                return file;
+            }
+        }
+    }
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) {
+        return nullptr;
+    }
+    ParsedFile parsed{{}, bytes.size(), HashBytes(bytes)};
+    auto file = std::make_shared<ParamFile>(path);
+    file->ParseText(std::move(bytes), "");
+    parsed.m_file = file;
+    m_parsedFiles[path] = std::move(parsed);
+    return file;
 }
 
 void ResourceMsgImp::LoadFileConfig() {
@@ -245,45 +251,108 @@ std::vector<ResourceMsgImp::Layer> ResourceMsgImp::LoadedLayers() const {
     layers.reserve(m_fileSlots.size() + m_extraFiles.size());
     for (size_t i = 0; i < m_fileSlots.size(); ++i) {
         if (const ParamFile* file = m_fileSlots[i]->get()) {
-            layers.push_back(Layer{kSlotNames[i], file});
+            layers.push_back(Layer{kSlotNames[i], file, m_fileSlots[i]});
         }
     }
     for (const ListedFile& listed : m_extraFiles) {
-        layers.push_back(Layer{listed.m_entry, listed.m_file.get()});
+        layers.push_back(Layer{listed.m_entry, listed.m_file.get(), &listed.m_file});
     }
     return layers;
 }
 
-// Highest precedence is merged last, so its values replace those of the files below it.
+// Highest precedence is merged last, so its values replace those of the files below it. The
+// files at the bottom that are still the same objects (unchanged bytes, same path) stay merged.
 void ResourceMsgImp::Refresh() {
-    m_merged.clear();
     const std::vector<Layer> layers = LoadedLayers();
-    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
-        layer->m_file->ForEachList([this](const std::string& sectionPath, const BlockList& list) {
-            Merge(list, sectionPath);
-        });
+    const size_t count = layers.size();
+    size_t kept = 0;
+    while (kept < count && kept < m_mergedFiles.size() &&
+           m_mergedFiles[kept] == *layers[count - 1 - kept].m_slot) {
+        ++kept;
     }
-}
-
-void ResourceMsgImp::Merge(const BlockList& list, const std::string& sectionPath) {
-    auto section = m_merged.lower_bound(sectionPath);
-    if (section == m_merged.end() || section->first != sectionPath) {
-        section = m_merged.emplace_hint(section, sectionPath,
-                                        std::map<std::string, std::string, std::less<>>());
-    }
-    auto& table = section->second;
-    for (const auto& [key, value] : list.m_values) {
-        auto it = table.lower_bound(key);
-        if (it != table.end() && it->first == key) {
-            it->second = value.m_text;
-        } else {
-            table.emplace_hint(it, key, value.m_text);
+    try {
+        while (m_mergedFiles.size() > kept) {
+            Unmerge();
         }
+        for (size_t i = kept; i < count; ++i) {
+            m_mergedFiles.push_back(*layers[count - 1 - i].m_slot);
+            Merge(*m_mergedFiles.back());
+        }
+    } catch (...) {
+        // A file half merged or half taken out would pass for done at the next Refresh, which
+        // now starts from nothing instead.
+        m_merged.clear();
+        m_mergedFiles.clear();
+        throw;
+    }
+    for (auto it = m_parsedFiles.begin(); it != m_parsedFiles.end();) {
+        it = it->second.m_file.expired() ? m_parsedFiles.erase(it) : std::next(it);
     }
 }
 
-std::string_view ResourceMsgImp::LookupName(const std::string& name, std::string& buffer) {
-    if (name.find_first_of(" \t") == std::string::npos) {
+// A section without entries answers no lookup, so none is made for it.
+void ResourceMsgImp::Merge(const ParamFile& file) {
+    file.ForEachList([this](const std::string& sectionPath, const BlockList& list) {
+        if (list.m_values.empty()) {
+            return;
+        }
+        auto section = m_merged.find(sectionPath);
+        if (section == m_merged.end()) {
+            section = m_merged.emplace(sectionPath, KeyTable()).first;
+        }
+        KeyTable& table = section->second;
+        for (const auto& [key, value] : list.m_values) {
+            const auto [entry, added] = table.try_emplace(key, &value.m_text);
+            if (!added) {
+                entry->second = &value.m_text;
+            }
+        }
+    });
+}
+
+// A key stays viewed in the file that added it, the lowest that holds it, which is merged as
+// long as the entry exists.
+void ResourceMsgImp::Unmerge() {
+    const FileSlot top = std::move(m_mergedFiles.back());
+    m_mergedFiles.pop_back();
+    std::vector<const BlockList*> below;
+    top->ForEachList([&](const std::string& sectionPath, const BlockList& list) {
+        const auto section = m_merged.find(sectionPath);
+        if (section == m_merged.end()) {
+            return;
+        }
+        below.clear();
+        for (auto file = m_mergedFiles.rbegin(); file != m_mergedFiles.rend(); ++file) {
+            if (const BlockList* lower = (*file)->FindList(sectionPath)) {
+                below.push_back(lower);
+            }
+        }
+        KeyTable& table = section->second;
+        for (const auto& [key, value] : list.m_values) {
+            const std::string* previous = nullptr;
+            for (const BlockList* lower : below) {
+                const auto found = lower->m_values.find(key);
+                if (found != lower->m_values.end()) {
+                    previous = &found->second.m_text;
+                    break;
+                }
+            }
+            if (previous != nullptr) {
+                table.find(key)->second = previous;
+            } else {
+                table.erase(key);
+            }
+        }
+        if (table.empty()) {
+            m_merged.erase(section);
+        }
+    });
+}
+
+// Two scans for one character each: find_first_of calls memchr once per character of name.
+const std::string& ResourceMsgImp::LookupName(const std::string& name, std::string& buffer) {
+    if (std::memchr(name.data(), ' ', name.size()) == nullptr &&
+        std::memchr(name.data(), '\t', name.size()) == nullptr) {
         return name;
     }
     buffer = name;
@@ -302,6 +371,6 @@ bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& 
     if (entry == found->second.end()) {
         return false;
     }
-    value = entry->second;
+    value = *entry->second;
     return true;
 }

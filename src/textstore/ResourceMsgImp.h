@@ -4,11 +4,12 @@
 #ifndef QUENDEL_TEXTSTORE_RESOURCEMSGIMP_H
 #define QUENDEL_TEXTSTORE_RESOURCEMSGIMP_H
 
-#include <functional>
-#include <map>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "resource/IResourceMsg.h"
@@ -49,7 +50,9 @@ class ResourceMsgImp : public IResourceMsg {
     OriginTable GetMergedOrigins() const;
 
   private:
-    using FileSlot = std::unique_ptr<ParamFile>;
+    // A parsed file is never changed once loaded: a new reading makes a new one. So the
+    // table can point into the files it was merged from, which it keeps alive.
+    using FileSlot = std::shared_ptr<const ParamFile>;
     struct ListedFile {
         std::string m_entry;  // "File<i>" of the file configuration
         FileSlot m_file;
@@ -57,17 +60,33 @@ class ResourceMsgImp : public IResourceMsg {
     struct Layer {
         std::string_view m_name;
         const ParamFile* m_file;
+        const FileSlot* m_slot;
     };
+    // A file read earlier, reused while its bytes are unchanged (same size and hash).
+    struct ParsedFile {
+        std::weak_ptr<const ParamFile> m_file;
+        size_t m_size = 0;
+        size_t m_hash = 0;
+    };
+    // Key to value text, both pointing into the merged files.
+    using KeyTable = std::unordered_map<std::string_view, const std::string*>;
+    using SectionTable = std::unordered_map<std::string, KeyTable>;
 
-    static bool ReadFile(FileSlot& slot, const std::string& path);
+    bool ReadFile(FileSlot& slot, const std::string& path);
+    // The parsed file at path: the earlier one when the bytes are unchanged; null when the file
+    // cannot be read.
+    FileSlot ParseFile(const std::string& path);
     // name without spaces and tabs: name itself when it has none, else a copy in buffer.
-    static std::string_view LookupName(const std::string& name, std::string& buffer);
+    static const std::string& LookupName(const std::string& name, std::string& buffer);
     void LoadFileConfig();
     std::string UserDefinedPath() const;
     // Loaded files in order of precedence, highest first.
     std::vector<Layer> LoadedLayers() const;
-    // Copies the entries of one list into the table, replacing values already there.
-    void Merge(const BlockList& list, const std::string& sectionPath);
+    // Copies the entries of one file into the table, replacing values already there.
+    void Merge(const ParamFile& file);
+    // Takes the entries of the most recently merged file out of the table again, giving back
+    // the values of the files below it.
+    void Unmerge();
 
     FileSlot m_pConfigFile;
     FileSlot m_pBaseFile;
@@ -81,7 +100,11 @@ class ResourceMsgImp : public IResourceMsg {
     // order of precedence, highest first.
     std::vector<FileSlot*> m_fileSlots;
     std::vector<ListedFile> m_extraFiles;  // File0 first
-    std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> m_merged;
+    // The lookup table and the files merged into it, lowest precedence first. Refresh takes
+    // out only the files above the first one that changed and merges the new ones.
+    SectionTable m_merged;
+    std::vector<FileSlot> m_mergedFiles;
+    std::unordered_map<std::string, ParsedFile> m_parsedFiles;  // by path
     std::string m_root;
     std::string m_probe;
     std::string m_group;

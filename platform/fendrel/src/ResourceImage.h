@@ -33,6 +33,8 @@ class ResourceImage {
     std::string_view FilePath(uint32_t file) const;
     uint32_t FindFile(std::string_view path) const;
 
+    uint32_t SectionCount() const { return m_count[format::kSections]; }
+    std::string_view SectionText(uint32_t section) const { return Sections().Text(section); }
     uint32_t FindSection(std::string_view text) const { return Sections().Find(text); }
     uint32_t FindSection(const std::vector<uint64_t>& hash) const { return Sections().Find(hash); }
     uint32_t FindKey(std::string_view text) const { return Keys().Find(text); }

@@ -1,0 +1,3 @@
+# Display mapping of the damaged example.
+<Display>
+ColorMap<Gray>

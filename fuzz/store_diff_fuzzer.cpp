@@ -1,0 +1,213 @@
+// The two stores against each other: a small tree of parameter files decoded from the input
+// (groups, probes, clinical settings, listed files, nested sections, values), packed into a
+// resource file; for a few selections, built afresh and re-selected as the facade does it, the
+// text store and the binary store must give the same answer for every section and key present.
+// Lookups where the stores differ by design are left out: empty section names, a user-defined
+// layer (none is written), and the text store re-selected with an empty clinical setting.
+#include <corvel/CorvelControl.h>
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
+
+#include "../tests/StoreSelection.h"
+#include "FuzzCheck.h"
+#include "ResourcePack.h"
+#include "binstore/binFileMsgImpl.h"
+#include "textstore/ParamFile.h"
+#include "textstore/ResourceMsgImp.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using fuzzcheck::Fail;
+
+const char* const kGroups[] = {"", "G0", "G1"};
+const char* const kProbes[] = {"", "P0", "P1"};
+const char* const kClinicals[] = {"", "A0", "A1"};
+const char* const kTags[] = {"<S0>", "<S1>", "< S0 : C0 >", "<S0::C1>", "<S0:C0:D0>", "<S1:C0>"};
+const char* const kKeys[] = {"K0", "K1", "K2", "Gain", "File0"};
+const char* const kListed[] = {"Common/L0.pp", "Common/L1.pp", "Common/L2.pp", "Common/L9.pp",
+                               "ImgResBase.pp"};
+
+struct Selection {
+    std::string f, p, a;
+};
+
+class Case {
+  public:
+    explicit Case(FuzzedDataProvider& in) : m_in(in) {}
+
+    // Writes the tree below root/dev/Quendel and packs it into packed/dev/Quendel.bin.
+    void Write(const fs::path& root, const fs::path& packed) {
+        const fs::path q = root / "dev/Quendel";
+        Maybe(q / "ImgResBase.pp", true);
+        Maybe(q / "Clns/ImgResClnBase.pp");
+        for (const char* a : kClinicals) {
+            Maybe(q / "Clns" / a / "ImgResCln.pp", *a != '\0');
+        }
+        for (const char* f : kGroups) {
+            if (*f == '\0') {
+                continue;
+            }
+            Maybe(q / f / "ImgResGrp.pp");
+            for (const char* p : kProbes) {
+                if (*p == '\0') {
+                    continue;
+                }
+                Maybe(q / f / p / "ImgResXdr.pp");
+                for (const char* a : kClinicals) {
+                    Maybe(q / f / p / a / "ImgResCln.pp", *a != '\0');
+                }
+            }
+        }
+        for (int i = 0; i < 3; ++i) {
+            Maybe(q / ("Common/L" + std::to_string(i) + ".pp"));
+        }
+        const int count = m_in.ConsumeIntegralInRange(0, 4);
+        std::string config = "FileNumbers<" + std::to_string(count) + ">\n";
+        for (int i = 0; i <= count; ++i) {
+            if (m_in.ConsumeBool()) {
+                config += "File" + std::to_string(i) + "<" + Pick(kListed) + ">\n";
+            }
+        }
+        Put(q / "FileConfig.pp", config + Body());
+
+        fs::create_directories(packed / "dev");
+        PackOptions options;
+        options.m_dir = q.string();
+        options.m_output = (packed / "dev/Quendel.bin").string();
+        PackResult result;
+        std::string error;
+        if (!PackTree(options, result, error)) {
+            Fail("packing failed: " + error);
+        }
+    }
+
+    std::vector<Selection> Selections() {
+        std::vector<Selection> selections;
+        for (int i = m_in.ConsumeIntegralInRange(1, 4); i > 0; --i) {
+            selections.push_back({Pick(kGroups), Pick(kProbes), Pick(kClinicals)});
+        }
+        return selections;
+    }
+
+    const std::set<std::pair<std::string, std::string>>& Names() const { return m_names; }
+
+  private:
+    template <size_t N>
+    const char* Pick(const char* const (&names)[N]) {
+        return names[m_in.ConsumeIntegralInRange<size_t>(0, N - 1)];
+    }
+
+    std::string Value() {
+        static const char kChars[] = "0123456789 ,.-+eaTRUEfalse\t";
+        std::string value;
+        for (size_t n = m_in.ConsumeIntegralInRange(0, 8); n > 0; --n) {
+            value += kChars[m_in.ConsumeIntegralInRange<size_t>(0, sizeof kChars - 2)];
+        }
+        return value;
+    }
+
+    std::string Body() {
+        std::string text;
+        for (int s = m_in.ConsumeIntegralInRange(0, 3); s > 0; --s) {
+            text += std::string(Pick(kTags)) + "\n";
+            for (int e = m_in.ConsumeIntegralInRange(0, 3); e > 0; --e) {
+                text += std::string(Pick(kKeys)) + "<" + Value() + ">\n";
+            }
+        }
+        return text;
+    }
+
+    void Put(const fs::path& path, const std::string& text) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << text;
+        ParamFile file(path.string());
+        if (file.Parse("")) {
+            for (const fendrel::ResourceEntry& e : FlattenParamFile(file)) {
+                if (!e.section.empty()) {
+                    m_names.emplace(e.section, e.key);
+                }
+            }
+        }
+    }
+
+    void Maybe(const fs::path& path, bool allowed = true) {
+        if (allowed && m_in.ConsumeBool()) {
+            Put(path, Body());
+        }
+    }
+
+    FuzzedDataProvider& m_in;
+    std::set<std::pair<std::string, std::string>> m_names;
+};
+
+void Compare(IResourceMsg& text, IResourceMsg& binary, const Case& tree, const Selection& s,
+             const char* how) {
+    for (const auto& [section, key] : tree.Names()) {
+        std::string inText = "<none>";
+        std::string inBinary = "<none>";
+        const bool foundText = text.GetRawValue(section, key, inText);
+        const bool foundBinary = binary.GetRawValue(section, key, inBinary);
+        if (foundText != foundBinary || inText != inBinary) {
+            Fail(std::string(how) + " (" + s.f + ", " + s.p + ", " + s.a + ") [" + section + "] " +
+                 key + ": text " + inText + ", binary " + inBinary);
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const struct Dirs {
+        fs::path root = "/dev/shm/quendel_store_diff_" + std::to_string(getpid());
+        fs::path text = root / "text";
+        fs::path packed = root / "packed";
+        Dirs() {
+            corvel::SetLogSink([](const std::string&) {});
+        }
+        ~Dirs() {
+            std::error_code ignored;
+            fs::remove_all(root, ignored);
+        }
+    } dirs;
+    fs::remove_all(dirs.root);
+    corvel::ClearSettings();
+    corvel::SetSetting("Path", "SystemHQUserDefinedRoot", (dirs.root / "no-user-files").string());
+
+    FuzzedDataProvider in(data, size);
+    Case tree(in);
+    tree.Write(dirs.text, dirs.packed);
+    const std::vector<Selection> selections = tree.Selections();
+
+    const auto text = [&](const Selection& s) {
+        corvel::SetSetting("Path", "ShippedRoot", dirs.text.string());
+        auto store = std::make_unique<ResourceMsgImp>(s.f, s.p, s.a);
+        store->Refresh();
+        return store;
+    };
+    corvel::SetSetting("Path", "ShippedRoot", dirs.packed.string());
+    auto binary =
+        std::make_unique<binFileMsgImpl>(selections[0].f, selections[0].p, selections[0].a);
+    binary->Refresh();
+    auto reselected = text(selections[0]);
+    Compare(*reselected, *binary, tree, selections[0], "built");
+    for (const Selection& s : selections) {
+        Reselect(*reselected, s.f, s.p, s.a);
+        Reselect(*binary, s.f, s.p, s.a);
+        Compare(*text(s), *binary, tree, s, "re-selected binary");
+        if (!s.a.empty()) {
+            Compare(*reselected, *binary, tree, s, "both re-selected");
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,6 @@
+# The tool test runs the built quendel tool and compares it with the library in-process.
+if(TARGET tool_test AND TARGET quendel_cli)
+    add_dependencies(tool_test quendel_cli)
+    target_link_libraries(tool_test PRIVATE quendel_tool_lib)
+    target_compile_definitions(tool_test PRIVATE QUENDEL_TOOL="$<TARGET_FILE:quendel_cli>")
+endif()

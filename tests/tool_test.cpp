@@ -1,0 +1,507 @@
+// The quendel tool run as a program against the library itself: get answers what Quendel
+// answers for every type, dump and explain show the values and layers the stores hold, diff
+// finds what changes, lint points at the right line and column, and every command ends with
+// the documented status.
+#include <corvel/CorvelControl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ParamLint.h"
+#include "ResourcePack.h"
+#include "StdoutCapture.h"
+#include "TestSupport.h"
+#include "quendel/Quendel.h"
+#include "textstore/ParamFile.h"
+
+namespace {
+
+using nlohmann::json;
+
+const std::string kSource = QUENDEL_SOURCE_DIR;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+    json Json() const { return json::parse(out); }
+};
+
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+ToolRun RunTool(const std::string& arguments) {
+    TempDir scratch;
+    const std::string errFile = scratch.Path() + "/err";
+    const std::string command =
+        "cd " + Quoted(kSource) + " && " + QUENDEL_TOOL + " " + arguments + " 2>" + Quoted(errFile);
+    ToolRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    for (size_t n = 0; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        run.out.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadWholeFile(errFile);
+    return run;
+}
+
+// The line of a file on which text first appears (1 for the first), 0 when it does not.
+size_t LineOf(const std::string& path, const std::string& text) {
+    std::ifstream in(path);
+    size_t number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        if (line.find(text) != std::string::npos) {
+            return number;
+        }
+    }
+    return 0;
+}
+
+// A text tree in a temporary directory, and the same settings for the library in this process
+// and for the tool.
+class ToolTree : public ::testing::Test {
+  protected:
+    void TearDown() override { corvel::ClearSettings(); }
+
+    // The library in this process logs and warns; the tool's output is what is checked.
+    LogCapture m_log;
+    StdoutCapture m_quiet;
+
+    std::string Root() const { return m_dir.Path() + "/shipped"; }
+    std::string Write(const std::string& relative, const std::string& text) const {
+        return m_dir.Write("shipped/dev/Quendel/" + relative, text);
+    }
+    std::string Options(const std::string& store = "text") const {
+        return "--root " + Quoted(Root()) + " --user-root " + Quoted(m_dir.Path() + "/user") +
+               " --store " + store + " --product-rule Prod";
+    }
+    void UseLibrary(const std::string& store = "text") const {
+        corvel::SetSetting("Path", "ShippedRoot", Root());
+        corvel::SetSetting("Path", "SystemHQUserDefinedRoot", m_dir.Path() + "/user");
+        corvel::SetSetting("Product-GeneralSpecification", "QuendelProductRule", "Prod");
+        corvel::SetSetting("PostProcessing", "UseTxtQuendel", store == "text" ? "true" : "false");
+    }
+    std::string Pack() const {
+        PackOptions options;
+        options.m_dir = Root() + "/dev/Quendel";
+        PackResult result;
+        std::string error;
+        EXPECT_TRUE(PackTree(options, result, error)) << error;
+        return result.m_output;
+    }
+
+    TempDir m_dir;
+};
+
+// What the library gives, found or not: whole-text types through GetParameter, the element
+// forms through GetParamInArray, where two different defaults tell a miss from an answer.
+struct LibraryAnswer {
+    bool found = false;
+    json value;
+};
+
+template <class T>
+LibraryAnswer AskWhole(Quendel& q, const std::string& key) {
+    T value{};
+    const bool found = q.GetParameter("T", key, value, T{});
+    return {found, found ? json(value) : json()};
+}
+
+template <class T>
+LibraryAnswer AskElement(Quendel& q, const std::string& key, uint64_t index, T one, T other) {
+    const T first = q.GetParamInArray("T", key, index, one);
+    const T second = q.GetParamInArray("T", key, index, other);
+    const bool found = !(first == one && second == other);
+    return {found, found ? json(first) : json()};
+}
+
+LibraryAnswer AskLibrary(Quendel& q, const std::string& type, const std::string& key,
+                         std::optional<uint64_t> index) {
+    const uint64_t i = index.value_or(0);
+    if (type == "long" || (index && type == "int")) {
+        return type == "long" ? AskElement<long>(q, key, i, 0L, 1L)
+                              : AskElement<int>(q, key, i, 0, 1);
+    }
+    if (index) {
+        if (type == "string") {
+            return AskElement<std::string>(q, key, i, "", "?");
+        }
+        if (type == "double") {
+            return AskElement<double>(q, key, i, 0.0, 1.0);
+        }
+        return AskElement<bool>(q, key, i, false, true);
+    }
+    const std::map<std::string, LibraryAnswer (*)(Quendel&, const std::string&)> whole = {
+        {"string", AskWhole<std::string>},
+        {"int", AskWhole<int>},
+        {"double", AskWhole<double>},
+        {"float", AskWhole<float>},
+        {"bool", AskWhole<bool>},
+        {"string-list", AskWhole<std::vector<std::string>>},
+        {"int-list", AskWhole<std::vector<int>>},
+        {"double-list", AskWhole<std::vector<double>>},
+        {"float-list", AskWhole<std::vector<float>>},
+        {"bool-list", AskWhole<std::vector<bool>>}};
+    return whole.at(type)(q, key);
+}
+
+TEST_F(ToolTree, GetAgreesWithTheLibraryForEveryType) {
+    Write("ImgResBase.pp",
+          "<T>\nInt<42>\nFrac<2.9>\nDbl<0.1>\nFlt<0.15>\nTiny<0.000001234567890123>\n"
+          "Bool<true>\nList<1, 2.5, -3>\nWords<a, b, c>\nBools<true, 0, 1>\nText<Hello World>\n"
+          "Empty<>\n");
+    UseLibrary();
+    Quendel q;
+    ASSERT_TRUE(q.Initial("", "", ""));
+    const std::vector<std::string> keys = {"Int",  "Frac",  "Dbl",   "Flt",  "Tiny",  "Bool",
+                                           "List", "Words", "Bools", "Text", "Empty", "None"};
+    const std::vector<std::string> types = {"string",      "int",        "long",        "double",
+                                            "float",       "bool",       "string-list", "int-list",
+                                            "double-list", "float-list", "bool-list"};
+    struct Question {
+        std::string type, key;
+        std::optional<uint64_t> index;
+    };
+    std::vector<Question> questions;
+    for (const std::string& type : types) {
+        for (const std::string& key : keys) {
+            questions.push_back({type, key, std::nullopt});
+        }
+    }
+    for (const char* type : {"string", "int", "long", "double", "bool"}) {
+        for (const char* key : {"List", "Bools"}) {
+            questions.push_back({type, key, 1});
+            questions.push_back({type, key, 3});
+        }
+    }
+    for (const Question& question : questions) {
+        const std::string args =
+            "get " + Options() + " T " + question.key + " --as " + question.type +
+            (question.index ? " --index " + std::to_string(*question.index) : "");
+        SCOPED_TRACE(args);
+        const LibraryAnswer expected = AskLibrary(q, question.type, question.key, question.index);
+        const ToolRun run = RunTool(args + " --json");
+        EXPECT_EQ(run.status, expected.found ? 0 : 1) << run.err;
+        const json answer = run.Json();
+        EXPECT_EQ(answer["found"], expected.found);
+        EXPECT_EQ(answer["value"], expected.value);
+        // The printed form reads back to the very number the library gave.
+        if (expected.found && (question.type == "double" || question.type == "float")) {
+            const std::string text = RunTool(args).out;
+            if (question.type == "double") {
+                EXPECT_EQ(std::strtod(text.c_str(), nullptr), expected.value.get<double>());
+            } else {
+                EXPECT_EQ(std::strtof(text.c_str(), nullptr), expected.value.get<float>());
+            }
+        }
+    }
+}
+
+TEST_F(ToolTree, GetHandsTheDefaultToTheLibrary) {
+    Write("ImgResBase.pp", "<T>\nShort<1, 2>\nFrac<2.5>\n");
+    // A list shorter than the default is completed from the default's tail.
+    ToolRun run = RunTool("get " + Options() + " T Short --as int-list --default '7,8,9' --json");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.Json()["value"], json({1, 2, 9}));
+    run = RunTool("get " + Options() + " T Missing --as double --default 0.5");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "0.5\n");
+    EXPECT_NE(run.err.find("no entry"), std::string::npos) << run.err;
+    // The library's int-cast warning goes to standard error and into the JSON, not the value.
+    run = RunTool("get " + Options() + " T Frac --as int --json");
+    EXPECT_EQ(run.Json()["value"], 2);
+    EXPECT_EQ(run.Json()["warnings"], json({"Warning! Number is casted to int"}));
+}
+
+TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
+    Write("ImgResBase.pp", "<T>\nKey<1>\nKey<2>\nWord<abc>\nLatin<caf\xE9>\n");
+    m_dir.Write("empty/dev/Quendel/readme.txt", "nothing here\n");
+    m_dir.Write("settings.ini", "[Path]\nShippedRoot = " + Root() + "\n");
+    const std::string opts = Options();
+    const std::string emptyRoot = " --root " + Quoted(m_dir.Path() + "/empty");
+    const struct {
+        std::string args;
+        int status;
+    } cases[] = {
+        {"get " + opts + " T Key", 0},
+        {"get " + opts + " T Nope", 1},
+        {"get " + opts + " T Word --as bool", 1},
+        {"get --settings " + Quoted(m_dir.Path() + "/settings.ini") + " --store text T Key", 0},
+        {"get " + opts + " T", 2},
+        {"get " + opts + " T Key --as short", 2},
+        {"get " + opts + " T Key --as float --index 0", 2},
+        {"get " + opts + " T Key --as int --default abc", 2},
+        {"get " + opts + " T Key --index -1", 2},
+        {"get " + opts + " T Key --no-such-option", 2},
+        {"get --help", 0},
+        {"get --store text" + emptyRoot + " T Key", 2},
+        {"get --store bin" + emptyRoot + " T Key", 2},
+        {"get --settings " + Quoted(m_dir.Path() + "/none.ini") + " T Key", 2},
+        {"dump " + opts, 0},
+        {"dump " + opts + " --section Nothing", 1},
+        {"explain " + opts + " T Key", 0},
+        {"explain " + opts + " T Nope", 1},
+        {"diff " + opts, 2},
+        {"diff " + opts + " --to-clinical A", 0},
+        {"diff " + opts + " --to-root " + Quoted(m_dir.Path() + "/empty"), 2},
+        {"lint " + Quoted(Root()), 1},
+        {"lint " + Quoted(m_dir.Path() + "/nothing-here"), 2},
+        {"lint " + Quoted(m_dir.Path() + "/empty"), 2},
+        {"", 2},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = RunTool(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out << run.err;
+        if (c.status == 2 && c.args.find("--help") == std::string::npos) {
+            EXPECT_FALSE(run.err.empty()) << c.args;  // every failure says why
+        }
+    }
+    // A text that is not UTF-8 still gives valid JSON, its bad byte marked.
+    const ToolRun latin = RunTool("get " + opts + " T Latin --json");
+    EXPECT_EQ(latin.status, 0);
+    EXPECT_EQ(latin.Json()["value"], "caf\xEF\xBF\xBD");
+}
+
+// The example tree as a scanner's installation: values as the library answers them, each with
+// the file and line that set it.
+TEST(ToolExampleTree, DumpShowsTheLibrarysTableWithOrigins) {
+    LogCapture log;
+    const ToolRun run =
+        RunTool("dump --settings examples/host.ini -F Convex -P CX5 -A Abdomen --origin --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json dump = run.Json();
+    corvel::SetSetting("Path", "ShippedRoot", kSource + "/examples/shipped");
+    corvel::SetSetting("Path", "SystemHQUserDefinedRoot", kSource + "/examples/userdefined");
+    corvel::SetSetting("PostProcessing", "UseTxtQuendel", "true");
+    Quendel q;
+    q.Initial("Convex", "CX5", "Abdomen");
+    ASSERT_GT(dump["entries"].size(), 30u);
+    std::string previous;
+    for (const json& entry : dump["entries"]) {
+        const std::string section = entry["section"];
+        const std::string key = entry["key"];
+        std::string value;
+        EXPECT_TRUE(q.GetParameter(section, key, value, std::string())) << section << " " << key;
+        EXPECT_EQ(entry["value"], value) << section << " " << key;
+        EXPECT_LT(previous, section + '\n' + key);  // sorted by section, then key
+        previous = section + '\n' + key;
+        // The origin's line of its file sets this key.
+        const json& origin = entry["origin"];
+        std::ifstream in(kSource + "/" + origin["file"].get<std::string>());
+        std::string line;
+        for (size_t i = 0; i < origin["line"].get<size_t>(); ++i) {
+            std::getline(in, line);
+        }
+        EXPECT_NE(line.find(key + "<" + value), std::string::npos) << line;
+    }
+    corvel::ClearSettings();
+}
+
+TEST_F(ToolTree, ExplainListsEveryLayerInPrecedenceOrder) {
+    // One key set by every layer, each with its own value, on a line of its own choosing.
+    const std::vector<std::pair<std::string, std::string>> layers = {
+        {"user-defined", "../../../user/Quendel/G/P/A/ImgResCln.pp"},
+        {"clinical", "Clns/A/ImgResCln.pp"},
+        {"clinical base", "Clns/ImgResClnBase.pp"},
+        {"group clinical", "G/P/A/ImgResCln.pp"},
+        {"transducer", "G/P/ImgResXdr.pp"},
+        {"group", "G/ImgResGrp.pp"},
+        {"base", "ImgResBase.pp"},
+        {"File0", "First.pp"},
+        {"File1", "Second.pp"}};
+    Write("FileConfig.pp", "FileNumbers<2>\nFile0<First.pp>\nFile1<Second.pp>\n");
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < layers.size(); ++i) {
+        paths.push_back(Write(layers[i].second,
+                              std::string(i, '\n') + "<S:Sub>\nKey<v" + std::to_string(i) + ">\n"));
+    }
+    const ToolRun run = RunTool("explain " + Options() + " -F G -P P -A A 'S : Sub' ' Key' --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json explain = run.Json();
+    EXPECT_EQ(explain["value"], "v0");
+    ASSERT_EQ(explain["layers"].size(), layers.size());
+    for (size_t i = 0; i < layers.size(); ++i) {
+        const json& layer = explain["layers"][i];
+        EXPECT_EQ(layer["layer"], layers[i].first);
+        EXPECT_EQ(layer["value"], "v" + std::to_string(i));
+        EXPECT_EQ(layer["line"], LineOf(paths[i], "Key<")) << layers[i].first;
+        EXPECT_EQ(layer["wins"], i == 0);
+    }
+
+    // The binary store names the contained files, without lines; it has no user-defined layer
+    // and prefers the product's own transducer file, below which its clinical files then lie.
+    Write("G/P/Prod/ImgResXdr.pp", "<S:Sub>\nKey<product>\n");
+    Write("G/P/Prod/A/ImgResCln.pp", "<S:Sub>\nKey<product clinical>\n");
+    const std::string bin = Pack();
+    std::rename(bin.c_str(), (Root() + "/dev/Quendel.bin").c_str());
+    const json binary =
+        RunTool("explain " + Options("bin") + " -F G -P P -A A S:Sub Key --json").Json();
+    std::vector<std::string> names;
+    for (const json& layer : binary["layers"]) {
+        names.push_back(layer["layer"]);
+        EXPECT_FALSE(layer.contains("line"));
+    }
+    const std::vector<std::string> expected = {
+        "clinical",   "clinical base", "group clinical", "transducer (product)",
+        "transducer", "group",         "base",           "listed",
+        "listed"};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(binary["layers"][2]["file"], "Quendel/G/P/Prod/A/ImgResCln.pp");
+    EXPECT_EQ(binary["layers"][3]["file"], "Quendel/G/P/Prod/ImgResXdr.pp");
+    EXPECT_EQ(binary["value"], "v1");
+}
+
+TEST_F(ToolTree, BinaryDumpAnswersWhatTheBinaryStoreAnswers) {
+    Write("ImgResBase.pp", "Top<1>\n<S>\nA<1>\nB<2>\nSpaced Key\n<S:T>\nC<3>\n");
+    Write("G/ImgResGrp.pp", "<S>\nA<10>\n");
+    Write("H/ImgResGrp.pp", "<S>\nOnlyH<5>\n");
+    const std::string bin = Pack();
+    std::rename(bin.c_str(), (Root() + "/dev/Quendel.bin").c_str());
+    const ToolRun run = RunTool("dump " + Options("bin") + " -F G --origin --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    UseLibrary("bin");
+    Quendel q;
+    q.Initial("G", "", "");
+    size_t count = 0;
+    const json dump = run.Json();
+    for (const json& entry : dump["entries"]) {
+        std::string value;
+        EXPECT_TRUE(q.GetParameter(entry["section"].get<std::string>(),
+                                   entry["key"].get<std::string>(), value, std::string()));
+        EXPECT_EQ(entry["value"], value);
+        EXPECT_NE(entry["key"], "OnlyH");  // a file outside the selection
+        ++count;
+    }
+    EXPECT_EQ(count, 4u);               // Top, A (the group's), B, C
+    EXPECT_EQ(dump["unreachable"], 1);  // "Spaced Key" keeps its blank
+}
+
+TEST_F(ToolTree, DiffReportsAddedRemovedAndChangedWithOrigins) {
+    const std::string a1 = Write("Clns/A1/ImgResCln.pp", "<S>\nSame<1>\nX<1>\nY<2>\n");
+    const std::string a2 = Write("Clns/A2/ImgResCln.pp", "<S>\nSame<1>\n\nX<3>\nZ<4>\n");
+    Write("ImgResBase.pp", "<S>\nBase<0>\n");
+    const ToolRun run = RunTool("diff " + Options() + " -A A1 --to-clinical A2 --json");
+    EXPECT_EQ(run.status, 1) << run.err;
+    std::map<std::string, json> byKey;
+    const json diff = run.Json();
+    for (const json& change : diff["changes"]) {
+        byKey[change["key"]] = change;
+    }
+    ASSERT_EQ(byKey.size(), 3u);
+    EXPECT_EQ(byKey["X"]["change"], "changed");
+    EXPECT_EQ(byKey["X"]["from"]["value"], "1");
+    EXPECT_EQ(byKey["X"]["to"]["value"], "3");
+    EXPECT_EQ(byKey["X"]["from"]["origin"]["line"], LineOf(a1, "X<"));
+    EXPECT_EQ(byKey["X"]["to"]["origin"]["line"], LineOf(a2, "X<"));
+    EXPECT_EQ(byKey["Y"]["change"], "removed");
+    EXPECT_TRUE(byKey["Y"]["to"].is_null());
+    EXPECT_EQ(byKey["Z"]["change"], "added");
+    EXPECT_EQ(byKey["Z"]["to"]["origin"]["file"], a2);
+}
+
+// Each construct with the line and column (characters, from 1) where lint reports it.
+TEST(ParamLint, FindsEachConstructAtItsPosition) {
+    const struct {
+        const char* text;
+        const char* code;
+        size_t line, column;
+    } cases[] = {
+        {"<S>\nKey<1\n", "unclosed-value", 2, 4},
+        {"\tKey<\n", "unclosed-value", 1, 5},
+        {"[Sec\n", "unclosed-section", 1, 1},
+        {"<S>\n  <Disp\n", "unclosed-tag", 2, 3},
+        {"A<1> <> B<2>\n", "empty-tag", 1, 6},
+        {"A<1><:>\n", "empty-tag", 1, 5},
+        {"Key<>More<2>\n", "lost-text", 1, 6},
+        {"Color<#FF0000>\n", "hash-cut", 1, 7},
+        {"<Disp#lay>\n", "hash-cut", 1, 6},
+        {"Gain<1>\nOrphan\n", "bare-key", 2, 1},
+        {"Key<a>b>\n", "bare-key", 1, 7},
+        {"Spaced Key<v>\n", "blank-in-key", 1, 1},
+        {"\xEF\xBB\xBFGain<1>\n", "bom", 1, 1},
+        {"<S>\nA<1>\n<T>\nA<2>\n<S>\n  A<3>\n", "duplicate-key", 6, 3},
+        {"A<1> A<2>\n", "duplicate-key", 1, 6},
+        {"\xC3\xA9t\xC3\xA9<1> \xC3\xA9t\xC3\xA9<2>\n", "duplicate-key", 1, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const ParamScan scan = ScanParamText(c.text, "f.pp");
+        ASSERT_EQ(scan.m_findings.size(), 1u) << scan.m_findings[0].m_message;
+        EXPECT_EQ(scan.m_findings[0].m_code, c.code) << scan.m_findings[0].m_message;
+        EXPECT_EQ(scan.m_findings[0].m_line, c.line);
+        EXPECT_EQ(scan.m_findings[0].m_column, c.column);
+    }
+    // What reads as meant is not reported: trailing comments, blanks around pieces, tabs.
+    for (const char* clean : {"Gain<1>   # dB > 0\n", "  Mode < B >   Depth<10>\r\n",
+                              "<:Extra> Size<4>\n\t# note\n", "[Sec] Key<1>\n", "<A::B>K<v>\n"}) {
+        EXPECT_TRUE(ScanParamText(clean, "f.pp").m_findings.empty()) << clean;
+    }
+}
+
+// The scanner must read every entry exactly as the library's parser does, or its positions
+// would point at the wrong things.
+TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
+    const char* texts[] = {
+        "Gain<12>\n<Display>\nMode < B >   Depth<10>\nColor Map<1, 2, 3> # cut\n"
+        "<Display:Zoom>Level<2>\n[Probe]\nLevel<3>\n<:Extra> Size<4>\nOrphan\n",
+        "A<1>B<2>C<3>\nKey<1\nK2<\nK3<>More<2>\nK4<a>b>\n<A::B>\nX<1>\n<:>\nY<2>\n<>Z<3>\n",
+        "\xEF\xBB\xBF<S>\r\nA<1>\r\n\tB\t<\t2\t>\r\n  # c\n<Disp#lay>\nQ<1>\n[x\n<T:>W<v>",
+        "<a:b:c:d>\nK<1>\n< a : b >\nK<2>\nSpaced Key\nSpaced Key<3>\n",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        ParamFile file("f.pp");
+        file.ParseText(text, "");
+        std::map<std::pair<std::string, std::string>, std::string> parsed;
+        file.ForEachList([&](const std::string& section, const BlockList& list) {
+            for (const auto& [key, value] : list.m_values) {
+                parsed[{section, key}] = value.m_text;
+            }
+        });
+        std::map<std::pair<std::string, std::string>, std::string> scanned;
+        for (const ScannedEntry& entry : ScanParamText(text, "f.pp").m_entries) {
+            scanned[{entry.m_section, entry.m_key}] = entry.m_value;
+        }
+        EXPECT_EQ(scanned, parsed);
+    }
+}
+
+TEST_F(ToolTree, LintReportsFilesPositionsAndListedFiles) {
+    Write("Common/Here.pp", "<S>\nA<1>\n");
+    const std::string config =
+        Write("FileConfig.pp",
+              "FileNumbers<2>\nFile0<Common/Here.pp>\nFile1<Common/Gone.pp>\n"
+              "File2<Common/Here.pp>\n");
+    const std::string base = Write("ImgResBase.pp", "<S>\n  Key<1\n");
+    const ToolRun text = RunTool("lint " + Quoted(base));
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out.rfind(base + ":2:6: ", 0), 0u) << text.out;
+
+    const ToolRun run = RunTool("lint --json " + Quoted(Root()));
+    EXPECT_EQ(run.status, 1);
+    std::vector<std::tuple<std::string, std::string, size_t>> found;
+    const json lint = run.Json();
+    for (const json& f : lint["findings"]) {
+        found.emplace_back(f["file"], f["code"], f["line"]);
+    }
+    const std::vector<std::tuple<std::string, std::string, size_t>> expected = {
+        {config, "missing-file", 3}, {config, "file-count", 4}, {base, "unclosed-value", 2}};
+    EXPECT_EQ(found, expected);
+}
+
+}  // namespace

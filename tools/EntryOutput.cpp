@@ -1,0 +1,96 @@
+#include "EntryOutput.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include "binstore/binFileMsgImpl.h"
+
+namespace {
+
+// Characters, not bytes, so that UTF-8 text lines up.
+size_t DisplayWidth(const std::string& text) {
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+}  // namespace
+
+void TextTable::Print(std::ostream& out, const std::string& indent) const {
+    std::vector<size_t> widths;
+    for (const auto& row : m_rows) {
+        for (size_t i = 0; i + 1 < row.size(); ++i) {
+            widths.resize(std::max(widths.size(), i + 1), 0);
+            const size_t width = DisplayWidth(row[i]);
+            if (width <= m_maxWidth) {
+                widths[i] = std::max(widths[i], width);
+            }
+        }
+    }
+    for (const auto& row : m_rows) {
+        std::string line = indent;
+        for (size_t i = 0; i < row.size(); ++i) {
+            line += row[i];
+            if (i + 1 < row.size()) {
+                const size_t width = DisplayWidth(row[i]);
+                line.append(width < widths[i] ? widths[i] - width + 2 : 2, ' ');
+            }
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        out << line << "\n";
+    }
+}
+
+std::string OriginText(const Selection& selection, const EntryOrigin& origin) {
+    std::string root;
+    if (selection.TextStore() != nullptr) {
+        root = selection.Source();
+    } else if (selection.BinaryStore() != nullptr) {
+        root = selection.BinaryStore()->DirPrefix();
+    }
+    std::string text = origin.m_file;
+    if (!root.empty() && text.size() > root.size() && text.compare(0, root.size(), root) == 0) {
+        text.erase(0, root.size());
+    }
+    if (origin.m_line != 0) {
+        text += ":" + std::to_string(origin.m_line);
+    }
+    return text;
+}
+
+nlohmann::ordered_json OriginJson(const EntryOrigin& origin) {
+    nlohmann::ordered_json json = {{"layer", origin.m_layer}, {"file", origin.m_file}};
+    if (origin.m_line != 0) {
+        json["line"] = origin.m_line;
+    }
+    return json;
+}
+
+nlohmann::ordered_json SelectionJson(const Selection& selection) {
+    const SelectionOptions& options = selection.Options();
+    return {{"store", selection.TextStore() != nullptr ? "text" : "bin"},
+            {"source", selection.Source()},
+            {"group", options.m_group},
+            {"probe", options.m_probe},
+            {"clinical", options.m_clinical}};
+}
+
+bool OpenSelection(Selection& selection, const SelectionOptions& options,
+                   const std::string& command) {
+    RouteHostLog(options.m_verbose);
+    std::string error;
+    if (!selection.Open(options, error)) {
+        std::cerr << "quendel " << command << ": " << error << "\n";
+        return false;
+    }
+    for (const std::string& warning : selection.Warnings()) {
+        std::cerr << "quendel " << command << ": warning: " << warning << "\n";
+    }
+    return true;
+}
+
+void PrintJson(const nlohmann::ordered_json& json) {
+    std::cout << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+}

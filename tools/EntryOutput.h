@@ -1,0 +1,45 @@
+// Shared pieces of the commands' output: aligned text columns and the origin of a value in
+// text and JSON form.
+#ifndef QUENDEL_TOOLS_ENTRYOUTPUT_H
+#define QUENDEL_TOOLS_ENTRYOUTPUT_H
+
+#include <cstddef>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "Selection.h"
+#include "StoreEntries.h"
+
+// Rows of cells printed in aligned columns. A column is as wide as its widest cell that is not
+// longer than a limit (longer cells stick out); the last cell of a row is not padded.
+class TextTable {
+  public:
+    explicit TextTable(size_t maxWidth = 32) : m_maxWidth(maxWidth) {}
+    void Add(std::vector<std::string> row) { m_rows.push_back(std::move(row)); }
+    void Print(std::ostream& out, const std::string& indent = std::string()) const;
+
+  private:
+    size_t m_maxWidth;
+    std::vector<std::vector<std::string>> m_rows;
+};
+
+// The file below the selection's root (the text store's resource root, the binary store's
+// directory prefix), with ":line" when the line is known.
+std::string OriginText(const Selection& selection, const EntryOrigin& origin);
+// {"layer", "file", "line"}; no "line" for the binary store.
+nlohmann::ordered_json OriginJson(const EntryOrigin& origin);
+// {"store": "text"|"bin", "source": root or resource file, "group", "probe", "clinical"}.
+nlohmann::ordered_json SelectionJson(const Selection& selection);
+
+// Writes json to standard output. Texts that are not UTF-8 (files in another encoding) cannot
+// be JSON strings: their invalid bytes become U+FFFD instead of failing the whole output.
+void PrintJson(const nlohmann::ordered_json& json);
+
+// Routes the host log, opens the selection and prints its warnings on standard error
+// ("quendel <command>: warning: ..."); false after printing the error.
+bool OpenSelection(Selection& selection, const SelectionOptions& options,
+                   const std::string& command);
+
+#endif

@@ -1,0 +1,41 @@
+#include "ResourceCatalog.h"
+
+using fendrel::ResourceImage;
+
+bool ResourceCatalog::Open(const std::string& path) {
+    return m_image.Load(path);
+}
+
+std::vector<std::pair<std::string, std::string>> ResourceCatalog::Entries() const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (uint32_t section = 0; section < m_image.SectionCount(); ++section) {
+        const ResourceImage::Range pairs = m_image.SectionPairs(section);
+        for (uint32_t pair = pairs.first; pair < pairs.first + pairs.count; ++pair) {
+            entries.emplace_back(m_image.SectionText(section),
+                                 m_image.KeyText(m_image.PairKey(pair)));
+        }
+    }
+    return entries;
+}
+
+bool ResourceCatalog::HasFile(const std::string& file) const {
+    return m_image.IsOpen() && m_image.FindFile(file) != ResourceImage::kNone;
+}
+
+bool ResourceCatalog::FileValue(const std::string& file, const std::string& section,
+                                const std::string& key, std::string& value) const {
+    if (!m_image.IsOpen()) {
+        return false;
+    }
+    const uint32_t f = m_image.FindFile(file);
+    const uint32_t s = f == ResourceImage::kNone ? f : m_image.FindSection(section);
+    const uint32_t k = s == ResourceImage::kNone ? s : m_image.FindKey(key);
+    const uint32_t pair = k == ResourceImage::kNone ? k : m_image.FindPair(s, k);
+    const uint32_t holder =
+        pair == ResourceImage::kNone ? pair : m_image.FindHolder(m_image.Holders(pair), f);
+    if (holder == ResourceImage::kNone) {
+        return false;
+    }
+    value.assign(m_image.HolderValue(holder));
+    return true;
+}

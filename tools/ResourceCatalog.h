@@ -1,0 +1,29 @@
+// What a resource file holds, read directly from the file: every section and key, and which
+// contained file holds which value. The binary store answers lookups; this answers "what is
+// there" and "which files hold it", which the store's parser does not list.
+#ifndef QUENDEL_TOOLS_RESOURCECATALOG_H
+#define QUENDEL_TOOLS_RESOURCECATALOG_H
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ResourceImage.h"
+
+class ResourceCatalog {
+  public:
+    bool Open(const std::string& path);
+
+    // Every (section, key) that some contained file holds, by section and then key in byte
+    // order.
+    std::vector<std::pair<std::string, std::string>> Entries() const;
+    bool HasFile(const std::string& file) const;
+    // The value that one contained file gives the entry; false when it holds none.
+    bool FileValue(const std::string& file, const std::string& section, const std::string& key,
+                   std::string& value) const;
+
+  private:
+    fendrel::ResourceImage m_image;
+};
+
+#endif

@@ -1,0 +1,88 @@
+// A selection as the library sees it: the host settings that find the parameter tree and the
+// group, transducer and clinical setting. The tool maps its options onto host settings and lets
+// the library build its store exactly as a host's Quendel::Initial does, then looks into that
+// same store for provenance.
+#ifndef QUENDEL_TOOLS_SELECTION_H
+#define QUENDEL_TOOLS_SELECTION_H
+
+#include <quendel/Quendel.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ResourceCatalog.h"
+
+class IResourceMsg;
+class ResourceMsgImp;
+class binFileMsgImpl;
+
+namespace CLI {
+class App;
+}
+
+// Options shared by the commands that read a selection. Unset options leave the host settings
+// (the file named by --settings or by CORVEL_SETTINGS) as they are.
+struct SelectionOptions {
+    std::string m_settings;
+    std::optional<std::string> m_root;
+    std::optional<std::string> m_name;
+    std::optional<std::string> m_userRoot;
+    std::optional<std::string> m_productRule;
+    std::optional<std::string> m_store;  // "text" or "bin"
+    std::string m_group;
+    std::string m_probe;
+    std::string m_clinical;
+    bool m_verbose = false;
+    bool m_json = false;
+};
+
+// Adds --settings, --root, --name, --user-root, --product-rule, --store, -F, -P, -A, -v, --json.
+void AddSelectionOptions(CLI::App& command, SelectionOptions& options);
+
+// Sends host log lines to standard error (verbose) or keeps them out of the output.
+void RouteHostLog(bool verbose);
+
+// One initialised Quendel and a view of the store it built.
+class Selection {
+  public:
+    Selection() = default;
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+    // Applies the settings and initialises the library with (F, P, A). False with a message
+    // when a settings file cannot be read or the selection finds no parameters at all (no
+    // readable file, or a resource file that does not open).
+    bool Open(const SelectionOptions& options, std::string& error);
+
+    Quendel& Library() { return m_quendel; }
+    IResourceMsg& Store() { return *m_store; }
+    // Exactly one of these is set after a successful Open.
+    ResourceMsgImp* TextStore() const { return m_text; }
+    binFileMsgImpl* BinaryStore() const { return m_binary; }
+    // The binary store's resource file as a whole (empty for the text store).
+    const ResourceCatalog& Catalog() const { return m_catalog; }
+
+    const SelectionOptions& Options() const { return m_options; }
+    // "text store, F=Convex P=CX5 A=Abdomen"; empty selectors are left out
+    std::string Describe() const;
+    // Where the store reads: the resource root of the text store, the resource file of the
+    // binary store.
+    std::string Source() const;
+    // Selectors that name levels for which no file exists: the library then reads nothing for
+    // them, which is mostly a misspelt name.
+    std::vector<std::string> Warnings() const;
+
+  private:
+    SelectionOptions m_options;
+    Quendel m_quendel;
+    IResourceMsg* m_store = nullptr;  // owned by m_quendel
+    ResourceMsgImp* m_text = nullptr;
+    binFileMsgImpl* m_binary = nullptr;
+    ResourceCatalog m_catalog;
+};
+
+// Removes every space and tab, as the stores do with section and key names.
+std::string LookupName(const std::string& name);
+
+#endif
