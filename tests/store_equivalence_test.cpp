@@ -16,6 +16,7 @@
 #include "StoreSelection.h"
 #include "TestSupport.h"
 #include "binstore/binFileMsgImpl.h"
+#include "quendel/Quendel.h"
 #include "textstore/ResourceMsgImp.h"
 
 namespace fs = std::filesystem;
@@ -121,8 +122,8 @@ class Product {
     }
 
     // Every selection built afresh, then all of them re-selected one after another in a shuffled
-    // order, each compared with a new text store of that selection and, unless it leaves the
-    // clinical level empty, with the re-selected text store.
+    // order: the binary store compared with a new text store of the selection it then holds,
+    // and, where both stores hold the same selection, with the re-selected text store.
     void ExpectEquivalent(std::vector<Selection> selections, uint32_t seed) const {
         LogCapture quiet;
         for (const Selection& s : selections) {
@@ -132,17 +133,42 @@ class Product {
         std::shuffle(selections.begin(), selections.end(), std::mt19937(seed));
         auto text = Text(selections.front());
         auto binary = Binary(selections.front());
+        Selection held = selections.front();
         for (const Selection& s : selections) {
             Reselect(*text, s.f, s.p, s.a);
             Reselect(*binary, s.f, s.p, s.a);
-            ExpectSame(*Text(s), *binary, "re-selected " + s.Text());
-            // The text store keeps the clinical file of an earlier selection when a
-            // re-selection leaves the clinical level empty.
-            if (!s.a.empty()) {
+            held = BinaryHeld(held, s);
+            ExpectSame(*Text(held), *binary, "re-selected " + s.Text());
+            if (!s.f.empty() && !s.p.empty() && !s.a.empty()) {
                 ExpectSame(*text, *binary, "both re-selected " + s.Text());
             }
             quiet.Clear();
         }
+    }
+
+    // Points the host settings at one of the two forms, for a Quendel built next.
+    void Use(bool text) const {
+        corvel::SetSetting("Path", "ShippedRoot", text ? m_shipped : m_packed.Path());
+        corvel::SetSetting("PostProcessing", "UseTxtQuendel", text ? "true" : "false");
+    }
+
+    // The two stores differ by design under re-selection. The binary store changes only the
+    // levels a re-selection names (a new group or probe deselects the levels below it), so a
+    // host can switch the clinical setting alone. The text store's re-selection releases the
+    // group level first and keeps the clinical file of an earlier selection when the new one
+    // has none.
+    static Selection BinaryHeld(Selection held, const Selection& s) {
+        if (!s.f.empty() && s.f != held.f) {
+            held = {s.f, "", ""};
+        }
+        if (!s.f.empty() && !s.p.empty() && s.p != held.p) {
+            held.p = s.p;
+            held.a.clear();
+        }
+        if (!s.a.empty()) {
+            held.a = s.a;
+        }
+        return held;
     }
 
   private:
@@ -173,6 +199,27 @@ TEST(StoreEquivalence, ExampleTree) {
         AllSelections({"", "Convex", "Linear", "Nowhere"}, {"", "CX5", "CX9", "LN12", "LN18"},
                       {"", "Abdomen", "Cardiac", "Vascular"}),
         1);
+}
+
+// Through Quendel, as a host switches the clinical setting alone: the binary store answers for
+// the group and transducer it holds with the new clinical setting; the text store for the new
+// clinical setting over the base.
+TEST(StoreEquivalence, ClinicalSwitchAloneKeepsTheBinaryStoresGroup) {
+    const Product product(kExampleShipped);
+    LogCapture quiet;
+    for (const bool text : {false, true}) {
+        SCOPED_TRACE(text ? "text store" : "binary store");
+        product.Use(text);
+        Quendel q;
+        q.Initial("Convex", "CX5", "Abdomen");
+        q.Initial("", "", "Cardiac");
+        int pivot = 0;
+        int kernel = 0;
+        EXPECT_TRUE(q.GetParameter("DynamicControl", "DycDesiredPivotValue", pivot, 0));
+        EXPECT_TRUE(q.GetParameter("SpeckleReduction:Filter:Kernel", "Size", kernel, 0));
+        EXPECT_EQ(pivot, 96);             // Clns/Cardiac
+        EXPECT_EQ(kernel, text ? 5 : 7);  // base, or the CX5 transducer file still held
+    }
 }
 
 // A random tree: groups, probes and clinical settings with some of their files missing,

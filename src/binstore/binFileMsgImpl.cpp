@@ -105,18 +105,14 @@ bool binFileMsgImpl::SetUserDefined(const std::string& /*f*/, const std::string&
     return false;
 }
 
-void binFileMsgImpl::Reload(const std::string& f, const std::string& p, const std::string& a) {
-    if (f == m_group && p == m_probe && a == m_clinical) {
-        return;
-    }
-    m_group = f;
-    m_probe = p;
-    m_clinical = a;
-    m_reloadPending = true;
-}
+// The selection calls that follow say what changes: a level whose selector is left empty keeps
+// what the store holds, so a host can switch the clinical setting alone.
+void binFileMsgImpl::Reload(const std::string& /*f*/, const std::string& /*p*/,
+                            const std::string& /*a*/) {}
 
 void binFileMsgImpl::Refresh() {
-    // A re-selection that ends without SetClinical (no clinical setting) still takes effect.
+    // A new group or probe without a clinical setting reaches no SetClinical; it still takes
+    // effect here, so the parser never answers for a level the caller has left.
     if (m_reloadPending) {
         ApplySelection(m_group, m_probe, m_clinical);
     }

@@ -30,8 +30,7 @@ class binFileMsgImpl : public IResourceMsg {
     bool SetUserDefined(const std::string& f, const std::string& p, const std::string& a) override;
     // Hands over a selection not yet handed over, then brings the parser's view up to date.
     void Refresh() override;
-    // Takes (f, p, a) as the selection that the calls after it complete, so that a level whose
-    // selector is left empty is deselected rather than kept from before.
+    // Nothing to prepare: the selection calls after it change only the levels they name.
     void Reload(const std::string& f, const std::string& p, const std::string& a) override;
 
     // Names lose every space and tab; an empty section name stands for "GlobalParameters".
