@@ -456,14 +456,15 @@ TEST(ParamLint, FindsEachConstructAtItsPosition) {
 // The scanner must read every entry exactly as the library's parser does, or its positions
 // would point at the wrong things.
 TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
-    const char* texts[] = {
+    const std::string texts[] = {
+        "<" + ChainPath(100) + ">K<1>\n<" + ChainPath(64) + ":b>K<2>\n",
         "Gain<12>\n<Display>\nMode < B >   Depth<10>\nColor Map<1, 2, 3> # cut\n"
         "<Display:Zoom>Level<2>\n[Probe]\nLevel<3>\n<:Extra> Size<4>\nOrphan\n",
         "A<1>B<2>C<3>\nKey<1\nK2<\nK3<>More<2>\nK4<a>b>\n<A::B>\nX<1>\n<:>\nY<2>\n<>Z<3>\n",
         "\xEF\xBB\xBF<S>\r\nA<1>\r\n\tB\t<\t2\t>\r\n  # c\n<Disp#lay>\nQ<1>\n[x\n<T:>W<v>",
         "<a:b:c:d>\nK<1>\n< a : b >\nK<2>\nSpaced Key\nSpaced Key<3>\n",
     };
-    for (const char* text : texts) {
+    for (const std::string& text : texts) {
         SCOPED_TRACE(text);
         ParamFile file("f.pp");
         file.ParseText(text, "");
@@ -475,7 +476,7 @@ TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
         });
         std::map<std::pair<std::string, std::string>, std::string> scanned;
         for (const ScannedEntry& entry : ScanParamText(text, "f.pp").m_entries) {
-            scanned[{entry.m_section, entry.m_key}] = entry.m_value;
+            scanned[{*entry.m_section, entry.m_key}] = entry.m_value;
         }
         EXPECT_EQ(scanned, parsed);
     }
