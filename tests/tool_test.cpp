@@ -391,6 +391,27 @@ TEST_F(ToolTree, BinaryDumpAnswersWhatTheBinaryStoreAnswers) {
     EXPECT_EQ(dump["unreachable"], 1);  // "Spaced Key" keeps its blank
 }
 
+// Sections nest to any depth in both stores and the tool. A path of 100,000 levels is longer
+// than one program argument may be, so the tool shows that one through dump.
+TEST_F(ToolTree, DeepSectionsInBothStoresAndTheTool) {
+    const std::string deep = ChainPath(10'000);
+    const std::string deeper = ChainPath(100'000);
+    Write("ImgResBase.pp", "<" + deeper + ">K<100000>\n<" + deep + ">K<10000>\n");
+    Pack();
+    for (const std::string store : {"text", "bin"}) {
+        UseLibrary(store);
+        Quendel q;
+        ASSERT_TRUE(q.Initial("", "", ""));
+        EXPECT_EQ(q.GetValue(deeper, "K", "none"), "100000") << store;
+        EXPECT_EQ(q.GetValue(deep, "K", "none"), "10000") << store;
+        EXPECT_EQ(RunTool("get " + Options(store) + " " + deep + " K").out, "10000\n") << store;
+        const json entries = RunTool("dump " + Options(store) + " --json").Json()["entries"];
+        ASSERT_EQ(entries.size(), 2u) << store;
+        EXPECT_EQ(entries[1]["section"], deeper);
+        EXPECT_EQ(entries[1]["value"], "100000");
+    }
+}
+
 TEST_F(ToolTree, DiffReportsAddedRemovedAndChangedWithOrigins) {
     const std::string a1 = Write("Clns/A1/ImgResCln.pp", "<S>\nSame<1>\nX<1>\nY<2>\n");
     const std::string a2 = Write("Clns/A2/ImgResCln.pp", "<S>\nSame<1>\n\nX<3>\nZ<4>\n");
