@@ -133,9 +133,9 @@ class Case {
         std::ofstream(path) << text;
         ParamFile file(path.string());
         if (file.Parse("")) {
-            for (const fendrel::ResourceEntry& e : FlattenParamFile(file)) {
-                if (!e.section.empty()) {
-                    m_names.emplace(e.section, e.key);
+            for (const auto& [section, entries] : FlattenParamFile(file)) {
+                for (const auto& entry : entries) {
+                    m_names.emplace(section, entry.first);
                 }
             }
         }

@@ -46,14 +46,16 @@ Names CollectNames(const std::string& dir) {
         }
         ParamFile file(entry.path().string());
         EXPECT_TRUE(file.Parse(""));
-        const auto entries = FlattenParamFile(file);
-        for (const fendrel::ResourceEntry& e : entries) {
-            sections.insert(e.section);
-            keys.insert(e.key);
+        const fendrel::FileSections flat = FlattenParamFile(file);
+        for (const auto& [section, entries] : flat) {
+            sections.insert(section);
+            for (const auto& e : entries) {
+                keys.insert(e.first);
+            }
         }
         if (entry.path().filename() == "ImgResBase.pp" &&
             entry.path().parent_path() == fs::path(dir)) {
-            names.baseEntries = entries.size();
+            names.baseEntries = CountEntries(flat);
         }
     }
     names.sections.assign(sections.begin(), sections.end());

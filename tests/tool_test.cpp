@@ -391,6 +391,27 @@ TEST_F(ToolTree, BinaryDumpAnswersWhatTheBinaryStoreAnswers) {
     EXPECT_EQ(dump["unreachable"], 1);  // "Spaced Key" keeps its blank
 }
 
+// Sections nest to any depth in both stores and the tool. A path of 100,000 levels is longer
+// than one program argument may be, so the tool shows that one through dump.
+TEST_F(ToolTree, DeepSectionsInBothStoresAndTheTool) {
+    const std::string deep = ChainPath(10'000);
+    const std::string deeper = ChainPath(100'000);
+    Write("ImgResBase.pp", "<" + deeper + ">K<100000>\n<" + deep + ">K<10000>\n");
+    Pack();
+    for (const std::string store : {"text", "bin"}) {
+        UseLibrary(store);
+        Quendel q;
+        ASSERT_TRUE(q.Initial("", "", ""));
+        EXPECT_EQ(q.GetValue(deeper, "K", "none"), "100000") << store;
+        EXPECT_EQ(q.GetValue(deep, "K", "none"), "10000") << store;
+        EXPECT_EQ(RunTool("get " + Options(store) + " " + deep + " K").out, "10000\n") << store;
+        const json entries = RunTool("dump " + Options(store) + " --json").Json()["entries"];
+        ASSERT_EQ(entries.size(), 2u) << store;
+        EXPECT_EQ(entries[1]["section"], deeper);
+        EXPECT_EQ(entries[1]["value"], "100000");
+    }
+}
+
 TEST_F(ToolTree, DiffReportsAddedRemovedAndChangedWithOrigins) {
     const std::string a1 = Write("Clns/A1/ImgResCln.pp", "<S>\nSame<1>\nX<1>\nY<2>\n");
     const std::string a2 = Write("Clns/A2/ImgResCln.pp", "<S>\nSame<1>\n\nX<3>\nZ<4>\n");
@@ -456,14 +477,15 @@ TEST(ParamLint, FindsEachConstructAtItsPosition) {
 // The scanner must read every entry exactly as the library's parser does, or its positions
 // would point at the wrong things.
 TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
-    const char* texts[] = {
+    const std::string texts[] = {
+        "<" + ChainPath(100) + ">K<1>\n<" + ChainPath(64) + ":b>K<2>\n",
         "Gain<12>\n<Display>\nMode < B >   Depth<10>\nColor Map<1, 2, 3> # cut\n"
         "<Display:Zoom>Level<2>\n[Probe]\nLevel<3>\n<:Extra> Size<4>\nOrphan\n",
         "A<1>B<2>C<3>\nKey<1\nK2<\nK3<>More<2>\nK4<a>b>\n<A::B>\nX<1>\n<:>\nY<2>\n<>Z<3>\n",
         "\xEF\xBB\xBF<S>\r\nA<1>\r\n\tB\t<\t2\t>\r\n  # c\n<Disp#lay>\nQ<1>\n[x\n<T:>W<v>",
         "<a:b:c:d>\nK<1>\n< a : b >\nK<2>\nSpaced Key\nSpaced Key<3>\n",
     };
-    for (const char* text : texts) {
+    for (const std::string& text : texts) {
         SCOPED_TRACE(text);
         ParamFile file("f.pp");
         file.ParseText(text, "");
@@ -475,7 +497,7 @@ TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
         });
         std::map<std::pair<std::string, std::string>, std::string> scanned;
         for (const ScannedEntry& entry : ScanParamText(text, "f.pp").m_entries) {
-            scanned[{entry.m_section, entry.m_key}] = entry.m_value;
+            scanned[{*entry.m_section, entry.m_key}] = entry.m_value;
         }
         EXPECT_EQ(scanned, parsed);
     }

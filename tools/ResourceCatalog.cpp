@@ -6,16 +6,16 @@ bool ResourceCatalog::Open(const std::string& path) {
     return m_image.Load(path);
 }
 
-std::vector<std::pair<std::string, std::string>> ResourceCatalog::Entries() const {
-    std::vector<std::pair<std::string, std::string>> entries;
+std::vector<CatalogSection> ResourceCatalog::Sections() const {
+    std::vector<CatalogSection> sections(m_image.SectionCount());
     for (uint32_t section = 0; section < m_image.SectionCount(); ++section) {
+        sections[section].m_section.assign(m_image.SectionText(section));
         const ResourceImage::Range pairs = m_image.SectionPairs(section);
         for (uint32_t pair = pairs.first; pair < pairs.first + pairs.count; ++pair) {
-            entries.emplace_back(m_image.SectionText(section),
-                                 m_image.KeyText(m_image.PairKey(pair)));
+            sections[section].m_keys.emplace_back(m_image.KeyText(m_image.PairKey(pair)));
         }
     }
-    return entries;
+    return sections;
 }
 
 bool ResourceCatalog::HasFile(const std::string& file) const {

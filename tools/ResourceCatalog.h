@@ -10,13 +10,18 @@
 
 #include "ResourceImage.h"
 
+struct CatalogSection {
+    std::string m_section;
+    std::vector<std::string> m_keys;
+};
+
 class ResourceCatalog {
   public:
     bool Open(const std::string& path);
 
-    // Every (section, key) that some contained file holds, by section and then key in byte
-    // order.
-    std::vector<std::pair<std::string, std::string>> Entries() const;
+    // Every section that some contained file holds with the keys it holds there, sections and
+    // keys in byte order.
+    std::vector<CatalogSection> Sections() const;
     bool HasFile(const std::string& file) const;
     // The value that one contained file gives the entry; false when it holds none.
     bool FileValue(const std::string& file, const std::string& section, const std::string& key,
