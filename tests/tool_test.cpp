@@ -8,13 +8,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "OldParamScan.h"
 #include "ParamLint.h"
 #include "ResourcePack.h"
 #include "StdoutCapture.h"
@@ -461,7 +464,7 @@ TEST(ParamLint, FindsEachConstructAtItsPosition) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const ParamScan scan = ScanParamText(c.text, "f.pp");
+        const ParamScan scan = OldScanParamText(c.text, "f.pp");
         ASSERT_EQ(scan.m_findings.size(), 1u) << scan.m_findings[0].m_message;
         EXPECT_EQ(scan.m_findings[0].m_code, c.code) << scan.m_findings[0].m_message;
         EXPECT_EQ(scan.m_findings[0].m_line, c.line);
@@ -470,7 +473,7 @@ TEST(ParamLint, FindsEachConstructAtItsPosition) {
     // What reads as meant is not reported: trailing comments, blanks around pieces, tabs.
     for (const char* clean : {"Gain<1>   # dB > 0\n", "  Mode < B >   Depth<10>\r\n",
                               "<:Extra> Size<4>\n\t# note\n", "[Sec] Key<1>\n", "<A::B>K<v>\n"}) {
-        EXPECT_TRUE(ScanParamText(clean, "f.pp").m_findings.empty()) << clean;
+        EXPECT_TRUE(OldScanParamText(clean, "f.pp").m_findings.empty()) << clean;
     }
 }
 
@@ -496,11 +499,109 @@ TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
             }
         });
         std::map<std::pair<std::string, std::string>, std::string> scanned;
-        for (const ScannedEntry& entry : ScanParamText(text, "f.pp").m_entries) {
+        for (const ScannedEntry& entry : OldScanParamText(text, "f.pp").m_entries) {
             scanned[{*entry.m_section, entry.m_key}] = entry.m_value;
         }
         EXPECT_EQ(scanned, parsed);
     }
+}
+
+// Transitional: the listener on the library's parser reports what the old scanner reported, on
+// every file of the fuzz corpus (each piece of an input is a file) and the examples.
+TEST(ParamLint, ListenerFindsWhatTheScannerFound) {
+    std::vector<std::string> paths;
+    for (const char* dir : {"/fuzz/corpus/param_text", "/examples"}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(kSource + dir)) {
+            if (entry.is_regular_file() &&
+                (entry.path().extension() == ".pp" || entry.path().extension().empty())) {
+                paths.push_back(entry.path().string());
+            }
+        }
+    }
+    size_t total = 0;
+    using Row = std::tuple<size_t, size_t, std::string, std::string>;
+    for (const std::string& path : paths) {
+        const std::string bytes = ReadWholeFile(path);
+        size_t start = 0;
+        for (size_t piece = 0; start <= bytes.size(); ++piece) {
+            size_t end = bytes.find('\x1e', start);
+            end = end == std::string::npos ? bytes.size() : end;
+            const std::string text = bytes.substr(start, end - start);
+            start = end + 1;
+            SCOPED_TRACE(path + " piece " + std::to_string(piece));
+            std::vector<Row> old;
+            const ParamScan scan = OldScanParamText(text, "f.pp");
+            for (const OldFinding& f : scan.m_findings) {
+                old.emplace_back(f.m_line, f.m_column,
+                                 f.m_code == "duplicate-key" ? "shadowed-in-file" : f.m_code,
+                                 f.m_message);
+            }
+            std::vector<Row> now;
+            const FileLint lint = LintText(text, "f.pp");
+            for (const LintFinding& f : lint.m_findings) {
+                now.emplace_back(f.m_line, f.m_column, f.m_rule, f.m_message);
+            }
+            std::sort(old.begin(), old.end());
+            std::sort(now.begin(), now.end());
+            EXPECT_EQ(now, old);
+            total += now.size();
+            std::vector<Row> oldEntries;
+            for (const ScannedEntry& e : scan.m_entries) {
+                oldEntries.emplace_back(e.m_line, e.m_column, *e.m_section,
+                                        e.m_key + "=" + e.m_value);
+            }
+            std::vector<Row> entries;
+            for (const LintEntry& e : lint.m_entries) {
+                entries.emplace_back(e.m_line, e.m_column, lint.m_sections[e.m_section],
+                                     e.m_key + "=" + e.m_value);
+            }
+            EXPECT_EQ(entries, oldEntries);
+        }
+    }
+    std::cout << paths.size() << " files, " << total << " findings\n";
+    // ad hoc: random texts
+    std::mt19937 rng(7);
+    const std::vector<std::string> atoms = {
+        "<", ">",   "[",        "]", "#",  ":",   " ", "\t", "\n", "\r\n", "\xEF\xBB\xBF",
+        "a", "Key", "\xC3\xA9", "1", "<>", "<:>", "\r"};
+    std::map<std::string, size_t> rules;
+    for (int n = 0; n < 200000; ++n) {
+        std::string text;
+        const size_t len = rng() % 24;
+        for (size_t i = 0; i < len; ++i)
+            text += atoms[rng() % atoms.size()];
+        {
+            std::string first = text.substr(0, text.find('\n'));
+            if (text.find('\n') != std::string::npos && !first.empty() && first.back() == '\r')
+                first.pop_back();
+            if (text.rfind("\xEF\xBB\xBF", 0) == 0 &&
+                first.substr(0, first.find('#')).find('\r') != std::string::npos)
+                continue;
+        }
+        std::vector<Row> old, now;
+        for (const OldFinding& f : OldScanParamText(text, "f.pp").m_findings)
+            old.emplace_back(f.m_line, f.m_column,
+                             f.m_code == "duplicate-key" ? "shadowed-in-file" : f.m_code,
+                             f.m_message);
+        for (const LintFinding& f : LintText(text, "f.pp").m_findings) {
+            now.emplace_back(f.m_line, f.m_column, f.m_rule, f.m_message);
+            ++rules[f.m_rule];
+        }
+        std::sort(old.begin(), old.end());
+        std::sort(now.begin(), now.end());
+        ASSERT_EQ(now, old) << testing::PrintToString(text);
+        std::vector<Row> oe, ne;
+        const ParamScan sc = OldScanParamText(text, "f.pp");
+        for (const ScannedEntry& e : sc.m_entries)
+            oe.emplace_back(e.m_line, e.m_column, *e.m_section, e.m_key + "=" + e.m_value);
+        const FileLint li = LintText(text, "f.pp");
+        for (const LintEntry& e : li.m_entries)
+            ne.emplace_back(e.m_line, e.m_column, li.m_sections[e.m_section],
+                            e.m_key + "=" + e.m_value);
+        ASSERT_EQ(ne, oe) << testing::PrintToString(text);
+    }
+    for (auto& [r, c] : rules)
+        std::cout << r << " " << c << "\n";
 }
 
 TEST_F(ToolTree, LintReportsFilesPositionsAndListedFiles) {

@@ -23,16 +23,14 @@ int RunLint(const LintOptions& options) {
     const std::vector<std::string> files = CollectParamFiles(options.m_names, errors);
     std::vector<LintFinding> findings;
     for (const std::string& file : files) {
-        std::vector<LintFinding> found;
+        FileLint lint;
         std::string error;
-        if (!LintParamFile(file, found, error)) {
+        if (!LintFile(file, lint, error)) {
             errors.push_back(error);
             continue;
         }
-        std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-            return std::tie(a.m_line, a.m_column) < std::tie(b.m_line, b.m_column);
-        });
-        findings.insert(findings.end(), found.begin(), found.end());
+        std::sort(lint.m_findings.begin(), lint.m_findings.end(), FindingBefore);
+        findings.insert(findings.end(), lint.m_findings.begin(), lint.m_findings.end());
     }
     for (const std::string& error : errors) {
         std::cerr << "quendel lint: " << error << "\n";
@@ -43,7 +41,7 @@ int RunLint(const LintOptions& options) {
             list.push_back({{"file", f.m_file},
                             {"line", f.m_line},
                             {"column", f.m_column},
-                            {"code", f.m_code},
+                            {"code", f.m_rule},
                             {"message", f.m_message}});
         }
         nlohmann::ordered_json json = {{"files", files}, {"findings", list}, {"errors", errors}};
@@ -51,7 +49,7 @@ int RunLint(const LintOptions& options) {
     } else if (!files.empty()) {
         for (const LintFinding& f : findings) {
             std::cout << f.m_file << ":" << f.m_line << ":" << f.m_column << ": " << f.m_message
-                      << " [" << f.m_code << "]\n";
+                      << " [" << f.m_rule << "]\n";
         }
         std::cerr << "quendel lint: " << findings.size()
                   << (findings.size() == 1 ? " finding in " : " findings in ") << files.size()

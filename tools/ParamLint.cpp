@@ -1,20 +1,20 @@
-// The scanner follows the parser's readings step by step (see textstore/ParamFile.cpp); where
-// the parser silently picks a reading for malformed text, the scanner says which.
 #include "ParamLint.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <iostream>
 #include <iterator>
 #include <map>
-#include <memory>
+#include <set>
 #include <system_error>
+#include <tuple>
 #include <utility>
 
-#include "StdoutCapture.h"
+#include "LintRules.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
+#include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 #include "textstore/ParamFile.h"
 
@@ -24,96 +24,141 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kListedPrefix = "File";
+constexpr std::string_view kDirective = "quendel-lint:";
+constexpr std::string_view kDisable = "disable=";
+constexpr std::string_view kStdinName = "<stdin>";
 constexpr size_t kQuoteLength = 40;
 
-std::string_view TrimSet(std::string_view s, std::string_view set) {
-    const size_t first = s.find_first_not_of(set);
+std::string_view TrimBlanks(std::string_view s) {
+    const size_t first = s.find_first_not_of(kBlanks);
     if (first == std::string_view::npos) {
         return {};
     }
-    return s.substr(first, s.find_last_not_of(set) - first + 1);
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    return TrimSet(s, kBlanks);
+    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
 
 bool HasBlank(std::string_view s) {
     return s.find_first_of(kBlanks) != std::string_view::npos;
 }
 
-std::string EraseBlanks(std::string_view s) {
-    std::string result;
-    std::copy_if(s.begin(), s.end(), std::back_inserter(result),
-                 [](char c) { return c != ' ' && c != '\t'; });
-    return result;
-}
-
-// Text for a message: quoted, shortened (never inside a UTF-8 sequence), control characters
-// escaped.
-std::string Quote(std::string_view text) {
-    size_t length = std::min(text.size(), kQuoteLength);
-    while (length > 0 && length < text.size() &&
-           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
-        --length;
-    }
-    std::string quoted = "\"";
-    for (size_t i = 0; i < length; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-            quoted += escaped;
-        } else {
-            quoted += text[i];
-        }
-    }
-    return quoted + (length < text.size() ? "...\"" : "\"");
-}
-
-// The index of a listed-file key "File<i>" as the store reads it (decimal, no sign, no
-// leading zero), or -1.
-int64_t ListedIndex(std::string_view key) {
-    if (key.substr(0, kListedPrefix.size()) != kListedPrefix) {
-        return -1;
-    }
-    const std::string_view digits = key.substr(kListedPrefix.size());
-    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits.front() == '0') ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos) {
-        return -1;
-    }
-    return std::stoll(std::string(digits));
-}
-
-class Scanner {
+// Turns what the parser tells into findings, and keeps the entries it stores.
+class LintListener : public ParamObserver {
   public:
-    explicit Scanner(std::string file) : m_file(std::move(file)) {}
+    explicit LintListener(FileLint& lint) : m_lint(lint) {}
 
-    ParamScan Scan(std::string_view text) {
-        const bool mark = text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
-        if (mark) {
-            AddFinding(1, 1, "bom", MarkEffect(text.substr(kByteOrderMark.size())));
+    void OnByteOrderMark(std::string_view line) override {
+        Add({1, 1}, rule::kByteOrderMark, MarkEffect(TrimBlanks(line)));
+    }
+
+    // "# quendel-lint: disable=RULE[,RULE...]" anywhere in the comment of a line.
+    void OnComment(size_t line, std::string_view text) override {
+        const size_t at = text.find(kDirective);
+        if (at == std::string_view::npos) {
+            return;
         }
-        size_t pos = 0;
-        while (pos < text.size()) {
-            const size_t feed = text.find('\n', pos);
-            size_t end = feed == std::string_view::npos ? text.size() : feed;
-            ++m_lineNo;
-            if (feed != std::string_view::npos && end > pos && text[end - 1] == '\r') {
-                --end;
+        text = TrimBlanks(text.substr(at + kDirective.size()));
+        if (text.substr(0, kDisable.size()) != kDisable) {
+            return;
+        }
+        text.remove_prefix(kDisable.size());
+        text = text.substr(0, text.find_first_of(kBlanks));
+        while (!text.empty()) {
+            const size_t comma = text.find(',');
+            m_lint.m_silenced.emplace_back(line, std::string(text.substr(0, comma)));
+            text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+        }
+    }
+
+    void OnUnclosedSection(ParamPosition at, std::string_view text) override {
+        Add(at, rule::kUnclosedSection,
+            "section line " + QuoteText(text) +
+                " without \"]\": the rest of the line is read as its name");
+    }
+    void OnUnclosedTag(ParamPosition at, std::string_view text) override {
+        Add(at, rule::kUnclosedTag,
+            "tag " + QuoteText(text) + " without \">\": the rest of the line is read as the tag");
+    }
+    void OnUnclosedValue(ParamPosition at, std::string_view key) override {
+        Add(at, rule::kUnclosedValue,
+            "value of " + QuoteText(key) +
+                " without \">\": the rest of the line is read as its value");
+    }
+    void OnHashCut(Construct construct, ParamPosition at, std::string_view what) override {
+        const char* cut = construct == Construct::kValue ? "the value of "
+                          : construct == Construct::kTag ? "the tag "
+                                                         : "the section line ";
+        Add(at, rule::kHashCut,
+            std::string("\"#\" cuts ") + cut + QuoteText(what) +
+                ": the rest of the line is a comment (a value cannot hold \"#\")");
+    }
+    void OnEmptyTag(ParamPosition at, std::string_view tag) override {
+        const std::string_view current =
+            m_current == nullptr ? std::string_view(kGlobalSection) : *m_current;
+        Add(at, rule::kEmptyTag,
+            "empty tag " + QuoteText(tag) + " selects nothing: entries keep going to section " +
+                QuoteText(current));
+    }
+    void OnLostText(ParamPosition at, std::string_view text) override {
+        Add(at, rule::kLostText, "text after \"<>\" is lost: " + QuoteText(text));
+    }
+    void OnBareKey(ParamPosition at, std::string_view key) override {
+        if (key == kByteOrderMark) {
+            return;  // the mark's own finding says it
+        }
+        Add(at, rule::kBareKey,
+            QuoteText(key) + " has no \"<\": read as a key with an empty value" +
+                (HasBlank(key) ? " that no lookup finds (its blanks stay)" : ""));
+    }
+    void OnBlankInKey(ParamPosition at, std::string_view written, std::string_view key) override {
+        Add(at, rule::kBlankInKey,
+            "key " + QuoteText(written) + " is read as " + QuoteText(key) + ": blanks vanish");
+    }
+
+    // A section path is kept once per file, however many entries it receives.
+    void OnSection(std::string_view path) override {
+        auto it = m_sectionIndex.find(path);
+        if (it == m_sectionIndex.end()) {
+            it = m_sectionIndex
+                     .emplace(std::string(path), static_cast<uint32_t>(m_lint.m_sections.size()))
+                     .first;
+            m_lint.m_sections.emplace_back(path);
+        }
+        m_current = &it->first;
+        m_currentIndex = it->second;
+    }
+
+    void OnKeySetAgain(const ParamEntryEvent& entry, size_t previousLine) override {
+        Add(entry.m_at, rule::kShadowedInFile,
+            "key " + QuoteText(entry.m_key) + " set again in section " +
+                QuoteText(entry.m_section) + " (before at line " + std::to_string(previousLine) +
+                "): this later value wins");
+        m_replaced[m_currentIndex].emplace(entry.m_key);
+    }
+
+    void OnEntry(const ParamEntryEvent& entry) override {
+        m_lint.m_entries.push_back(LintEntry{m_currentIndex, std::string(entry.m_key),
+                                             std::string(entry.m_value), entry.m_at.m_line,
+                                             entry.m_at.m_column});
+    }
+
+    // Marks the settings that a later one replaced; the last setting of an entry counts.
+    void Finish() {
+        if (m_replaced.empty()) {
+            return;
+        }
+        std::set<std::pair<uint32_t, std::string_view>> seen;
+        for (auto it = m_lint.m_entries.rbegin(); it != m_lint.m_entries.rend(); ++it) {
+            const auto section = m_replaced.find(it->m_section);
+            if (section != m_replaced.end() && section->second.count(it->m_key) != 0 &&
+                !seen.emplace(it->m_section, it->m_key).second) {
+                it->m_live = false;
             }
-            m_skip = m_lineNo == 1 && mark ? kByteOrderMark.size() : 0;
-            ScanLine(text.substr(pos, end - pos));
-            pos = feed == std::string_view::npos ? text.size() : feed + 1;
         }
-        return std::move(m_scan);
     }
 
   private:
     // What the parser makes of a first line that begins with a byte-order mark.
     static std::string MarkEffect(std::string_view rest) {
-        rest = TrimBlanks(rest.substr(0, rest.find_first_of("#\r\n")));
         std::string effect = "byte-order mark at the start of the file: it is read as text, ";
         if (rest.empty()) {
             return effect + "here as a key of its own with an empty value";
@@ -127,331 +172,168 @@ class Scanner {
         return effect + "so the first key carries it and no lookup finds that key";
     }
 
-    enum class OpenKind { kNone, kSection, kTag, kValue };
-
-    // Everything from the first "#" on is comment; tabs count as spaces.
-    void ScanLine(std::string_view line) {
-        const size_t hash = line.find('#');
-        m_line.assign(line.substr(0, hash));
-        std::replace(m_line.begin(), m_line.end(), '\t', ' ');
-        m_open = OpenKind::kNone;
-        Pieces(m_line);
-        if (m_open == OpenKind::kNone) {
-            return;
-        }
-        // A construct left open by the end of the line; when its closing bracket follows a
-        // "#", the "#" was meant as text.
-        const char closer = m_open == OpenKind::kSection ? ']' : '>';
-        if (hash != std::string_view::npos &&
-            line.find(closer, hash + 1) != std::string_view::npos) {
-            const char* what = m_open == OpenKind::kValue ? "the value of "
-                               : m_open == OpenKind::kTag ? "the tag "
-                                                          : "the section line ";
-            Report(hash, "hash-cut",
-                   std::string("\"#\" cuts ") + what + Quote(m_openWhat) +
-                       ": the rest of the line is a comment (a value cannot hold \"#\")");
-        } else if (m_open == OpenKind::kValue) {
-            Report(m_openAt, "unclosed-value",
-                   "value of " + Quote(m_openWhat) +
-                       " without \">\": the rest of the line is read as its value");
-        } else if (m_open == OpenKind::kTag) {
-            Report(m_openAt, "unclosed-tag",
-                   "tag " + Quote(m_openWhat) +
-                       " without \">\": the rest of the line is read as the tag");
-        } else {
-            Report(m_openAt, "unclosed-section",
-                   "section line " + Quote(m_openWhat) +
-                       " without \"]\": the rest of the line is read as its name");
-        }
+    void Add(ParamPosition at, const char* rule, std::string message) {
+        m_lint.m_findings.push_back(
+            LintFinding{m_lint.m_path, at.m_line, at.m_column, rule, std::move(message)});
     }
 
-    void Pieces(std::string_view line) {
-        line = TrimBlanks(line);
-        while (true) {
-            const size_t first = line.find_first_not_of(kBlanks);
-            if (first == std::string_view::npos) {
-                return;
-            }
-            line.remove_prefix(first);
-            m_open = OpenKind::kNone;
-            if (line.front() == '[') {
-                line = Section(line);
-            } else if (line.front() == '<') {
-                line = Tag(line);
-            } else {
-                line = Entry(line);
-            }
-        }
-    }
-
-    // Section lines only switch lines on or off by a filter, which the stores never set.
-    std::string_view Section(std::string_view s) {
-        const size_t close = s.find(']');
-        if (close == std::string_view::npos) {
-            MarkOpen(OpenKind::kSection, s, s);
-            return {};
-        }
-        return s.substr(close + 1);
-    }
-
-    std::string_view Tag(std::string_view s) {
-        const size_t close = s.find('>');
-        std::string_view rest;
-        if (close == std::string_view::npos) {
-            MarkOpen(OpenKind::kTag, s, s);
-        } else {
-            rest = TrimBlanks(s.substr(close + 1));
-        }
-        const std::string inner = EraseBlanks(s.substr(1, close == s.npos ? s.npos : close - 1));
-        const std::string_view names = TrimSet(inner, ":");
-        if (names.empty()) {
-            Report(s, "empty-tag",
-                   "empty tag " + Quote(s.substr(0, close == s.npos ? s.npos : close + 1)) +
-                       " selects nothing: entries keep going to section " +
-                       Quote(m_current == nullptr ? std::string_view(kGlobalSection)
-                                                  : std::string_view(*m_current->m_path)));
-            return rest;
-        }
-        std::string_view path;
-        if (inner.front() == ':') {
-            m_path = kGlobalSection;
-            path = names;
-        } else {
-            const size_t colon = names.find(':');
-            m_path.assign(names.substr(0, colon));
-            path = colon == names.npos ? std::string_view() : names.substr(colon + 1);
-        }
-        path = TrimSet(path, ":");
-        while (!path.empty()) {
-            const size_t colon = path.find(':');
-            const std::string_view component = path.substr(0, colon);
-            path = colon == path.npos ? std::string_view() : TrimSet(path.substr(colon + 1), ":");
-            if (!component.empty()) {
-                m_path.append(":").append(component);
-            }
-        }
-        Select(m_path);
-        return rest;
-    }
-
-    void Select(std::string_view path) {
-        auto it = m_sections.find(path);
-        if (it == m_sections.end()) {
-            auto shared = std::make_shared<const std::string>(path);
-            it = m_sections.emplace(*shared, SectionState{shared, {}}).first;
-        }
-        m_current = &it->second;
-    }
-
-    std::string_view Entry(std::string_view piece) {
-        const std::string_view s = TrimBlanks(piece);
-        const size_t open = s.find('<');
-        if (open == std::string_view::npos) {
-            if (s != kByteOrderMark) {
-                Report(s, "bare-key",
-                       Quote(s) + " has no \"<\": read as a key with an empty value" +
-                           (HasBlank(s) ? " that no lookup finds (its blanks stay)" : ""));
-            }
-            Store(std::string(s), {}, s);
-            return {};
-        }
-        const std::string_view written = TrimBlanks(s.substr(0, open));
-        const std::string key = EraseBlanks(written);
-        if (HasBlank(written)) {
-            Report(written, "blank-in-key",
-                   "key " + Quote(written) + " is read as " + Quote(key) + ": blanks vanish");
-        }
-        std::string_view value = TrimBlanks(s.substr(open + 1));
-        std::string_view rest;
-        const size_t close = value.find('>');
-        if (close == 0) {
-            const std::string_view lost = TrimBlanks(value.substr(1));
-            if (!lost.empty()) {
-                Report(lost, "lost-text", "text after \"<>\" is lost: " + Quote(lost));
-            }
-            value = {};
-        } else if (close != std::string_view::npos) {
-            rest = value.substr(close + 1);
-            value = TrimBlanks(value.substr(0, close));
-        } else {
-            MarkOpen(OpenKind::kValue, s.substr(open), key);
-        }
-        Store(key, value, written);
-        return rest;
-    }
-
-    void Store(const std::string& key, std::string_view value, std::string_view at) {
-        if (m_current == nullptr) {
-            Select(kGlobalSection);
-        }
-        const auto [seen, first] = m_current->m_seen.try_emplace(key, m_lineNo);
-        if (!first) {
-            Report(at, "duplicate-key",
-                   "key " + Quote(key) + " set again in section " + Quote(*m_current->m_path) +
-                       " (before at line " + std::to_string(seen->second) +
-                       "): this later value wins");
-            seen->second = m_lineNo;
-        }
-        m_scan.m_entries.push_back(
-            ScannedEntry{m_current->m_path, key, std::string(value), m_lineNo, Column(Offset(at))});
-    }
-
-    void MarkOpen(OpenKind kind, std::string_view at, std::string_view what) {
-        m_open = kind;
-        m_openAt = Offset(at);
-        m_openWhat.assign(what);
-    }
-
-    size_t Offset(std::string_view at) const {
-        return static_cast<size_t>(at.data() - m_line.data());
-    }
-
-    // Characters, not bytes, up to offset; the byte-order mark is not counted.
-    size_t Column(size_t offset) const {
-        size_t column = 1;
-        for (size_t i = m_skip; i < offset && i < m_line.size(); ++i) {
-            if ((static_cast<unsigned char>(m_line[i]) & 0xC0) != 0x80) {
-                ++column;
-            }
-        }
-        return column;
-    }
-
-    void Report(std::string_view at, const char* code, std::string message) {
-        Report(Offset(at), code, std::move(message));
-    }
-    void Report(size_t offset, const char* code, std::string message) {
-        AddFinding(m_lineNo, Column(offset), code, std::move(message));
-    }
-    void AddFinding(size_t line, size_t column, const char* code, std::string message) {
-        m_scan.m_findings.push_back(LintFinding{m_file, line, column, code, std::move(message)});
-    }
-
-    std::string m_file;
-    ParamScan m_scan;
-    std::string m_line;  // the current line up to its first "#", tabs as spaces
-    size_t m_lineNo = 0;
-    size_t m_skip = 0;  // leading bytes not counted in columns (the byte-order mark)
-    // A section path is built once per tag and shared by its entries: a path may be as long as
-    // its tag, and copying it per entry would cost its length times the number of entries.
-    struct SectionState {
-        std::shared_ptr<const std::string> m_path;
-        std::map<std::string, size_t, std::less<>> m_seen;  // key to line of its last setting
-    };
-    std::map<std::string_view, SectionState> m_sections;  // keys view the paths they hold
-    SectionState* m_current = nullptr;  // where entries go; null until the first tag or entry
-    std::string m_path;                 // the path of the tag being read
-    OpenKind m_open = OpenKind::kNone;
-    size_t m_openAt = 0;
-    std::string m_openWhat;
+    FileLint& m_lint;
+    std::map<std::string, uint32_t, std::less<>> m_sectionIndex;
+    const std::string* m_current = nullptr;  // the section receiving entries; null before any
+    uint32_t m_currentIndex = 0;
+    std::map<uint32_t, std::set<std::string, std::less<>>> m_replaced;  // entries set twice
 };
-
-bool ReadBytes(const std::string& path, std::string& bytes) {
-    std::error_code error;
-    if (fs::is_directory(path, error)) {
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
 
 bool IsReadableFile(const std::string& path) {
     std::error_code error;
-    return fs::is_regular_file(path, error) && static_cast<bool>(std::ifstream(path));
+    if (!fs::is_regular_file(path, error)) {
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file != nullptr) {
+        std::fclose(file);
+    }
+    return file != nullptr;
 }
 
-// The last setting of a top-level entry, which is the one that counts.
-const ScannedEntry* TopLevelEntry(const ParamScan& scan, const std::string& key) {
-    const ScannedEntry* found = nullptr;
-    for (const ScannedEntry& entry : scan.m_entries) {
-        if (*entry.m_section == kGlobalSection && entry.m_key == key) {
-            found = &entry;
-        }
-    }
-    return found;
+// The count "FileNumbers" gives, as the text store reads it; false when it lists nothing.
+bool ListedCount(const FileLint& config, long& count) {
+    const LintEntry* entry = config.TopLevel("FileNumbers");
+    return entry != nullptr && ToLong(entry->m_value, count);
 }
 
 // The file configuration as the text store reads it: "FileNumbers" (a number, then atoi) and
 // the entries File0 to File<FileNumbers - 1>, each a path relative to the configuration's
 // directory.
-void CheckFileConfig(const std::string& path, const std::string& bytes, const ParamScan& scan,
-                     std::vector<LintFinding>& findings) {
-    ParamFile config(path);
-    config.ParseText(bytes, "");
-    const auto add = [&](const ScannedEntry* at, const char* code, std::string message) {
-        findings.push_back(LintFinding{path, at != nullptr ? at->m_line : 1,
-                                       at != nullptr ? at->m_column : 1, code, std::move(message)});
+void CheckFileConfig(FileLint& lint) {
+    const auto add = [&lint](const LintEntry* at, const char* rule, std::string message) {
+        lint.m_findings.push_back(LintFinding{lint.m_path, at != nullptr ? at->m_line : 1,
+                                              at != nullptr ? at->m_column : 1, rule,
+                                              std::move(message)});
     };
-    std::string countText;
+    const LintEntry* countEntry = lint.TopLevel("FileNumbers");
     long count = 0;
-    const ScannedEntry* countEntry = TopLevelEntry(scan, "FileNumbers");
-    if (!config.Lookup("", "FileNumbers", countText)) {
-        add(nullptr, "file-count", "no FileNumbers entry: no listed file is read");
+    if (countEntry == nullptr) {
+        add(nullptr, rule::kFileCount, "no FileNumbers entry: no listed file is read");
         return;
     }
-    {
-        StdoutCapture quiet;  // "2.5" is read as 2 with the library's warning
-        if (!ToLong(countText, count)) {
-            add(countEntry, "file-count",
-                "FileNumbers " + Quote(countText) + " is not a number: no listed file is read");
-            return;
-        }
+    const std::string& countText = countEntry->m_value;
+    if (!ListedCount(lint, count)) {
+        add(countEntry, rule::kFileCount,
+            "FileNumbers " + QuoteText(countText) + " is not a number: no listed file is read");
+        return;
     }
     if (countText.find('.') != std::string::npos) {
-        add(countEntry, "file-count",
-            "FileNumbers " + Quote(countText) + " is read as " + std::to_string(count));
+        add(countEntry, rule::kFileCount,
+            "FileNumbers " + QuoteText(countText) + " is read as " + std::to_string(count));
     }
-    std::string dir = fs::path(path).parent_path().string();
+    std::string dir = fs::path(lint.m_path).parent_path().string();
     dir = dir.empty() ? "./" : dir + "/";
-    std::map<std::string, const ScannedEntry*> listed;
-    for (const ScannedEntry& entry : scan.m_entries) {
+    std::map<std::string_view, const LintEntry*> listed;  // by key, the last setting counts
+    for (const LintEntry& entry : lint.m_entries) {
         const std::string_view key = entry.m_key;
-        if (*entry.m_section == kGlobalSection && key.size() > kListedPrefix.size() &&
+        if (entry.m_live && lint.m_sections[entry.m_section] == kGlobalSection &&
+            key.size() > kListedPrefix.size() &&
             key.substr(0, kListedPrefix.size()) == kListedPrefix &&
             key.find_first_not_of("0123456789", kListedPrefix.size()) == key.npos) {
-            listed[entry.m_key] = &entry;  // the last setting counts
+            listed[key] = &entry;
         }
     }
     for (const auto& [key, entry] : listed) {
         const int64_t index = ListedIndex(key);
         if (index < 0 || index >= count) {
-            add(entry, "file-count",
-                Quote(key) + " is not read: FileNumbers is " + std::to_string(count) +
+            add(entry, rule::kFileCount,
+                QuoteText(key) + " is not read: FileNumbers is " + std::to_string(count) +
                     (index < 0 ? " and the store reads File0, File1, ... without leading zeros"
                                : ""));
-            continue;
-        }
-        std::string file;
-        config.Lookup("", key, file);
-        if (!IsReadableFile(dir + file)) {
-            add(entry, "missing-file",
-                key + " names " + Quote(file) + ", which does not exist (" + dir + file + ")");
+        } else if (!IsReadableFile(dir + entry->m_value)) {
+            add(entry, rule::kMissingFile,
+                std::string(key) + " names " + QuoteText(entry->m_value) +
+                    ", which does not exist (" + dir + entry->m_value + ")");
         }
     }
 }
 
 }  // namespace
 
-ParamScan ScanParamText(std::string_view text, const std::string& file) {
-    return Scanner(file).Scan(text);
+bool FindingBefore(const LintFinding& a, const LintFinding& b) {
+    return std::tie(a.m_file, a.m_line, a.m_column, a.m_rule, a.m_message) <
+           std::tie(b.m_file, b.m_line, b.m_column, b.m_rule, b.m_message);
 }
 
-bool LintParamFile(const std::string& path, std::vector<LintFinding>& findings,
-                   std::string& error) {
+bool FileLint::Silenced(size_t line, std::string_view rule) const {
+    return std::any_of(m_silenced.begin(), m_silenced.end(), [&](const auto& silenced) {
+        return silenced.first == line && silenced.second == rule;
+    });
+}
+
+const LintEntry* FileLint::TopLevel(std::string_view key) const {
+    for (auto it = m_entries.rbegin(); it != m_entries.rend(); ++it) {
+        if (it->m_key == key && m_sections[it->m_section] == kGlobalSection) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<const LintEntry*> ListedFileEntries(const FileLint& config) {
+    long count = 0;
+    std::vector<const LintEntry*> listed;
+    if (!ListedCount(config, count)) {
+        return listed;
+    }
+    std::map<int64_t, const LintEntry*> byIndex;
+    for (const LintEntry& entry : config.m_entries) {
+        const int64_t index = ListedIndex(entry.m_key);
+        if (entry.m_live && index >= 0 && index < count &&
+            config.m_sections[entry.m_section] == kGlobalSection) {
+            byIndex[index] = &entry;
+        }
+    }
+    for (const auto& [index, entry] : byIndex) {
+        listed.push_back(entry);
+    }
+    return listed;
+}
+
+FileLint LintText(std::string text, const std::string& path) {
+    FileLint lint;
+    lint.m_path = path;
+    LintListener listener(lint);
+    ParamFile file(path);
+    file.SetObserver(&listener);
+    file.ParseText(std::move(text), "");
+    listener.Finish();
+    if (fs::path(path).filename() == kFileConfigFile) {
+        CheckFileConfig(lint);
+    }
+    if (!lint.m_silenced.empty()) {
+        const auto silenced = [&lint](const LintFinding& finding) {
+            return lint.Silenced(finding.m_line, finding.m_rule);
+        };
+        lint.m_findings.erase(
+            std::remove_if(lint.m_findings.begin(), lint.m_findings.end(), silenced),
+            lint.m_findings.end());
+    }
+    return lint;
+}
+
+bool LintFile(const std::string& path, FileLint& lint, std::string& error) {
     std::string bytes;
-    if (!ReadBytes(path, bytes)) {
+    if (path == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        if (std::cin.bad()) {
+            error = "cannot read standard input";
+            return false;
+        }
+        lint = LintText(std::move(bytes), std::string(kStdinName));
+        return true;
+    }
+    if (!ReadFileBytes(path, bytes)) {
         error = "cannot read " + path;
         return false;
     }
-    ParamScan scan = ScanParamText(bytes, path);
-    findings.insert(findings.end(), scan.m_findings.begin(), scan.m_findings.end());
-    if (fs::path(path).filename() == kFileConfigFile) {
-        CheckFileConfig(path, bytes, scan, findings);
-    }
+    lint = LintText(std::move(bytes), path);
     return true;
 }
 
@@ -460,8 +342,8 @@ std::vector<std::string> CollectParamFiles(const std::vector<std::string>& names
     std::vector<std::string> files;
     for (const std::string& name : names) {
         std::error_code error;
-        if (!fs::is_directory(name, error)) {
-            if (fs::exists(name, error)) {
+        if (name == "-" || !fs::is_directory(name, error)) {
+            if (name == "-" || fs::exists(name, error)) {
                 files.push_back(name);
             } else {
                 errors.push_back("no such file or directory: " + name);
@@ -484,4 +366,24 @@ std::vector<std::string> CollectParamFiles(const std::vector<std::string>& names
         files.insert(files.end(), found.begin(), found.end());
     }
     return files;
+}
+
+std::string QuoteText(std::string_view text) {
+    size_t length = std::min(text.size(), kQuoteLength);
+    while (length > 0 && length < text.size() &&
+           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        --length;
+    }
+    std::string quoted = "\"";
+    for (size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            quoted += escaped;
+        } else {
+            quoted += text[i];
+        }
+    }
+    return quoted + (length < text.size() ? "...\"" : "\"");
 }

@@ -30,6 +30,7 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kGlobal = kGlobalSection;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view TrimSet(std::string_view s, std::string_view set) {
     const size_t first = s.find_first_not_of(set);
@@ -59,6 +60,21 @@ std::string_view EraseBlanks(std::string_view s, std::string& scratch) {
     scratch.assign(s);
     EraseAll(" ", scratch);
     return scratch;
+}
+
+// Calls visit(component) for each component of a tag path below its group; runs of ":" act as
+// one separator.
+template <class Visit>
+void ForEachComponent(std::string_view path, Visit&& visit) {
+    while (!path.empty()) {
+        const size_t colon = path.find(':');
+        const std::string_view component = path.substr(0, colon);
+        path = colon == std::string_view::npos ? std::string_view()
+                                               : TrimColons(path.substr(colon + 1));
+        if (!component.empty()) {
+            visit(component);
+        }
+    }
 }
 
 // Splits a tag piece; name and path may point into scratch or s, rest into s.
@@ -294,6 +310,9 @@ void ParamFile::ParseText(std::string text, const std::string& filter) {
     m_lineNo = 0;
     char* const data = text.data();
     const size_t size = text.size();
+    const size_t mark = std::string_view(text).substr(0, kByteOrderMark.size()) == kByteOrderMark
+                            ? kByteOrderMark.size()
+                            : 0;
     size_t pos = 0;
     while (pos < size) {
         const void* feed = std::memchr(data + pos, '\n', size - pos);
@@ -304,13 +323,19 @@ void ParamFile::ParseText(std::string text, const std::string& filter) {
         if (feed != nullptr && end > pos && data[end - 1] == '\r') {
             --end;
         }
+        const size_t fullLength = end - pos;
         // Everything from the first "#" on is comment; a line that is blank before it yields
         // nothing, which is how a comment line reads as well.
-        if (const void* hash = std::memchr(data + pos, '#', end - pos)) {
-            end = static_cast<size_t>(static_cast<const char*>(hash) - data);
+        const auto* hash = static_cast<const char*>(std::memchr(data + pos, '#', end - pos));
+        if (hash != nullptr) {
+            end = static_cast<size_t>(hash - data);
         }
         std::replace(data + pos, data + end, '\t', ' ');
-        ProcessPieces(std::string_view(data + pos, end - pos));
+        const std::string_view line(data + pos, end - pos);
+        if (m_observer != nullptr) {
+            BeginLine(line, hash, fullLength, m_lineNo == 1 ? mark : 0);
+        }
+        ProcessPieces(line);
         pos = next;
     }
 }
@@ -321,10 +346,16 @@ void ParamFile::Clear() {
 }
 
 void ParamFile::ProcessLine(const std::string& line) {
+    if (m_observer != nullptr) {
+        BeginLine(line, nullptr, line.size(), 0);
+    }
     ProcessPieces(line);
 }
 
 void ParamFile::ParseKeyValue(const std::string& line) {
+    if (m_observer != nullptr) {
+        BeginLine(line, nullptr, line.size(), 0);
+    }
     ProcessPieces(TakeEntry(line));
 }
 
@@ -356,7 +387,13 @@ std::string_view ParamFile::TakeSection(std::string_view s) {
     std::string_view name = s.substr(1, close == std::string_view::npos ? s.npos : close - 1);
     name = TrimBlanks(name);
     m_active = m_filter.empty() || m_filter == name;
-    return close == std::string_view::npos ? std::string_view() : s.substr(close + 1);
+    if (close == std::string_view::npos) {
+        if (m_observer != nullptr) {
+            ObserveOpen(ParamObserver::Construct::kSection, s.data(), s);
+        }
+        return {};
+    }
+    return s.substr(close + 1);
 }
 
 std::string_view ParamFile::TakeTag(std::string_view s) {
@@ -367,61 +404,159 @@ std::string_view ParamFile::TakeTag(std::string_view s) {
     if (!name.empty()) {
         SelectList(name, path);
     }
+    if (m_observer != nullptr) {
+        ObserveTag(s, name, path);
+    }
     return rest;
 }
 
 void ParamFile::SelectList(std::string_view name, std::string_view path) {
     m_curList = &GroupList(name);
-    while (!path.empty()) {
-        const size_t colon = path.find(':');
-        const std::string_view component = path.substr(0, colon);
-        path = colon == std::string_view::npos ? std::string_view()
-                                               : TrimColons(path.substr(colon + 1));
-        if (component.empty()) {
-            continue;
-        }
+    ForEachComponent(path, [this](std::string_view component) {
         auto& children = m_curList->m_children;
         auto it = children.lower_bound(component);
         if (it == children.end() || it->first != component) {
             it = children.emplace_hint(it, std::string(component), std::make_unique<BlockList>());
         }
         m_curList = it->second.get();
-    }
+    });
 }
 
 std::string_view ParamFile::TakeEntry(std::string_view piece) {
     const std::string_view s = TrimBlanks(piece);
     const size_t open = s.find('<');
-    if (open == std::string_view::npos) {
-        StoreEntry(s, {});
-        return {};
-    }
-    const std::string_view key = EraseBlanks(s.substr(0, open), m_scratch);
-    std::string_view value = TrimBlanks(s.substr(open + 1));
+    std::string_view key = s;  // a key without "<" keeps its inner blanks
+    std::string_view value;
     std::string_view rest;
-    const size_t close = value.find('>');
-    if (close == 0) {
-        value = {};  // "Key<>": the rest of the line is dropped
-    } else if (close != std::string_view::npos) {
-        rest = value.substr(close + 1);
-        value = TrimBlanks(value.substr(0, close));
+    if (open != std::string_view::npos) {
+        key = EraseBlanks(s.substr(0, open), m_scratch);
+        value = TrimBlanks(s.substr(open + 1));
+        const size_t close = value.find('>');
+        if (close == 0) {
+            value = {};  // "Key<>": the rest of the line is dropped
+        } else if (close != std::string_view::npos) {
+            rest = value.substr(close + 1);
+            value = TrimBlanks(value.substr(0, close));
+        }
     }
-    StoreEntry(key, value);
+    const StoreResult stored = StoreEntry(key, value);
+    if (m_observer != nullptr) {
+        ObserveEntry(s, open, key, value, stored);
+    }
     return rest;
 }
 
-void ParamFile::StoreEntry(std::string_view key, std::string_view value) {
+ParamFile::StoreResult ParamFile::StoreEntry(std::string_view key, std::string_view value) {
     if (m_curList == nullptr) {
         m_curList = &GroupList(kGlobal);
+        if (m_observer != nullptr) {
+            m_sectionPath.assign(kGlobal);
+            m_observer->OnSection(m_sectionPath);
+        }
     }
     auto& values = m_curList->m_values;
     auto it = values.lower_bound(key);
     if (it != values.end() && it->first == key) {
+        const size_t previousLine = it->second.m_line;
         it->second.m_text.assign(value);
         it->second.m_line = m_lineNo;
-    } else {
-        values.emplace_hint(it, std::string(key), ParamValue{std::string(value), m_lineNo});
+        return {true, previousLine};
     }
+    values.emplace_hint(it, std::string(key), ParamValue{std::string(value), m_lineNo});
+    return {};
+}
+
+void ParamFile::BeginLine(std::string_view line, const char* hash, size_t fullLength, size_t mark) {
+    m_line.m_start = line.data();
+    m_line.m_hash = hash;
+    m_line.m_end = line.data() + fullLength;
+    m_line.m_skip = mark;
+    m_line.m_cursor = line.data() + mark;
+    m_line.m_column = 1;
+    if (mark != 0) {
+        m_observer->OnByteOrderMark(line.substr(mark));
+    }
+    if (hash != nullptr) {
+        m_observer->OnComment(m_lineNo, std::string_view(hash + 1, m_line.m_end - hash - 1));
+    }
+}
+
+// Counts on from the last position asked for, back from the line's start only for one before
+// it.
+ParamPosition ParamFile::PositionOf(const char* at) {
+    if (at < m_line.m_cursor) {
+        m_line.m_cursor = m_line.m_start + m_line.m_skip;
+        m_line.m_column = 1;
+    }
+    for (; m_line.m_cursor < at; ++m_line.m_cursor) {
+        if ((static_cast<unsigned char>(*m_line.m_cursor) & 0xC0) != 0x80) {
+            ++m_line.m_column;
+        }
+    }
+    return {m_lineNo, m_line.m_column};
+}
+
+void ParamFile::ObserveTag(std::string_view s, std::string_view name, std::string_view path) {
+    const size_t close = s.find('>');
+    if (name.empty()) {
+        m_observer->OnEmptyTag(PositionOf(s.data()),
+                               s.substr(0, close == std::string_view::npos ? close : close + 1));
+    } else {
+        m_sectionPath.assign(name);
+        ForEachComponent(path, [this](std::string_view component) {
+            m_sectionPath += ':';
+            m_sectionPath += component;
+        });
+        m_observer->OnSection(m_sectionPath);
+    }
+    if (close == std::string_view::npos) {
+        ObserveOpen(ParamObserver::Construct::kTag, s.data(), s);
+    }
+}
+
+// A construct left open runs to the end of the line. When its closing bracket stands after the
+// line's "#", the "#" was meant as text.
+void ParamFile::ObserveOpen(ParamObserver::Construct construct, const char* at,
+                            std::string_view what) {
+    const char closer = construct == ParamObserver::Construct::kSection ? ']' : '>';
+    const char* hash = m_line.m_hash;
+    if (hash != nullptr && std::memchr(hash + 1, closer, m_line.m_end - hash - 1) != nullptr) {
+        m_observer->OnHashCut(construct, PositionOf(hash), what);
+    } else if (construct == ParamObserver::Construct::kSection) {
+        m_observer->OnUnclosedSection(PositionOf(at), what);
+    } else if (construct == ParamObserver::Construct::kTag) {
+        m_observer->OnUnclosedTag(PositionOf(at), what);
+    } else {
+        m_observer->OnUnclosedValue(PositionOf(at), what);
+    }
+}
+
+// Re-reads the piece s (open is its first "<") for what TakeEntry decided without a word.
+void ParamFile::ObserveEntry(std::string_view s, size_t open, std::string_view key,
+                             std::string_view value, StoreResult stored) {
+    const ParamEntryEvent entry{m_sectionPath, key, value, PositionOf(s.data())};
+    if (open == std::string_view::npos) {
+        m_observer->OnBareKey(entry.m_at, s);
+    } else {
+        const std::string_view written = TrimBlanks(s.substr(0, open));
+        if (HasBlank(written)) {
+            m_observer->OnBlankInKey(entry.m_at, written, key);
+        }
+        const std::string_view text = TrimBlanks(s.substr(open + 1));
+        const size_t close = text.find('>');
+        if (close == 0) {
+            const std::string_view lost = TrimBlanks(text.substr(1));
+            if (!lost.empty()) {
+                m_observer->OnLostText(PositionOf(lost.data()), lost);
+            }
+        } else if (close == std::string_view::npos) {
+            ObserveOpen(ParamObserver::Construct::kValue, s.data() + open, key);
+        }
+    }
+    if (stored.m_replaced) {
+        m_observer->OnKeySetAgain(entry, stored.m_previousLine);
+    }
+    m_observer->OnEntry(entry);
 }
 
 BlockList& ParamFile::GroupList(std::string_view name) {

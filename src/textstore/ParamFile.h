@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "textstore/ParamObserver.h"
+
 // The text of one entry and the line of its file that last set it (1 is the first line).
 struct ParamValue {
     std::string m_text;
@@ -56,6 +58,8 @@ class ParamFile {
     void ParseText(std::string text, const std::string& filter);
     // Releases the whole tree; the path, the filter and the section state stay.
     void Clear();
+    // Calls observer (not owned; null for none) from the following parses.
+    void SetObserver(ParamObserver* observer) { m_observer = observer; }
 
     // Interprets one prepared line (tabs turned into spaces, comment cut off) piece by piece.
     void ProcessLine(const std::string& line);
@@ -83,8 +87,22 @@ class ParamFile {
     std::string_view TakeTag(std::string_view s);
     std::string_view TakeEntry(std::string_view piece);
     void SelectList(std::string_view name, std::string_view path);
-    void StoreEntry(std::string_view key, std::string_view value);
+    // Whether the key was already set in the current list, and on which line.
+    struct StoreResult {
+        bool m_replaced = false;
+        size_t m_previousLine = 0;
+    };
+    StoreResult StoreEntry(std::string_view key, std::string_view value);
     BlockList& GroupList(std::string_view name);
+
+    // Only with an observer: what it is told, and where. mark is the length of a byte-order
+    // mark that begins the line, which columns do not count.
+    void BeginLine(std::string_view line, const char* hash, size_t fullLength, size_t mark);
+    ParamPosition PositionOf(const char* at);
+    void ObserveTag(std::string_view s, std::string_view name, std::string_view path);
+    void ObserveOpen(ParamObserver::Construct construct, const char* at, std::string_view what);
+    void ObserveEntry(std::string_view s, size_t open, std::string_view key, std::string_view value,
+                      StoreResult stored);
 
     std::string m_path;
     std::string m_filter;
@@ -93,6 +111,21 @@ class ParamFile {
     BlockList* m_curList = nullptr;  // receives the next entry; not owning
     size_t m_lineNo = 0;             // line being parsed
     std::string m_scratch;           // names with blanks removed, reused across pieces
+
+    ParamObserver* m_observer = nullptr;
+    // The line being read, for positions: its start, its first "#" (null without), its end
+    // with the comment, bytes not counted in columns, and the last position computed (pieces
+    // are read left to right, so columns are counted once per line).
+    struct LineContext {
+        const char* m_start = nullptr;
+        const char* m_hash = nullptr;
+        const char* m_end = nullptr;
+        size_t m_skip = 0;
+        const char* m_cursor = nullptr;
+        size_t m_column = 1;
+    };
+    LineContext m_line;
+    std::string m_sectionPath;  // the path of m_curList, kept only with an observer
 };
 
 // Reads the whole file at path into bytes; false when it cannot be opened or read at all.
