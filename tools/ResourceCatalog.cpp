@@ -22,6 +22,14 @@ bool ResourceCatalog::HasFile(const std::string& file) const {
     return m_image.IsOpen() && m_image.FindFile(file) != ResourceImage::kNone;
 }
 
+std::vector<std::string> ResourceCatalog::Files() const {
+    std::vector<std::string> files;
+    for (uint32_t file = 0; file < m_image.FileCount(); ++file) {
+        files.emplace_back(m_image.FilePath(file));
+    }
+    return files;
+}
+
 bool ResourceCatalog::FileValue(const std::string& file, const std::string& section,
                                 const std::string& key, std::string& value) const {
     if (!m_image.IsOpen()) {

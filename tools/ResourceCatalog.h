@@ -23,6 +23,8 @@ class ResourceCatalog {
     // keys in byte order.
     std::vector<CatalogSection> Sections() const;
     bool HasFile(const std::string& file) const;
+    // The paths of the contained files, in byte order.
+    std::vector<std::string> Files() const;
     // The value that one contained file gives the entry; false when it holds none.
     bool FileValue(const std::string& file, const std::string& section, const std::string& key,
                    std::string& value) const;
