@@ -8,21 +8,23 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <numeric>
 #include <optional>
-#include <random>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "Format.h"
-#include "OldParamScan.h"
+#include "NameSuggestion.h"
 #include "ParamLint.h"
 #include "ResourcePack.h"
 #include "StdoutCapture.h"
 #include "TestSupport.h"
+#include "ValueShape.h"
 #include "quendel/Quendel.h"
 #include "textstore/ParamFile.h"
 
@@ -290,6 +292,8 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
         {"list --store text --root " + Quoted(m_dir.Path() + "/nowhere"), 2, "no directory"},
         {"lint " + Quoted(m_dir.Path() + "/nothing-here"), 2},
         {"lint " + Quoted(m_dir.Path() + "/empty"), 2},
+        {"lint --root " + Quoted(m_dir.Path() + "/nowhere"), 2, "no parameter tree"},
+        {"lint --rules", 0, "bom "},
         {"--version", 0, version},
         {"help", 0, "Subcommands:\n  diff"},
         {"help get", 0, "Usage: quendel get [OPTIONS] SECTION KEY"},
@@ -579,11 +583,12 @@ TEST_F(ToolTree, DiffReportsAddedRemovedAndChangedWithOrigins) {
     EXPECT_EQ(byKey["Z"]["to"]["origin"]["file"], a2);
 }
 
-// Each construct with the line and column (characters, from 1) where lint reports it.
+// Each construct with the line and column (characters, from 1) where lint reports it; a
+// trailing comment silences the rules it names on its own line only.
 TEST(ParamLint, FindsEachConstructAtItsPosition) {
     const struct {
         const char* text;
-        const char* code;
+        const char* rule;
         size_t line, column;
     } cases[] = {
         {"<S>\nKey<1\n", "unclosed-value", 2, 4},
@@ -599,27 +604,31 @@ TEST(ParamLint, FindsEachConstructAtItsPosition) {
         {"Key<a>b>\n", "bare-key", 1, 7},
         {"Spaced Key<v>\n", "blank-in-key", 1, 1},
         {"\xEF\xBB\xBFGain<1>\n", "bom", 1, 1},
-        {"<S>\nA<1>\n<T>\nA<2>\n<S>\n  A<3>\n", "duplicate-key", 6, 3},
-        {"A<1> A<2>\n", "duplicate-key", 1, 6},
-        {"\xC3\xA9t\xC3\xA9<1> \xC3\xA9t\xC3\xA9<2>\n", "duplicate-key", 1, 8},
+        {"<S>\nA<1>\n<T>\nA<2>\n<S>\n  A<3>\n", "shadowed-in-file", 6, 3},
+        {"A<1> A<2>\n", "shadowed-in-file", 1, 6},
+        {"\xC3\xA9t\xC3\xA9<1> \xC3\xA9t\xC3\xA9<2>\n", "shadowed-in-file", 1, 8},
+        {"Key<1 # quendel-lint: disable=bare-key\n", "unclosed-value", 1, 4},
+        {"A<1> # quendel-lint: disable=shadowed-in-file\nA<2>\n", "shadowed-in-file", 2, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const ParamScan scan = OldScanParamText(c.text, "f.pp");
-        ASSERT_EQ(scan.m_findings.size(), 1u) << scan.m_findings[0].m_message;
-        EXPECT_EQ(scan.m_findings[0].m_code, c.code) << scan.m_findings[0].m_message;
-        EXPECT_EQ(scan.m_findings[0].m_line, c.line);
-        EXPECT_EQ(scan.m_findings[0].m_column, c.column);
+        const FileLint lint = LintText(c.text, "f.pp");
+        ASSERT_EQ(lint.m_findings.size(), 1u) << lint.m_findings[0].m_message;
+        EXPECT_EQ(lint.m_findings[0].m_rule, c.rule) << lint.m_findings[0].m_message;
+        EXPECT_EQ(lint.m_findings[0].m_line, c.line);
+        EXPECT_EQ(lint.m_findings[0].m_column, c.column);
     }
     // What reads as meant is not reported: trailing comments, blanks around pieces, tabs.
-    for (const char* clean : {"Gain<1>   # dB > 0\n", "  Mode < B >   Depth<10>\r\n",
-                              "<:Extra> Size<4>\n\t# note\n", "[Sec] Key<1>\n", "<A::B>K<v>\n"}) {
-        EXPECT_TRUE(OldScanParamText(clean, "f.pp").m_findings.empty()) << clean;
+    for (const char* clean :
+         {"Gain<1>   # dB > 0\n", "  Mode < B >   Depth<10>\r\n", "<:Extra> Size<4>\n\t# note\n",
+          "[Sec] Key<1>\n", "<A::B>K<v>\n", "Key<1  # quendel-lint: disable=unclosed-value\n",
+          "A<1> A<2 # quendel-lint: disable=unclosed-value,shadowed-in-file\n"}) {
+        EXPECT_TRUE(LintText(clean, "f.pp").m_findings.empty()) << clean;
     }
 }
 
-// The scanner must read every entry exactly as the library's parser does, or its positions
-// would point at the wrong things.
+// The listener is told of every entry the parser stores; the settings that count are the
+// tree's.
 TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
     const std::string texts[] = {
         "<" + ChainPath(100) + ">K<1>\n<" + ChainPath(64) + ":b>K<2>\n",
@@ -639,110 +648,164 @@ TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
                 parsed[{section, key}] = value.m_text;
             }
         });
-        std::map<std::pair<std::string, std::string>, std::string> scanned;
-        for (const ScannedEntry& entry : OldScanParamText(text, "f.pp").m_entries) {
-            scanned[{*entry.m_section, entry.m_key}] = entry.m_value;
+        const FileLint lint = LintText(text, "f.pp");
+        std::map<std::pair<std::string, std::string>, std::string> live;
+        for (const LintEntry& entry : lint.m_entries) {
+            if (entry.m_live) {
+                EXPECT_TRUE(
+                    live.insert({{lint.m_sections[entry.m_section], entry.m_key}, entry.m_value})
+                        .second);
+            }
         }
-        EXPECT_EQ(scanned, parsed);
+        EXPECT_EQ(live, parsed);
     }
 }
 
-// Transitional: the listener on the library's parser reports what the old scanner reported, on
-// every file of the fuzz corpus (each piece of an input is a file) and the examples.
-TEST(ParamLint, ListenerFindsWhatTheScannerFound) {
-    std::vector<std::string> paths;
-    for (const char* dir : {"/fuzz/corpus/param_text", "/examples"}) {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(kSource + dir)) {
-            if (entry.is_regular_file() &&
-                (entry.path().extension() == ".pp" || entry.path().extension().empty())) {
-                paths.push_back(entry.path().string());
-            }
+// Every file of the fuzz corpus (each piece of an input a file) and of the lint examples gives
+// the findings recorded from the scanner that read the text before the parser told lint.
+TEST(ParamLint, FindingsAsRecorded) {
+    std::ifstream golden(kSource + "/tests/lint_findings.golden", std::ios::binary);
+    std::map<std::string, std::vector<std::string>> expected;
+    std::string input;
+    for (std::string line; std::getline(golden, line);) {
+        if (line.rfind("== ", 0) == 0) {
+            input = line.substr(3);
+            expected[input];
+        } else {
+            expected[input].push_back(line);
         }
     }
-    size_t total = 0;
-    using Row = std::tuple<size_t, size_t, std::string, std::string>;
-    for (const std::string& path : paths) {
-        const std::string bytes = ReadWholeFile(path);
-        size_t start = 0;
-        for (size_t piece = 0; start <= bytes.size(); ++piece) {
-            size_t end = bytes.find('\x1e', start);
-            end = end == std::string::npos ? bytes.size() : end;
-            const std::string text = bytes.substr(start, end - start);
-            start = end + 1;
-            SCOPED_TRACE(path + " piece " + std::to_string(piece));
-            std::vector<Row> old;
-            const ParamScan scan = OldScanParamText(text, "f.pp");
-            for (const OldFinding& f : scan.m_findings) {
-                old.emplace_back(f.m_line, f.m_column,
-                                 f.m_code == "duplicate-key" ? "shadowed-in-file" : f.m_code,
-                                 f.m_message);
+    ASSERT_GT(expected.size(), 100u);
+    for (const auto& [name, findings] : expected) {
+        const size_t mark = name.find('#');
+        const std::string bytes = ReadWholeFile(kSource + "/" + name.substr(0, mark));
+        std::string text = bytes;
+        if (mark != std::string::npos) {
+            std::istringstream pieces(bytes);
+            for (int i = 0; i <= std::stoi(name.substr(mark + 1)); ++i) {
+                std::getline(pieces, text, '\x1e');
             }
-            std::vector<Row> now;
-            const FileLint lint = LintText(text, "f.pp");
-            for (const LintFinding& f : lint.m_findings) {
-                now.emplace_back(f.m_line, f.m_column, f.m_rule, f.m_message);
-            }
-            std::sort(old.begin(), old.end());
-            std::sort(now.begin(), now.end());
-            EXPECT_EQ(now, old);
-            total += now.size();
-            std::vector<Row> oldEntries;
-            for (const ScannedEntry& e : scan.m_entries) {
-                oldEntries.emplace_back(e.m_line, e.m_column, *e.m_section,
-                                        e.m_key + "=" + e.m_value);
-            }
-            std::vector<Row> entries;
-            for (const LintEntry& e : lint.m_entries) {
-                entries.emplace_back(e.m_line, e.m_column, lint.m_sections[e.m_section],
-                                     e.m_key + "=" + e.m_value);
-            }
-            EXPECT_EQ(entries, oldEntries);
         }
-    }
-    std::cout << paths.size() << " files, " << total << " findings\n";
-    // ad hoc: random texts
-    std::mt19937 rng(7);
-    const std::vector<std::string> atoms = {
-        "<", ">",   "[",        "]", "#",  ":",   " ", "\t", "\n", "\r\n", "\xEF\xBB\xBF",
-        "a", "Key", "\xC3\xA9", "1", "<>", "<:>", "\r"};
-    std::map<std::string, size_t> rules;
-    for (int n = 0; n < 200000; ++n) {
-        std::string text;
-        const size_t len = rng() % 24;
-        for (size_t i = 0; i < len; ++i)
-            text += atoms[rng() % atoms.size()];
-        {
-            std::string first = text.substr(0, text.find('\n'));
-            if (text.find('\n') != std::string::npos && !first.empty() && first.back() == '\r')
-                first.pop_back();
-            if (text.rfind("\xEF\xBB\xBF", 0) == 0 &&
-                first.substr(0, first.find('#')).find('\r') != std::string::npos)
-                continue;
-        }
-        std::vector<Row> old, now;
-        for (const OldFinding& f : OldScanParamText(text, "f.pp").m_findings)
-            old.emplace_back(f.m_line, f.m_column,
-                             f.m_code == "duplicate-key" ? "shadowed-in-file" : f.m_code,
-                             f.m_message);
+        std::vector<std::string> found;
         for (const LintFinding& f : LintText(text, "f.pp").m_findings) {
-            now.emplace_back(f.m_line, f.m_column, f.m_rule, f.m_message);
-            ++rules[f.m_rule];
+            found.push_back(std::to_string(f.m_line) + ":" + std::to_string(f.m_column) + ": " +
+                            f.m_rule + ": " + f.m_message);
         }
-        std::sort(old.begin(), old.end());
-        std::sort(now.begin(), now.end());
-        ASSERT_EQ(now, old) << testing::PrintToString(text);
-        std::vector<Row> oe, ne;
-        const ParamScan sc = OldScanParamText(text, "f.pp");
-        for (const ScannedEntry& e : sc.m_entries)
-            oe.emplace_back(e.m_line, e.m_column, *e.m_section, e.m_key + "=" + e.m_value);
-        const FileLint li = LintText(text, "f.pp");
-        for (const LintEntry& e : li.m_entries)
-            ne.emplace_back(e.m_line, e.m_column, li.m_sections[e.m_section],
-                            e.m_key + "=" + e.m_value);
-        ASSERT_EQ(ne, oe) << testing::PrintToString(text);
+        std::sort(found.begin(), found.end());
+        std::vector<std::string> sorted = findings;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(found, sorted) << name;
     }
-    for (auto& [r, c] : rules)
-        std::cout << r << " " << c << "\n";
+}
+
+// Slips one edit away (left out, added, replaced, swapped) are suggested, the first in byte
+// order when several are; nothing farther, and nothing for a known name.
+TEST(ParamLint, SuggestsNamesOneSlipAway) {
+    NameSuggestion names;
+    for (const char* name : {"Gain", "DycFEDRSetting", "Mode", "Model"}) {
+        names.Add(name);
+    }
+    const std::pair<const char*, const char*> cases[] = {
+        {"Gian", "Gain"},  {"DycFEDRSeting", "DycFEDRSetting"},
+        {"Gainn", "Gain"}, {"Gbin", "Gain"},
+        {"Modes", "Mode"}, {"Mod", "Mode"},
+        {"Gaaain", ""},    {"Gain", ""},
+        {"igan", ""},      {"", ""},
+    };
+    for (const auto& [asked, nearest] : cases) {
+        EXPECT_EQ(names.Nearest(asked), nearest) << asked;
+    }
+}
+
+// The base-level value's type as the strict conversions read it, and what reads as that type.
+TEST(ParamLint, ChecksValuesAgainstTheBaseType) {
+    const std::tuple<const char*, ValueKind, size_t> shapes[] = {
+        // the count of a list
+        {"100", ValueKind::kInt, 0},
+        {"-0.5", ValueKind::kDecimal, 0},
+        {"TRUE", ValueKind::kBool, 0},
+        {"1, 2,3", ValueKind::kIntList, 3},
+        {"1, 2.5", ValueKind::kDecimalList, 2},
+        {"true, false", ValueKind::kBoolList, 2},
+        {"General Imaging", ValueKind::kOther, 0},
+        {"", ValueKind::kOther, 0},
+        {"1e3", ValueKind::kOther, 0},
+    };
+    for (const auto& [text, kind, count] : shapes) {
+        EXPECT_EQ(ShapeOf(text).m_kind, kind) << text;
+        EXPECT_EQ(IsList(kind) ? ShapeOf(text).m_count : 0, count) << text;
+    }
+    const std::tuple<ValueKind, const char*, bool> reads[] = {
+        {ValueKind::kInt, "1O", false},           {ValueKind::kInt, "2.5", true},
+        {ValueKind::kBool, "ture", false},        {ValueKind::kBool, "1", true},
+        {ValueKind::kDecimalList, "1, x", false}, {ValueKind::kBoolList, "true, 0", true},
+    };
+    for (const auto& [kind, text, ok] : reads) {
+        size_t count = 0;
+        EXPECT_EQ(ReadsAs(kind, text, count), ok) << text;
+    }
+}
+
+// The lint example tree holds a case of every rule: each is found, with its did-you-mean, in
+// the SARIF log as in the compiler form; rules go quiet by option or by comment; the shipped
+// example tree is clean, but for the product files when no product rule is set.
+TEST(ToolExampleTree, LintFindsEachRuleAcrossTheLayers) {
+    const ToolRun sarif = RunTool("lint --root examples/lint --format sarif");
+    ASSERT_EQ(sarif.status, 1) << sarif.err;
+    const json log = sarif.Json();
+    EXPECT_EQ(log["version"], "2.1.0");
+    EXPECT_TRUE(log["$schema"].is_string());
+    const json& driver = log["runs"].at(0)["tool"]["driver"];
+    EXPECT_EQ(driver["name"], "quendel");
+    EXPECT_TRUE(driver["version"].is_string());
+    std::set<std::string> rules;
+    for (const json& rule : driver["rules"]) {
+        EXPECT_TRUE(rule["shortDescription"]["text"].is_string());
+        rules.insert(rule["id"].get<std::string>());
+    }
+    std::set<std::string> found;
+    std::vector<std::string> lines;
+    for (const json& result : log["runs"].at(0)["results"]) {
+        const json& at = result["locations"].at(0)["physicalLocation"];
+        EXPECT_EQ(rules.count(result["ruleId"]), 1u);
+        EXPECT_EQ(result["level"], "warning");
+        EXPECT_GE(at["region"]["startLine"].get<int>(), 1);
+        EXPECT_GE(at["region"]["startColumn"].get<int>(), 1);
+        found.insert(result["ruleId"].get<std::string>());
+        lines.push_back(at["artifactLocation"]["uri"].get<std::string>() + ":" +
+                        std::to_string(at["region"]["startLine"].get<int>()) + ":" +
+                        std::to_string(at["region"]["startColumn"].get<int>()) +
+                        ": warning: " + result["message"]["text"].get<std::string>() + " [" +
+                        result["ruleId"].get<std::string>() + "]\n");
+    }
+    EXPECT_EQ(found, rules);
+    const ToolRun text = RunTool("lint --root examples/lint");
+    EXPECT_EQ(text.out, std::accumulate(lines.begin(), lines.end(), std::string()));
+    const std::string group = "examples/lint/dev/Quendel/Convex/ImgResGrp.pp:";
+    for (const std::string& line :
+         {group + "3:2: warning: no base-level file defines \"DycFEDRSeting\" in section "
+                  "\"DynamicControl\": this override changes nothing (did you mean "
+                  "\"DycFEDRSetting\"?) [unknown-override]",
+          group + "7:2: warning: no base-level file defines section \"Gian\": this override of "
+                  "\"MasterGain\" changes nothing (did you mean section \"Gain\"?) "
+                  "[unknown-override]"}) {
+        EXPECT_NE(text.out.find(line + "\n"), std::string::npos) << line << "\n" << text.out;
+    }
+    EXPECT_EQ(text.out.find("Convex/CX5/Abdomen/ImgResCln.pp:4:"), std::string::npos);
+
+    const ToolRun quiet =
+        RunTool("lint --root examples/lint --json --disable type-mismatch --disable dead-file");
+    EXPECT_EQ(quiet.Json()["findings"].size(), lines.size() - 4);
+    const ToolRun piped = RunTool("lint - < examples/lint/dev/Quendel/Convex/ImgResGrp.pp");
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.out.rfind("<stdin>:15:2: warning: key \"ContrastDycPivotPt\" set again", 0),
+              0u);
+    const ToolRun clean = RunTool("lint --settings examples/host.ini --json");
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_EQ(clean.Json()["schema"], 1);
+    EXPECT_EQ(clean.Json()["files"].size(), 22u);
+    const ToolRun noRule = RunTool("lint --root examples/shipped");
+    EXPECT_EQ(std::count(noRule.out.begin(), noRule.out.end(), '\n'), 3) << noRule.out;
 }
 
 TEST_F(ToolTree, LintReportsFilesPositionsAndListedFiles) {
@@ -754,7 +817,7 @@ TEST_F(ToolTree, LintReportsFilesPositionsAndListedFiles) {
     const std::string base = Write("ImgResBase.pp", "<S>\n  Key<1\n");
     const ToolRun text = RunTool("lint " + Quoted(base));
     EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.out.rfind(base + ":2:6: ", 0), 0u) << text.out;
+    EXPECT_EQ(text.out.rfind(base + ":2:6: warning: ", 0), 0u) << text.out;
 
     const ToolRun run = RunTool("lint --json " + Quoted(Root()));
     EXPECT_EQ(run.status, 1);

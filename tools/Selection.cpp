@@ -53,7 +53,7 @@ std::string LookupName(const std::string& name) {
     return result;
 }
 
-void AddTreeOptions(CLI::App& command, SelectionOptions& options) {
+void AddLocationOptions(CLI::App& command, SelectionOptions& options) {
     command
         .add_option("--settings", options.m_settings,
                     "Host settings file (INI); the options below override it")
@@ -68,6 +68,10 @@ void AddTreeOptions(CLI::App& command, SelectionOptions& options) {
     command.add_option("--product-rule", options.m_productRule,
                        "Product rule directory of the binary store "
                        "(Product-GeneralSpecification QuendelProductRule)");
+}
+
+void AddTreeOptions(CLI::App& command, SelectionOptions& options) {
+    AddLocationOptions(command, options);
     command
         .add_option("--store", options.m_store,
                     "text: the .pp files; bin: the resource file (PostProcessing "
@@ -94,8 +98,7 @@ void RouteHostLog(bool verbose) {
     }
 }
 
-bool Selection::Build(const SelectionOptions& options, std::string& error) {
-    m_options = options;
+bool ApplySettings(const SelectionOptions& options, std::string& error) {
     if (!options.m_settings.empty()) {
         if (!Readable(options.m_settings)) {
             error = "cannot read the settings file " + options.m_settings;
@@ -119,7 +122,14 @@ bool Selection::Build(const SelectionOptions& options, std::string& error) {
         corvel::SetSetting("PostProcessing", "UseTxtQuendel",
                            *options.m_store == "text" ? "true" : "false");
     }
+    return true;
+}
 
+bool Selection::Build(const SelectionOptions& options, std::string& error) {
+    m_options = options;
+    if (!ApplySettings(options, error)) {
+        return false;
+    }
     // The store is built by the library's own rule; the factory only keeps a view of it.
     SetStoreFactory([this](bool useText, const std::string& f, const std::string& p,
                            const std::string& a) -> std::unique_ptr<IResourceMsg> {

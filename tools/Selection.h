@@ -38,9 +38,14 @@ struct SelectionOptions {
     bool m_strict = false;  // a level without its file is an error, not a warning
 };
 
-// Adds the options that find the tree: --settings, --root, --name, --user-root, --product-rule,
-// --store, -v, --json.
+// Adds the options that say where the tree is: --settings, --root, --name, --user-root,
+// --product-rule.
+void AddLocationOptions(CLI::App& command, SelectionOptions& options);
+// Adds the location options, --store, -v and --json.
 void AddTreeOptions(CLI::App& command, SelectionOptions& options);
+// Makes the options the host settings that the library reads (the settings file, then each
+// option given); false with a message when the settings file cannot be read.
+bool ApplySettings(const SelectionOptions& options, std::string& error);
 // Adds the tree options, -F, -P, -A and --strict.
 void AddSelectionOptions(CLI::App& command, SelectionOptions& options);
 

@@ -1,3 +1,0 @@
-# Display mapping of the damaged example.
-<Display>
-ColorMap<Gray>

@@ -1,0 +1,3 @@
+# Common base of all clinical settings.
+<Persistence>
+	Frames<4>

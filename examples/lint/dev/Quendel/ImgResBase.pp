@@ -1,0 +1,16 @@
+# The base of the lint example: every entry that a higher layer may override.
+<DynamicControl>
+	DycFEDRSetting<60>            # dB
+	DycDesiredPivotValue<100>
+	DycPivotOutValue<118>
+
+<Gain>
+	MasterGain<0>
+	TgcCurve<0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 3.5>   # dB per depth zone
+
+<AutoContrastControl>
+	Enable<true>
+	ContrastDycPivotPt<0.35>
+
+<Persistence>
+	Frames<3>
