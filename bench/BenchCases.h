@@ -51,6 +51,7 @@ void RegisterBaselineCases(const BenchData& data);
 void RegisterOurCases(const BenchData& data);
 void RegisterStoreCases(const BenchData& data);
 void RegisterPackCases(const BenchData& data);
+void RegisterLintCases(const BenchData& data);
 
 // Names of the results; the table refers to them.
 namespace name {
@@ -101,6 +102,7 @@ inline const char* const kProbeBinary = "Store/binary_transducer_switch";
 inline const char* const kGroupBinary = "Store/binary_group_switch";
 inline const char* const kPack = "Pack/quendel_pack";
 inline const char* const kOpenFile = "Pack/OpenFile";
+inline const char* const kLintTree = "Lint/quendel_lint_tree";
 
 // Measured in their own processes, as factors of the bytes the store read.
 inline const char* const kMemoryText = "Memory/text_store";

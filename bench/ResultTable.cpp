@@ -68,6 +68,7 @@ const Row kRows[] = {
     {"One list element, binary store (ns)", Figure::Ns, kElementOursBinary, nullptr, nullptr},
     {"quendel pack, whole tree (ms)", Figure::Ms, kPack, nullptr, nullptr},
     {"OpenFile of the packed tree (ms)", Figure::Ms, kOpenFile, nullptr, nullptr},
+    {"quendel lint, whole tree (ms)", Figure::Ms, kLintTree, nullptr, nullptr, Check::AtMost, 2000},
     {"Peak RSS, text store (x bytes of files read)", Figure::Factor, kMemoryText, nullptr, nullptr, Check::AtMost, 3.0},
     {"Peak RSS, binary store (x resource file size)", Figure::Factor, kMemoryBinary, nullptr, nullptr, Check::AtMost, 1.2},
 };

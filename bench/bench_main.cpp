@@ -142,6 +142,7 @@ int main(int argc, char** argv) {
         bench::RegisterOurCases(data);
         bench::RegisterStoreCases(data);
         bench::RegisterPackCases(data);
+        bench::RegisterLintCases(data);
         bench::RegisterInihCases(data);
         bench::RegisterBoostCases(data);
         bench::RegisterLibconfigCases(data);

@@ -15,9 +15,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,6 +30,7 @@
 #include "ReferenceRules.h"
 #include "resource/ValueText.h"
 #include "textstore/ParamFile.h"
+#include "textstore/ParamObserver.h"
 #include "textstore/ResourceMsgImp.h"
 
 namespace {
@@ -158,6 +161,38 @@ std::vector<std::pair<std::string, std::string>> QueriesFor(const std::string& p
             {doubled, key}, {path, key + "x"}};
 }
 
+// What an observer of the parser is told: every entry stored (the last setting counts), and
+// readings of malformed text at positions that lie in the text.
+class ObservedEntries : public ParamObserver {
+  public:
+    explicit ObservedEntries(const std::string& text)
+        : m_lines(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1) {}
+
+    void OnUnclosedSection(ParamPosition at, std::string_view) override { Check(at); }
+    void OnUnclosedTag(ParamPosition at, std::string_view) override { Check(at); }
+    void OnUnclosedValue(ParamPosition at, std::string_view) override { Check(at); }
+    void OnHashCut(Construct, ParamPosition at, std::string_view) override { Check(at); }
+    void OnEmptyTag(ParamPosition at, std::string_view) override { Check(at); }
+    void OnLostText(ParamPosition at, std::string_view) override { Check(at); }
+    void OnBareKey(ParamPosition at, std::string_view) override { Check(at); }
+    void OnKeySetAgain(const ParamEntryEvent& entry, size_t previousLine) override {
+        Require(previousLine <= entry.m_at.m_line, "observer: line set before");
+    }
+    void OnEntry(const ParamEntryEvent& entry) override {
+        Check(entry.m_at);
+        m_tree[std::string(entry.m_section)][std::string(entry.m_key)] =
+            reference::Entry{std::string(entry.m_value), entry.m_at.m_line};
+    }
+
+    reference::FlatTree m_tree;
+
+  private:
+    void Check(ParamPosition at) const {
+        Require(at.m_line >= 1 && at.m_line <= m_lines && at.m_column >= 1, "observer position");
+    }
+    size_t m_lines;
+};
+
 // Returns the tree of the file.
 reference::FlatTree CheckFile(const std::string& text, const std::string& filter) {
     ParamFile file("memory");
@@ -166,6 +201,16 @@ reference::FlatTree CheckFile(const std::string& text, const std::string& filter
     expected.Parse(text, filter);
     const reference::FlatTree tree = expected.Flatten();
     Require(Flatten(file) == tree, "parsed tree");
+
+    ObservedEntries observed(text);
+    ParamFile observedFile("memory");
+    observedFile.SetObserver(&observed);
+    observedFile.ParseText(text, filter);
+    reference::FlatTree withEntries = tree;
+    for (auto it = withEntries.begin(); it != withEntries.end();) {
+        it = it->second.empty() ? withEntries.erase(it) : std::next(it);
+    }
+    Require(observed.m_tree == withEntries, "observed entries");
 
     size_t checked = 0;
     for (const auto& [path, entries] : tree) {

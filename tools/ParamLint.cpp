@@ -12,7 +12,6 @@
 #include <utility>
 
 #include "LintRules.h"
-#include "resource/StringOps.h"
 #include "resource/ValueText.h"
 #include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"

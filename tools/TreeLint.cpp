@@ -201,11 +201,11 @@ class LayerChecks {
                     std::vector<LintFinding>& findings) {
         size_t count = 0;
         if (!ReadsAs(definition.m_shape.m_kind, entry.m_value, count)) {
+            const std::string kind = KindName(definition.m_shape.m_kind);
             Report(lint, entry, rule::kTypeMismatch,
-                   "value " + QuoteText(entry.m_value) + " does not read as " +
-                       KindName(definition.m_shape.m_kind) + ", as the base-level value " +
-                       definition.m_value + " (" + definition.m_origin +
-                       ") does: a query for it as such gets its default",
+                   "value " + QuoteText(entry.m_value) + " does not read as " + kind +
+                       ", unlike the base-level value " + definition.m_value + " (" +
+                       definition.m_origin + "): a query for " + kind + " gets its default",
                    findings);
             return;
         }
