@@ -18,7 +18,9 @@ const std::vector<LintRule>& LintRules() {
         {rule::kFileCount, "a file configuration whose FileNumbers leaves listed files unread"},
         {rule::kMissingFile, "a file configuration that lists a file that does not exist"},
         {rule::kUnknownOverride, "an override of an entry that no base-level file defines"},
-        {rule::kTypeMismatch, "an override that does not convert as the base-level value does"},
+        {rule::kTypeMismatch,
+         "an override that does not read as the base-level value's type, or a list of another "
+         "length"},
         {rule::kDeadFile, "a parameter file that no selection ever reads"},
     };
     return rules;

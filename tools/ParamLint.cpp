@@ -260,10 +260,16 @@ bool FindingBefore(const LintFinding& a, const LintFinding& b) {
            std::tie(b.m_file, b.m_line, b.m_column, b.m_rule, b.m_message);
 }
 
+// Comments come line by line, so m_silenced is in line order.
 bool FileLint::Silenced(size_t line, std::string_view rule) const {
-    return std::any_of(m_silenced.begin(), m_silenced.end(), [&](const auto& silenced) {
-        return silenced.first == line && silenced.second == rule;
-    });
+    auto it = std::lower_bound(m_silenced.begin(), m_silenced.end(), line,
+                               [](const auto& silenced, size_t at) { return silenced.first < at; });
+    for (; it != m_silenced.end() && it->first == line; ++it) {
+        if (it->second == rule) {
+            return true;
+        }
+    }
+    return false;
 }
 
 const LintEntry* FileLint::TopLevel(std::string_view key) const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <system_error>
 #include <unordered_map>
@@ -247,13 +248,18 @@ class LayerChecks {
 // in their order, then the product files the binary store takes instead.
 std::vector<TreeFile*> BaseLevelOrder(std::vector<TreeFile>& files,
                                       const std::vector<std::string>& listed) {
+    std::map<std::string, TreeFile*> byPath;
+    for (TreeFile& file : files) {
+        if (file.m_layer == Layer::kBase) {
+            byPath.emplace(Normal(file.m_relative), &file);
+        }
+    }
     std::vector<TreeFile*> order;
     const auto take = [&](const std::string& relative) {
-        for (TreeFile& file : files) {
-            if (file.m_layer == Layer::kBase && Normal(file.m_relative) == Normal(relative) &&
-                std::find(order.begin(), order.end(), &file) == order.end()) {
-                order.push_back(&file);
-            }
+        const auto it = byPath.find(Normal(relative));
+        if (it != byPath.end()) {
+            order.push_back(it->second);
+            byPath.erase(it);
         }
     };
     take(std::string(kClinicalDir) + "/" + kClinicalBaseFile);
@@ -262,9 +268,8 @@ std::vector<TreeFile*> BaseLevelOrder(std::vector<TreeFile>& files,
         take(relative);
     }
     for (TreeFile& file : files) {
-        if (file.m_layer == Layer::kBase &&
-            std::find(order.begin(), order.end(), &file) == order.end()) {
-            order.push_back(&file);
+        if (byPath.count(Normal(file.m_relative)) != 0) {
+            take(file.m_relative);
         }
     }
     return order;
