@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "LintRules.h"
+#include "resource/StringOps.h"
 #include "resource/ValueText.h"
 #include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
@@ -27,18 +28,6 @@ constexpr std::string_view kDirective = "quendel-lint:";
 constexpr std::string_view kDisable = "disable=";
 constexpr std::string_view kStdinName = "<stdin>";
 constexpr size_t kQuoteLength = 40;
-
-std::string_view TrimBlanks(std::string_view s) {
-    const size_t first = s.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
-}
-
-bool HasBlank(std::string_view s) {
-    return s.find_first_of(kBlanks) != std::string_view::npos;
-}
 
 // Turns what the parser tells into findings, and keeps the entries it stores.
 class LintListener : public ParamObserver {

@@ -22,6 +22,23 @@ std::vector<std::string> Tokenize(const std::string& text, const std::string& de
 // Digits with at most one point and one leading sign; the empty text passes.
 bool IsNumber(std::string_view text);
 
+// The stretch of s between its first and its last character not in set, as TrimChars keeps it;
+// empty when there is none.
+inline std::string_view TrimView(std::string_view s, std::string_view set) {
+    const size_t first = s.find_first_not_of(set);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(set) - first + 1);
+}
+inline std::string_view TrimBlanks(std::string_view s) {
+    return TrimView(s, " \t");
+}
+// Whether s holds a space or a tab, which lookups remove from names.
+inline bool HasBlank(std::string_view s) {
+    return s.find_first_of(" \t") != std::string_view::npos;
+}
+
 // Calls visit(std::string_view token) for each token Tokenize would return, in order, without
 // building the list; stops early when visit returns false. Returns false when it stopped early.
 // A view points into text (or into a private copy when text holds tabs) and is followed there

@@ -32,24 +32,8 @@ constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kGlobal = kGlobalSection;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string_view TrimSet(std::string_view s, std::string_view set) {
-    const size_t first = s.find_first_not_of(set);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const size_t last = s.find_last_not_of(set);
-    return s.substr(first, last - first + 1);
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    return TrimSet(s, kBlanks);
-}
 std::string_view TrimColons(std::string_view s) {
-    return TrimSet(s, ":");
-}
-
-bool HasBlank(std::string_view s) {
-    return s.find_first_of(kBlanks) != std::string_view::npos;
+    return TrimView(s, ":");
 }
 
 // s without its blanks: s itself when it has none, else a copy in scratch.
