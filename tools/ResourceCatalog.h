@@ -12,7 +12,8 @@
 
 class ResourceCatalog {
   public:
-    bool Open(const std::string& path);
+    // False with the reader's reason when the file is not a sound resource file.
+    bool Open(const std::string& path, std::string& error);
 
     // Every (section, key) that some contained file holds, by section and then key in byte
     // order.

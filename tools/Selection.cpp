@@ -139,10 +139,17 @@ bool Selection::Open(const SelectionOptions& options, std::string& error) {
     }
     if (m_binary != nullptr) {
         m_store = m_binary;
-        if (!m_binary->IsOpen() || !m_catalog.Open(m_binary->BinaryFilePath())) {
-            error = "cannot open the resource file " + m_binary->BinaryFilePath() +
-                    " (binary store); point --settings or --root at the directory that holds "
-                    "dev/, or use --store text";
+        const std::string& path = m_binary->BinaryFilePath();
+        std::string reason;
+        // The catalog reads the file as the store's parser does, so it tells why it failed.
+        if (!m_catalog.Open(path, reason) || !m_binary->IsOpen()) {
+            std::error_code ignored;
+            error = "cannot open the resource file " + path + " (binary store): " +
+                    (reason.empty() ? "the store's parser refused it" : reason) +
+                    (std::filesystem::exists(path, ignored)
+                         ? ""
+                         : "; point --settings or --root at the directory that holds dev/, or "
+                           "use --store text");
             return false;
         }
         return true;
