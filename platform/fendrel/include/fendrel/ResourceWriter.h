@@ -38,11 +38,10 @@ class ResourceWriter {
     bool AddFile(const std::string& path, const std::vector<ResourceEntry>& entries,
                  std::string& error);
 
-    // The complete resource file. Fails when two sections or two keys would share a hashed key
-    // (lookups by hashed key could not tell them apart) or the file would reach 4 GiB.
+    // The complete resource file, for the caller to write where and how it needs. Fails when
+    // two sections or two keys would share a hashed key (lookups by hashed key could not tell
+    // them apart) or the file would reach 4 GiB.
     bool Build(std::string& image, std::string& error) const;
-    // Builds and writes the file; an existing file is replaced only by a complete new one.
-    bool WriteFile(const std::string& path, std::string& error) const;
 
   private:
     using FileEntries = std::map<std::pair<std::string, std::string>, std::string>;
