@@ -16,8 +16,6 @@
 namespace reference {
 
 constexpr char kGlobal[] = "GlobalParameters";
-// Section paths deeper than this keep their entries in the deepest list (the library's bound).
-constexpr size_t kMaxDepth = 64;
 
 struct Entry {
     std::string value;
@@ -187,8 +185,7 @@ class ParamText {
             group = std::make_unique<List>();
         }
         m_current = group.get();
-        size_t depth = 1;
-        while (!path.empty() && depth < kMaxDepth) {
+        while (!path.empty()) {
             const size_t colon = path.find(':');
             const std::string component = path.substr(0, colon);
             path = colon == std::string::npos ? "" : Trimmed(":", path.substr(colon + 1));
@@ -200,7 +197,6 @@ class ParamText {
                 child = std::make_unique<List>();
             }
             m_current = child.get();
-            ++depth;
         }
         rest = Trimmed(" ", rest);
         return true;

@@ -313,6 +313,9 @@ OriginTable MergeLayers(const std::vector<Layer>& layers) {
     OriginTable table;
     for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
         for (const auto& [path, entries] : layer->tree) {
+            if (entries.empty()) {
+                continue;  // a section without entries answers nothing and is not listed
+            }
             auto& section = table[path];
             for (const auto& [key, entry] : entries) {
                 section[key] = ValueOrigin{layer->name, layer->path, entry.line, entry.value};

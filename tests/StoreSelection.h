@@ -24,4 +24,26 @@ inline void Reselect(IResourceMsg& store, const std::string& f, const std::strin
     store.Refresh();
 }
 
+// The selection a binary store holds after Reselect(requested) from held. It changes only the
+// levels named (a new group or probe deselects the levels below it), so a host can switch the
+// clinical setting alone; the text store's re-selection releases the group level first and
+// keeps the clinical file of an earlier selection when the new one has none. That is the one
+// difference of the two stores under re-selection, and it is by design.
+template <class Selection>
+Selection BinaryHeldAfter(Selection held, const Selection& requested) {
+    if (!requested.f.empty() && requested.f != held.f) {
+        held.f = requested.f;
+        held.p.clear();
+        held.a.clear();
+    }
+    if (!requested.f.empty() && !requested.p.empty() && requested.p != held.p) {
+        held.p = requested.p;
+        held.a.clear();
+    }
+    if (!requested.a.empty()) {
+        held.a = requested.a;
+    }
+    return held;
+}
+
 #endif

@@ -75,3 +75,11 @@ std::string ReadWholeFile(const std::string& path) {
     ss << in.rdbuf();
     return ss.str();
 }
+
+std::string ChainPath(size_t depth) {
+    std::string path = "a";
+    for (size_t i = 1; i < depth; ++i) {
+        path += ":a";
+    }
+    return path;
+}

@@ -2,6 +2,7 @@
 #ifndef QUENDEL_TESTS_TESTSUPPORT_H
 #define QUENDEL_TESTS_TESTSUPPORT_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,8 @@ class LogCapture {
 };
 
 std::string ReadWholeFile(const std::string& path);
+
+// A section path of depth levels, "a:a:...:a".
+std::string ChainPath(size_t depth);
 
 #endif

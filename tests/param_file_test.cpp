@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
@@ -241,36 +242,27 @@ TEST(ParamFileTest, MillionPiecesOnOneLine) {
                              std::vector<std::string>{kG + "|A|1", kG + "|B|2", kG + "|Last|end"}));
 }
 
-// Components beyond the depth bound are ignored: the entries land in the deepest list.
-TEST(ParamFileTest, DeepTagsStopAtTheDepthBound) {
-    auto chain = [](const std::string& name, size_t depth) {
-        std::string path = name;
-        for (size_t i = 1; i < depth; ++i) {
-            path += ":" + name;
-        }
-        return path;
-    };
-    auto countLists = [](const ParamFile& file) {
-        size_t lists = 0;
-        file.ForEachList([&lists](const std::string&, const BlockList&) { ++lists; });
-        return lists;
-    };
-    ParamFile deep("memory");
-    deep.ParseText("<" + chain("a", 100'000) + ">K<1>", "");
-    EXPECT_EQ(countLists(deep), kMaxSectionDepth);
-    ASSERT_NE(deep.FindList(chain("a", kMaxSectionDepth)), nullptr);
-    EXPECT_EQ(deep.FindList(chain("a", kMaxSectionDepth))->m_values.at("K").m_text, "1");
-
-    // Many tags, each one level deeper than the last.
-    std::string text;
-    for (size_t i = 1; i <= 1000; ++i) {
-        text += "<" + chain("b", i) + ">V<" + std::to_string(i) + ">\n";
+// Tags nest to any depth: every level is a list of its own, found by its whole path, and the
+// tree is walked and destroyed without recursion.
+TEST(ParamFileTest, TagsNestToAnyDepth) {
+    const std::string at64 = ChainPath(64) + ":b";
+    ParamFile file("memory");
+    file.ParseText("<" + ChainPath(100) + ">K<100>\n<" + at64 + ">K<64b>\n<" + ChainPath(100'000) +
+                       ">K<100000>\n<" + ChainPath(10'000) + ">K<10000>\n",
+                   "");
+    const std::pair<std::string, const char*> cases[] = {{ChainPath(100), "100"},
+                                                         {at64, "64b"},
+                                                         {ChainPath(10'000), "10000"},
+                                                         {ChainPath(100'000), "100000"},
+                                                         {ChainPath(64), ""}};
+    for (const auto& [section, expected] : cases) {
+        std::string value;
+        EXPECT_EQ(file.Lookup(section, "K", value), *expected != '\0') << section.size();
+        EXPECT_EQ(value, expected);
     }
-    ParamFile tags("memory");
-    tags.ParseText(text, "");
-    EXPECT_EQ(countLists(tags), kMaxSectionDepth);
-    EXPECT_EQ(tags.FindList(chain("b", kMaxSectionDepth))->m_values.at("V").m_text, "1000");
-    EXPECT_EQ(tags.FindList(chain("b", 2))->m_values.at("V").m_text, "2");
+    size_t lists = 0;
+    file.ForEachList([&lists](const std::string&, const BlockList&) { ++lists; });
+    EXPECT_EQ(lists, 100'001u);
 }
 
 // The hash read piece by piece equals the hash of the whole bytes at every size round the

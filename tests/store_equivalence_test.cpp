@@ -46,14 +46,16 @@ Names CollectNames(const std::string& dir) {
         }
         ParamFile file(entry.path().string());
         EXPECT_TRUE(file.Parse(""));
-        const auto entries = FlattenParamFile(file);
-        for (const fendrel::ResourceEntry& e : entries) {
-            sections.insert(e.section);
-            keys.insert(e.key);
+        const fendrel::FileSections flat = FlattenParamFile(file);
+        for (const auto& [section, entries] : flat) {
+            sections.insert(section);
+            for (const auto& e : entries) {
+                keys.insert(e.first);
+            }
         }
         if (entry.path().filename() == "ImgResBase.pp" &&
             entry.path().parent_path() == fs::path(dir)) {
-            names.baseEntries = entries.size();
+            names.baseEntries = CountEntries(flat);
         }
     }
     names.sections.assign(sections.begin(), sections.end());
@@ -137,7 +139,7 @@ class Product {
         for (const Selection& s : selections) {
             Reselect(*text, s.f, s.p, s.a);
             Reselect(*binary, s.f, s.p, s.a);
-            held = BinaryHeld(held, s);
+            held = BinaryHeldAfter(held, s);
             ExpectSame(*Text(held), *binary, "re-selected " + s.Text());
             if (!s.f.empty() && !s.p.empty() && !s.a.empty()) {
                 ExpectSame(*text, *binary, "both re-selected " + s.Text());
@@ -150,25 +152,6 @@ class Product {
     void Use(bool text) const {
         corvel::SetSetting("Path", "ShippedRoot", text ? m_shipped : m_packed.Path());
         corvel::SetSetting("PostProcessing", "UseTxtQuendel", text ? "true" : "false");
-    }
-
-    // The two stores differ by design under re-selection. The binary store changes only the
-    // levels a re-selection names (a new group or probe deselects the levels below it), so a
-    // host can switch the clinical setting alone. The text store's re-selection releases the
-    // group level first and keeps the clinical file of an earlier selection when the new one
-    // has none.
-    static Selection BinaryHeld(Selection held, const Selection& s) {
-        if (!s.f.empty() && s.f != held.f) {
-            held = {s.f, "", ""};
-        }
-        if (!s.f.empty() && !s.p.empty() && s.p != held.p) {
-            held.p = s.p;
-            held.a.clear();
-        }
-        if (!s.a.empty()) {
-            held.a = s.a;
-        }
-        return held;
     }
 
   private:

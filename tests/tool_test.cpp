@@ -1,13 +1,14 @@
 // The quendel tool run as a program against the library itself: get answers what Quendel
 // answers for every type, dump and explain show the values and layers the stores hold, diff
-// finds what changes, lint points at the right line and column, and every command ends with
-// the documented status.
+// finds what changes, list shows what a tree offers, lint points at the right line and column,
+// every command ends with the documented status and the completion script completes them.
 #include <corvel/CorvelControl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "Format.h"
 #include "ParamLint.h"
 #include "ResourcePack.h"
 #include "StdoutCapture.h"
@@ -39,11 +41,10 @@ std::string Quoted(const std::string& text) {
     return "'" + text + "'";
 }
 
-ToolRun RunTool(const std::string& arguments) {
+ToolRun RunCommand(const std::string& line) {
     TempDir scratch;
     const std::string errFile = scratch.Path() + "/err";
-    const std::string command =
-        "cd " + Quoted(kSource) + " && " + QUENDEL_TOOL + " " + arguments + " 2>" + Quoted(errFile);
+    const std::string command = "cd " + Quoted(kSource) + " && " + line + " 2>" + Quoted(errFile);
     ToolRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -57,6 +58,16 @@ ToolRun RunTool(const std::string& arguments) {
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.err = ReadWholeFile(errFile);
     return run;
+}
+
+ToolRun RunTool(const std::string& arguments) {
+    return RunCommand(std::string(QUENDEL_TOOL) + " " + arguments);
+}
+
+// A list of floats from a JSON number or array of numbers, which are doubles.
+std::vector<float> Floats(const json& value) {
+    return value.is_array() ? value.get<std::vector<float>>()
+                            : std::vector<float>{value.get<float>()};
 }
 
 // The line of a file on which text first appears (1 for the first), 0 when it does not.
@@ -162,7 +173,7 @@ LibraryAnswer AskLibrary(Quendel& q, const std::string& type, const std::string&
 
 TEST_F(ToolTree, GetAgreesWithTheLibraryForEveryType) {
     Write("ImgResBase.pp",
-          "<T>\nInt<42>\nFrac<2.9>\nDbl<0.1>\nFlt<0.15>\nTiny<0.000001234567890123>\n"
+          "<T>\nInt<42>\nFrac<2.9>\nDbl<0.1>\nFlt<0.6>\nTiny<0.000001234567890123>\n"
           "Bool<true>\nList<1, 2.5, -3>\nWords<a, b, c>\nBools<true, 0, 1>\nText<Hello World>\n"
           "Empty<>\n");
     UseLibrary();
@@ -199,7 +210,11 @@ TEST_F(ToolTree, GetAgreesWithTheLibraryForEveryType) {
         EXPECT_EQ(run.status, expected.found ? 0 : 1) << run.err;
         const json answer = run.Json();
         EXPECT_EQ(answer["found"], expected.found);
-        EXPECT_EQ(answer["value"], expected.value);
+        if (expected.found && question.type.rfind("float", 0) == 0) {
+            EXPECT_EQ(Floats(answer["value"]), Floats(expected.value));
+        } else {
+            EXPECT_EQ(answer["value"], expected.value);
+        }
         // The printed form reads back to the very number the library gave.
         if (expected.found && (question.type == "double" || question.type == "float")) {
             const std::string text = RunTool(args).out;
@@ -209,6 +224,12 @@ TEST_F(ToolTree, GetAgreesWithTheLibraryForEveryType) {
                 EXPECT_EQ(std::strtof(text.c_str(), nullptr), expected.value.get<float>());
             }
         }
+    }
+    // JSON writes a number as its shortest text: 0.6 read as a float is 0.6, not the widened
+    // 0.6000000238418579.
+    for (const char* type : {"float", "double"}) {
+        const ToolRun run = RunTool("get " + Options() + " T Flt --json --as " + type);
+        EXPECT_NE(run.out.find("\"value\": 0.6,"), std::string::npos) << run.out;
     }
 }
 
@@ -234,11 +255,14 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
     m_dir.Write("settings.ini", "[Path]\nShippedRoot = " + Root() + "\n");
     const std::string opts = Options();
     const std::string emptyRoot = " --root " + Quoted(m_dir.Path() + "/empty");
+    const std::string version = "libquendel " QUENDEL_VERSION ", resource file format " +
+                                std::to_string(fendrel::format::kVersion);
     const struct {
         std::string args;
         int status;
+        std::string says = "";  // in the output or on standard error
     } cases[] = {
-        {"get " + opts + " T Key", 0},
+        {"get " + opts + " T Key --json", 0},
         {"get " + opts + " T Nope", 1},
         {"get " + opts + " T Word --as bool", 1},
         {"get --settings " + Quoted(m_dir.Path() + "/settings.ini") + " --store text T Key", 0},
@@ -252,17 +276,24 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
         {"get --store text" + emptyRoot + " T Key", 2},
         {"get --store bin" + emptyRoot + " T Key", 2},
         {"get --settings " + Quoted(m_dir.Path() + "/none.ini") + " T Key", 2},
-        {"dump " + opts, 0},
+        {"dump " + opts + " --json", 0},
         {"dump " + opts + " --section Nothing", 1},
-        {"explain " + opts + " T Key", 0},
+        {"explain " + opts + " T Key --json", 0},
         {"explain " + opts + " T Nope", 1},
         {"diff " + opts, 2},
-        {"diff " + opts + " --to-clinical A", 0},
+        {"diff " + opts + " --to-clinical A --json", 0},
         {"diff " + opts + " --to-root " + Quoted(m_dir.Path() + "/empty"), 2},
-        {"lint " + Quoted(Root()), 1},
+        {"lint " + Quoted(Root()) + " --json", 1},
+        {"list " + opts + " --json", 1, "no group and no clinical setting"},
+        {"list --store text --root " + Quoted(m_dir.Path() + "/nowhere"), 2, "no directory"},
         {"lint " + Quoted(m_dir.Path() + "/nothing-here"), 2},
         {"lint " + Quoted(m_dir.Path() + "/empty"), 2},
-        {"", 2},
+        {"--version", 0, version},
+        {"help", 0, "Subcommands:\n  diff"},
+        {"help get", 0, "Usage: quendel get [OPTIONS] SECTION KEY"},
+        {"help bogus", 2, "quendel: unknown command 'bogus'"},
+        {"bogus --json", 2, "quendel: unknown command 'bogus'\nCommands: diff dump"},
+        {"", 2, "Subcommands:\n  diff"},
     };
     for (const auto& c : cases) {
         const ToolRun run = RunTool(c.args);
@@ -270,11 +301,58 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
         if (c.status == 2 && c.args.find("--help") == std::string::npos) {
             EXPECT_FALSE(run.err.empty()) << c.args;  // every failure says why
         }
+        EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << c.args << run.err;
+        // Every JSON document starts with its schema.
+        if (c.args.find("--json") != std::string::npos && c.status != 2) {
+            const nlohmann::ordered_json document = nlohmann::ordered_json::parse(run.out);
+            EXPECT_EQ(document.begin().key(), "schema") << c.args;
+            EXPECT_EQ(document["schema"], 1) << c.args;
+        }
     }
     // A text that is not UTF-8 still gives valid JSON, its bad byte marked.
     const ToolRun latin = RunTool("get " + opts + " T Latin --json");
     EXPECT_EQ(latin.status, 0);
     EXPECT_EQ(latin.Json()["value"], "caf\xEF\xBF\xBD");
+}
+
+// A root one level off or a misspelt selector reads less than meant: a warning names the file
+// looked for, and --strict makes it an error.
+TEST_F(ToolTree, StrictMakesEveryMissingFileAnError) {
+    Write("ImgResBase.pp", "<S>\nKey<base>\n");
+    Write("G/ImgResGrp.pp", "<S>\nKey<group>\n");
+    m_dir.Write("user/Quendel/G/P/A/ImgResCln.pp", "<S>\nKey<user>\n");
+    const std::string bin = Root() + "/dev/Quendel.bin";
+    std::rename(Pack().c_str(), bin.c_str());
+    std::filesystem::copy_file(bin, Root() + "/dev/Other.bin");  // holds Quendel/..., not Other/
+    const std::string root = " --root " + Quoted(Root());
+    const std::string deeper = " --root " + Quoted(Root() + "/dev");
+    const struct {
+        std::string args;
+        int status;          // without --strict
+        std::string looked;  // the file named, empty when there is nothing to say
+    } cases[] = {
+        {"--store text" + root + " -F G", 0, ""},
+        {"--store text" + deeper + " -F G -P P -A A", 0, Root() + "/dev/dev/Quendel/ImgResBase.pp"},
+        {"--store text" + root + " -F Gx", 0, Root() + "/dev/Quendel/Gx/ImgResGrp.pp"},
+        {"--store bin" + root + " -F G", 0, ""},
+        {"--store bin" + deeper + " -F G", 2, Root() + "/dev/dev/Quendel.bin"},
+        {"--store bin" + root + " -F Gx", 0, "Quendel/Gx/ImgResGrp.pp in " + bin},
+        {"--store bin" + root + " --name Other", 1, "no base file Other/ImgResBase.pp in"},
+    };
+    for (const auto& c : cases) {
+        for (const char* strict : {"", " --strict"}) {
+            const std::string args =
+                "get S Key --user-root " + Quoted(m_dir.Path() + "/user") + " " + c.args + strict;
+            const ToolRun run = RunTool(args);
+            const bool error = *strict != '\0' && !c.looked.empty();
+            EXPECT_EQ(run.status, error ? 2 : c.status) << args << "\n" << run.err;
+            EXPECT_NE(run.err.find(c.looked), std::string::npos) << args << "\n" << run.err;
+            EXPECT_EQ(run.err.find("warning:") != std::string::npos,
+                      !error && !c.looked.empty() && c.status != 2)
+                << args << "\n"
+                << run.err;
+        }
+    }
 }
 
 // The example tree as a scanner's installation: values as the library answers them, each with
@@ -310,6 +388,70 @@ TEST(ToolExampleTree, DumpShowsTheLibrarysTableWithOrigins) {
         EXPECT_NE(line.find(key + "<" + value), std::string::npos) << line;
     }
     corvel::ClearSettings();
+}
+
+// The example tree offers its groups, transducers and clinical settings; its resource file
+// shows the product line's own transducer (below which its clinical settings lie) and files.
+TEST(ToolExampleTree, ListShowsWhatTheTreeAndItsResourceFileOffer) {
+    TempDir dir;
+    PackOptions pack{kSource + "/examples/shipped/dev/Quendel", dir.Path() + "/dev/Quendel.bin",
+                     ""};
+    PackResult packed;
+    std::string error;
+    std::filesystem::create_directories(dir.Path() + "/dev");
+    ASSERT_TRUE(PackTree(pack, packed, error)) << error;
+    json groups = json::parse(R"([
+        {"name": "Convex", "transducers": [{"name": "CX5", "clinical": ["Abdomen", "Cardiac"]},
+                                           {"name": "CX9", "clinical": ["Abdomen"]}]},
+        {"name": "Linear", "transducers": [{"name": "LN12", "clinical": ["Vascular"]},
+                                           {"name": "LN18", "clinical": []}]}])");
+    const json clinical = {"Abdomen", "Cardiac", "Vascular"};
+    const ToolRun text = RunTool("list --settings examples/host.ini --json");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.Json()["groups"], groups);
+    EXPECT_EQ(text.Json()["clinical"], clinical);
+
+    for (json& group : groups) {
+        for (json& transducer : group["transducers"]) {
+            transducer["products"] = json::array();
+        }
+    }
+    groups[1]["transducers"][1]["products"] = json::parse(R"([{"name": "Compact",
+                                                               "clinical": ["Vascular"]}])");
+    const ToolRun bin = RunTool("list --settings examples/host.ini --store bin --root " +
+                                Quoted(dir.Path()) + " --json");
+    ASSERT_EQ(bin.status, 0) << bin.err;
+    EXPECT_EQ(bin.Json()["groups"], groups);
+    EXPECT_EQ(bin.Json()["clinical"], clinical);
+    EXPECT_EQ(bin.Json()["products"],
+              json::parse(R"([{"name": "Compact", "files": ["Common/ImgResDisplay.pp"]}])"));
+}
+
+// The script that bash loads completes every command the tool lists, and option values.
+TEST(ToolCompletion, CompletesCommandsOptionsAndValues) {
+    const std::string listed = RunTool("bogus").err;
+    const size_t start = listed.find("Commands: ") + 10;
+    const std::string commands = listed.substr(start, listed.find('\n', start) - start);
+    ASSERT_NE(commands.find("list"), std::string::npos) << listed;
+    const std::string script = Quoted(QUENDEL_COMPLETION);
+    EXPECT_EQ(RunCommand("bash -n " + script).status, 0);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{""}, commands},
+        {{"li"}, "lint list"},
+        {{"help", "ex"}, "explain"},
+        {{"get", "--st"}, "--store --strict"},
+        {{"get", "--store", ""}, "text bin"},
+        {{"get", "--as", "float"}, "float float-list"},
+    };
+    for (const auto& [words, offered] : cases) {
+        std::string line = "source " + script + "; COMP_WORDS=(quendel";
+        for (const std::string& word : words) {
+            line += " " + Quoted(word);
+        }
+        line += "); COMP_CWORD=" + std::to_string(words.size()) +
+                "; _quendel; echo \"${COMPREPLY[*]}\"";
+        EXPECT_EQ(RunCommand("bash -c " + Quoted(line)).out, offered + "\n") << line;
+    }
 }
 
 TEST_F(ToolTree, ExplainListsEveryLayerInPrecedenceOrder) {
@@ -391,6 +533,27 @@ TEST_F(ToolTree, BinaryDumpAnswersWhatTheBinaryStoreAnswers) {
     EXPECT_EQ(dump["unreachable"], 1);  // "Spaced Key" keeps its blank
 }
 
+// Sections nest to any depth in both stores and the tool. A path of 100,000 levels is longer
+// than one program argument may be, so the tool shows that one through dump.
+TEST_F(ToolTree, DeepSectionsInBothStoresAndTheTool) {
+    const std::string deep = ChainPath(10'000);
+    const std::string deeper = ChainPath(100'000);
+    Write("ImgResBase.pp", "<" + deeper + ">K<100000>\n<" + deep + ">K<10000>\n");
+    Pack();
+    for (const std::string store : {"text", "bin"}) {
+        UseLibrary(store);
+        Quendel q;
+        ASSERT_TRUE(q.Initial("", "", ""));
+        EXPECT_EQ(q.GetValue(deeper, "K", "none"), "100000") << store;
+        EXPECT_EQ(q.GetValue(deep, "K", "none"), "10000") << store;
+        EXPECT_EQ(RunTool("get " + Options(store) + " " + deep + " K").out, "10000\n") << store;
+        const json entries = RunTool("dump " + Options(store) + " --json").Json()["entries"];
+        ASSERT_EQ(entries.size(), 2u) << store;
+        EXPECT_EQ(entries[1]["section"], deeper);
+        EXPECT_EQ(entries[1]["value"], "100000");
+    }
+}
+
 TEST_F(ToolTree, DiffReportsAddedRemovedAndChangedWithOrigins) {
     const std::string a1 = Write("Clns/A1/ImgResCln.pp", "<S>\nSame<1>\nX<1>\nY<2>\n");
     const std::string a2 = Write("Clns/A2/ImgResCln.pp", "<S>\nSame<1>\n\nX<3>\nZ<4>\n");
@@ -456,14 +619,15 @@ TEST(ParamLint, FindsEachConstructAtItsPosition) {
 // The scanner must read every entry exactly as the library's parser does, or its positions
 // would point at the wrong things.
 TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
-    const char* texts[] = {
+    const std::string texts[] = {
+        "<" + ChainPath(100) + ">K<1>\n<" + ChainPath(64) + ":b>K<2>\n",
         "Gain<12>\n<Display>\nMode < B >   Depth<10>\nColor Map<1, 2, 3> # cut\n"
         "<Display:Zoom>Level<2>\n[Probe]\nLevel<3>\n<:Extra> Size<4>\nOrphan\n",
         "A<1>B<2>C<3>\nKey<1\nK2<\nK3<>More<2>\nK4<a>b>\n<A::B>\nX<1>\n<:>\nY<2>\n<>Z<3>\n",
         "\xEF\xBB\xBF<S>\r\nA<1>\r\n\tB\t<\t2\t>\r\n  # c\n<Disp#lay>\nQ<1>\n[x\n<T:>W<v>",
         "<a:b:c:d>\nK<1>\n< a : b >\nK<2>\nSpaced Key\nSpaced Key<3>\n",
     };
-    for (const char* text : texts) {
+    for (const std::string& text : texts) {
         SCOPED_TRACE(text);
         ParamFile file("f.pp");
         file.ParseText(text, "");
@@ -475,7 +639,7 @@ TEST(ParamLint, ReadsEntriesAsTheParserDoes) {
         });
         std::map<std::pair<std::string, std::string>, std::string> scanned;
         for (const ScannedEntry& entry : ScanParamText(text, "f.pp").m_entries) {
-            scanned[{entry.m_section, entry.m_key}] = entry.m_value;
+            scanned[{*entry.m_section, entry.m_key}] = entry.m_value;
         }
         EXPECT_EQ(scanned, parsed);
     }

@@ -26,11 +26,17 @@ struct Command {
     std::string m_summary;
     // Adds the command's arguments to its subcommand and returns what runs it.
     std::function<CommandRun(CLI::App& command)> m_setup;
+    // Left out of the help and the command list (the completion script's writer).
+    bool m_hidden = false;
 };
 
 // Always true, so that a file can register from the initialiser of a constant.
 bool RegisterCommand(Command command);
 // The registered commands in name order.
 std::vector<Command> RegisteredCommands();
+// The names of the commands that are not hidden, in name order.
+std::vector<std::string> VisibleCommandNames();
+// "quendel: unknown command 'NAME'" and the list of commands, on standard error.
+void ReportUnknownCommand(const std::string& name);
 
 #endif

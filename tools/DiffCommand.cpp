@@ -60,7 +60,7 @@ int RunDiff(const DiffOptions& options) {
         for (const EntryChange& change : changes) {
             const StoreEntry& named = change.m_from != nullptr ? *change.m_from : *change.m_to;
             list.push_back({{"change", change.m_kind},
-                            {"section", named.m_section},
+                            {"section", *named.m_section},
                             {"key", named.m_key},
                             {"from", Side(change.m_from)},
                             {"to", Side(change.m_to)}});
@@ -77,7 +77,7 @@ int RunDiff(const DiffOptions& options) {
     size_t counts[3] = {};  // changed, added, removed
     const auto add = [&](const char* mark, const Selection& side, const StoreEntry& entry) {
         rows.Add(
-            {mark, entry.m_section, entry.m_key, entry.m_value, OriginText(side, entry.m_origin)});
+            {mark, *entry.m_section, entry.m_key, entry.m_value, OriginText(side, entry.m_origin)});
     };
     for (const EntryChange& change : changes) {
         if (change.m_from != nullptr) {

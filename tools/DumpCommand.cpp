@@ -25,7 +25,7 @@ int RunDump(const DumpOptions& options) {
     const EntryTable table = MergedEntries(selection);
     std::vector<const StoreEntry*> shown;
     for (const StoreEntry& entry : table.m_entries) {
-        if (entry.m_section.compare(0, options.m_prefix.size(), options.m_prefix) == 0) {
+        if (entry.m_section->compare(0, options.m_prefix.size(), options.m_prefix) == 0) {
             shown.push_back(&entry);
         }
     }
@@ -39,7 +39,7 @@ int RunDump(const DumpOptions& options) {
         nlohmann::ordered_json entries = nlohmann::ordered_json::array();
         for (const StoreEntry* entry : shown) {
             nlohmann::ordered_json item = {
-                {"section", entry->m_section}, {"key", entry->m_key}, {"value", entry->m_value}};
+                {"section", *entry->m_section}, {"key", entry->m_key}, {"value", entry->m_value}};
             if (options.m_origin) {
                 item["origin"] = OriginJson(entry->m_origin);
             }
@@ -55,8 +55,8 @@ int RunDump(const DumpOptions& options) {
         TextTable rows;
         const std::string* section = nullptr;
         for (const StoreEntry* entry : shown) {
-            if (section == nullptr || *section != entry->m_section) {
-                section = &entry->m_section;
+            if (section != entry->m_section.get()) {
+                section = entry->m_section.get();
                 rows.Add({"<" + *section + ">"});
             }
             std::string text = "  " + entry->m_key + "<" + entry->m_value + ">";

@@ -6,7 +6,7 @@ std::vector<EntryChange> DiffEntries(const EntryTable& from, const EntryTable& t
     std::vector<EntryChange> changes;
     auto a = from.m_entries.begin();
     auto b = to.m_entries.begin();
-    const auto name = [](const StoreEntry& e) { return std::tie(e.m_section, e.m_key); };
+    const auto name = [](const StoreEntry& e) { return std::tie(*e.m_section, e.m_key); };
     while (a != from.m_entries.end() || b != to.m_entries.end()) {
         if (b == to.m_entries.end() || (a != from.m_entries.end() && name(*a) < name(*b))) {
             changes.push_back(EntryChange{"removed", &*a++, nullptr});

@@ -78,19 +78,24 @@ nlohmann::ordered_json SelectionJson(const Selection& selection) {
 }
 
 bool OpenSelection(Selection& selection, const SelectionOptions& options,
-                   const std::string& command) {
+                   const std::string& command, bool wholeTree) {
     RouteHostLog(options.m_verbose);
     std::string error;
-    if (!selection.Open(options, error)) {
+    if (!(wholeTree ? selection.OpenTree(options, error) : selection.Open(options, error))) {
         std::cerr << "quendel " << command << ": " << error << "\n";
         return false;
     }
-    for (const std::string& warning : selection.Warnings()) {
-        std::cerr << "quendel " << command << ": warning: " << warning << "\n";
+    const std::vector<std::string> problems = selection.Problems();
+    for (const std::string& problem : problems) {
+        std::cerr << "quendel " << command << ": " << (options.m_strict ? "" : "warning: ")
+                  << problem << "\n";
     }
-    return true;
+    return !options.m_strict || problems.empty();
 }
 
 void PrintJson(const nlohmann::ordered_json& json) {
-    std::cout << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+    nlohmann::ordered_json document = {{"schema", kJsonSchema}};
+    document.update(json);  // every document is an object
+    std::cout << document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+              << "\n";
 }

@@ -33,13 +33,18 @@ nlohmann::ordered_json OriginJson(const EntryOrigin& origin);
 // {"store": "text"|"bin", "source": root or resource file, "group", "probe", "clinical"}.
 nlohmann::ordered_json SelectionJson(const Selection& selection);
 
-// Writes json to standard output. Texts that are not UTF-8 (files in another encoding) cannot
-// be JSON strings: their invalid bytes become U+FFFD instead of failing the whole output.
+// The version of the JSON documents' layout, raised when a member changes its meaning or goes.
+constexpr int kJsonSchema = 1;
+
+// Writes json to standard output, with "schema" as the first member of the document. Texts
+// that are not UTF-8 (files in another encoding) cannot be JSON strings: their invalid bytes
+// become U+FFFD instead of failing the whole output.
 void PrintJson(const nlohmann::ordered_json& json);
 
-// Routes the host log, opens the selection and prints its warnings on standard error
-// ("quendel <command>: warning: ..."); false after printing the error.
+// Routes the host log, opens the selection (Selection::Open, or OpenTree for a whole tree) and
+// prints its problems on standard error ("quendel <command>: warning: ..."); with --strict a
+// problem is an error. False after printing the error.
 bool OpenSelection(Selection& selection, const SelectionOptions& options,
-                   const std::string& command);
+                   const std::string& command, bool wholeTree = false);
 
 #endif

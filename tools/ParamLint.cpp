@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -207,29 +208,39 @@ class Scanner {
             Report(s, "empty-tag",
                    "empty tag " + Quote(s.substr(0, close == s.npos ? s.npos : close + 1)) +
                        " selects nothing: entries keep going to section " +
-                       Quote(m_section.empty() ? kGlobalSection : m_section));
+                       Quote(m_current == nullptr ? std::string_view(kGlobalSection)
+                                                  : std::string_view(*m_current->m_path)));
             return rest;
         }
         std::string_view path;
         if (inner.front() == ':') {
-            m_section = kGlobalSection;
+            m_path = kGlobalSection;
             path = names;
         } else {
             const size_t colon = names.find(':');
-            m_section.assign(names.substr(0, colon));
+            m_path.assign(names.substr(0, colon));
             path = colon == names.npos ? std::string_view() : names.substr(colon + 1);
         }
         path = TrimSet(path, ":");
-        for (size_t depth = 1; !path.empty() && depth < kMaxSectionDepth;) {
+        while (!path.empty()) {
             const size_t colon = path.find(':');
             const std::string_view component = path.substr(0, colon);
             path = colon == path.npos ? std::string_view() : TrimSet(path.substr(colon + 1), ":");
             if (!component.empty()) {
-                m_section.append(":").append(component);
-                ++depth;
+                m_path.append(":").append(component);
             }
         }
+        Select(m_path);
         return rest;
+    }
+
+    void Select(std::string_view path) {
+        auto it = m_sections.find(path);
+        if (it == m_sections.end()) {
+            auto shared = std::make_shared<const std::string>(path);
+            it = m_sections.emplace(*shared, SectionState{shared, {}}).first;
+        }
+        m_current = &it->second;
     }
 
     std::string_view Entry(std::string_view piece) {
@@ -270,19 +281,19 @@ class Scanner {
     }
 
     void Store(const std::string& key, std::string_view value, std::string_view at) {
-        if (m_section.empty()) {
-            m_section = kGlobalSection;
+        if (m_current == nullptr) {
+            Select(kGlobalSection);
         }
-        const auto [seen, first] = m_seen.try_emplace({m_section, key}, m_lineNo);
+        const auto [seen, first] = m_current->m_seen.try_emplace(key, m_lineNo);
         if (!first) {
             Report(at, "duplicate-key",
-                   "key " + Quote(key) + " set again in section " + Quote(m_section) +
+                   "key " + Quote(key) + " set again in section " + Quote(*m_current->m_path) +
                        " (before at line " + std::to_string(seen->second) +
                        "): this later value wins");
             seen->second = m_lineNo;
         }
         m_scan.m_entries.push_back(
-            ScannedEntry{m_section, key, std::string(value), m_lineNo, Column(Offset(at))});
+            ScannedEntry{m_current->m_path, key, std::string(value), m_lineNo, Column(Offset(at))});
     }
 
     void MarkOpen(OpenKind kind, std::string_view at, std::string_view what) {
@@ -320,9 +331,16 @@ class Scanner {
     ParamScan m_scan;
     std::string m_line;  // the current line up to its first "#", tabs as spaces
     size_t m_lineNo = 0;
-    size_t m_skip = 0;      // leading bytes not counted in columns (the byte-order mark)
-    std::string m_section;  // where entries go; empty until the first tag or entry
-    std::map<std::pair<std::string, std::string>, size_t> m_seen;  // line of the last setting
+    size_t m_skip = 0;  // leading bytes not counted in columns (the byte-order mark)
+    // A section path is built once per tag and shared by its entries: a path may be as long as
+    // its tag, and copying it per entry would cost its length times the number of entries.
+    struct SectionState {
+        std::shared_ptr<const std::string> m_path;
+        std::map<std::string, size_t, std::less<>> m_seen;  // key to line of its last setting
+    };
+    std::map<std::string_view, SectionState> m_sections;  // keys view the paths they hold
+    SectionState* m_current = nullptr;  // where entries go; null until the first tag or entry
+    std::string m_path;                 // the path of the tag being read
     OpenKind m_open = OpenKind::kNone;
     size_t m_openAt = 0;
     std::string m_openWhat;
@@ -350,7 +368,7 @@ bool IsReadableFile(const std::string& path) {
 const ScannedEntry* TopLevelEntry(const ParamScan& scan, const std::string& key) {
     const ScannedEntry* found = nullptr;
     for (const ScannedEntry& entry : scan.m_entries) {
-        if (entry.m_section == kGlobalSection && entry.m_key == key) {
+        if (*entry.m_section == kGlobalSection && entry.m_key == key) {
             found = &entry;
         }
     }
@@ -392,7 +410,7 @@ void CheckFileConfig(const std::string& path, const std::string& bytes, const Pa
     std::map<std::string, const ScannedEntry*> listed;
     for (const ScannedEntry& entry : scan.m_entries) {
         const std::string_view key = entry.m_key;
-        if (entry.m_section == kGlobalSection && key.size() > kListedPrefix.size() &&
+        if (*entry.m_section == kGlobalSection && key.size() > kListedPrefix.size() &&
             key.substr(0, kListedPrefix.size()) == kListedPrefix &&
             key.find_first_not_of("0123456789", kListedPrefix.size()) == key.npos) {
             listed[entry.m_key] = &entry;  // the last setting counts

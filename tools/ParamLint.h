@@ -6,6 +6,7 @@
 #define QUENDEL_TOOLS_PARAMLINT_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,7 @@ struct LintFinding {
 
 // One entry as the parser stores it, and where it was written.
 struct ScannedEntry {
-    std::string m_section;
+    std::shared_ptr<const std::string> m_section;  // shared by the entries of one section
     std::string m_key;
     std::string m_value;
     size_t m_line = 0;

@@ -6,20 +6,28 @@ bool ResourceCatalog::Open(const std::string& path, std::string& error) {
     return m_image.Load(path, error);
 }
 
-std::vector<std::pair<std::string, std::string>> ResourceCatalog::Entries() const {
-    std::vector<std::pair<std::string, std::string>> entries;
+std::vector<CatalogSection> ResourceCatalog::Sections() const {
+    std::vector<CatalogSection> sections(m_image.SectionCount());
     for (uint32_t section = 0; section < m_image.SectionCount(); ++section) {
+        sections[section].m_section.assign(m_image.SectionText(section));
         const ResourceImage::Range pairs = m_image.SectionPairs(section);
         for (uint32_t pair = pairs.first; pair < pairs.first + pairs.count; ++pair) {
-            entries.emplace_back(m_image.SectionText(section),
-                                 m_image.KeyText(m_image.PairKey(pair)));
+            sections[section].m_keys.emplace_back(m_image.KeyText(m_image.PairKey(pair)));
         }
     }
-    return entries;
+    return sections;
 }
 
 bool ResourceCatalog::HasFile(const std::string& file) const {
     return m_image.IsOpen() && m_image.FindFile(file) != ResourceImage::kNone;
+}
+
+std::vector<std::string> ResourceCatalog::Files() const {
+    std::vector<std::string> files;
+    for (uint32_t file = 0; file < m_image.FileCount(); ++file) {
+        files.emplace_back(m_image.FilePath(file));
+    }
+    return files;
 }
 
 bool ResourceCatalog::FileValue(const std::string& file, const std::string& section,

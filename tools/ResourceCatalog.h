@@ -10,15 +10,22 @@
 
 #include "ResourceImage.h"
 
+struct CatalogSection {
+    std::string m_section;
+    std::vector<std::string> m_keys;
+};
+
 class ResourceCatalog {
   public:
     // False with the reader's reason when the file is not a sound resource file.
     bool Open(const std::string& path, std::string& error);
 
-    // Every (section, key) that some contained file holds, by section and then key in byte
-    // order.
-    std::vector<std::pair<std::string, std::string>> Entries() const;
+    // Every section that some contained file holds with the keys it holds there, sections and
+    // keys in byte order.
+    std::vector<CatalogSection> Sections() const;
     bool HasFile(const std::string& file) const;
+    // The paths of the contained files, in byte order.
+    std::vector<std::string> Files() const;
     // The value that one contained file gives the entry; false when it holds none.
     bool FileValue(const std::string& file, const std::string& section, const std::string& key,
                    std::string& value) const;

@@ -90,14 +90,26 @@ bool IsResourceFile(const std::string& path) {
 
 }  // namespace
 
-std::vector<fendrel::ResourceEntry> FlattenParamFile(const ParamFile& file) {
-    std::vector<fendrel::ResourceEntry> entries;
-    file.ForEachList([&entries](const std::string& sectionPath, const BlockList& list) {
+fendrel::FileSections FlattenParamFile(const ParamFile& file) {
+    fendrel::FileSections sections;
+    file.ForEachList([&sections](const std::string& sectionPath, const BlockList& list) {
+        if (list.m_values.empty()) {
+            return;
+        }
+        fendrel::SectionEntries& entries = sections[sectionPath];
         for (const auto& [key, value] : list.m_values) {
-            entries.push_back({sectionPath, key, value.m_text});
+            entries.emplace_hint(entries.end(), key, value.m_text);
         }
     });
-    return entries;
+    return sections;
+}
+
+size_t CountEntries(const fendrel::FileSections& sections) {
+    size_t count = 0;
+    for (const auto& section : sections) {
+        count += section.second.size();
+    }
+    return count;
 }
 
 bool PackTree(const PackOptions& options, PackResult& result, std::string& error) {
@@ -125,11 +137,11 @@ bool PackTree(const PackOptions& options, PackResult& result, std::string& error
             error = "cannot read " + file.Path();
             return false;
         }
-        const std::vector<fendrel::ResourceEntry> entries = FlattenParamFile(file);
-        if (!writer.AddFile(tree.m_name + "/" + relative, entries, error)) {
+        fendrel::FileSections sections = FlattenParamFile(file);
+        result.m_entries += CountEntries(sections);
+        if (!writer.AddFileSections(tree.m_name + "/" + relative, std::move(sections), error)) {
             return false;
         }
-        result.m_entries += entries.size();
     }
     result.m_files = files.size();
     result.m_output = options.m_output.empty() ? tree.m_output : options.m_output;

@@ -28,9 +28,10 @@ struct PackResult {
     size_t m_entries = 0;
 };
 
-// Every entry of one parsed file under its section path ("Group:Child:..."), in the order the
-// text store merges them.
-std::vector<fendrel::ResourceEntry> FlattenParamFile(const ParamFile& file);
+// Every entry of one parsed file by section path ("Group:Child:...") and key; sections without
+// entries are left out, as the text store leaves them out of its table.
+fendrel::FileSections FlattenParamFile(const ParamFile& file);
+size_t CountEntries(const fendrel::FileSections& sections);
 
 // Packs every regular "*.pp" file below options.m_dir (recursively, in path order; directory
 // links are not followed) as "<last name of the tree>/<path inside it>". False with a message

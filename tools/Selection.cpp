@@ -32,6 +32,8 @@ bool HasLayer(const std::vector<LayerInfo>& layers, const std::string& name) {
                        [&](const LayerInfo& layer) { return layer.m_name == name; });
 }
 
+constexpr char kPointAtRoot[] = "; point --settings or --root at the directory that holds dev/";
+
 bool Readable(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error) &&
@@ -51,7 +53,7 @@ std::string LookupName(const std::string& name) {
     return result;
 }
 
-void AddSelectionOptions(CLI::App& command, SelectionOptions& options) {
+void AddTreeOptions(CLI::App& command, SelectionOptions& options) {
     command
         .add_option("--settings", options.m_settings,
                     "Host settings file (INI); the options below override it")
@@ -71,11 +73,17 @@ void AddSelectionOptions(CLI::App& command, SelectionOptions& options) {
                     "text: the .pp files; bin: the resource file (PostProcessing "
                     "UseTxtQuendel)")
         ->check(CLI::IsMember({"text", "bin"}));
+    command.add_flag("-v,--verbose", options.m_verbose, "Show the host log lines on stderr");
+    command.add_flag("--json", options.m_json, "Machine-readable output");
+}
+
+void AddSelectionOptions(CLI::App& command, SelectionOptions& options) {
+    AddTreeOptions(command, options);
     command.add_option("-F,--group", options.m_group, "Group");
     command.add_option("-P,--probe", options.m_probe, "Transducer within the group");
     command.add_option("-A,--clinical", options.m_clinical, "Clinical setting");
-    command.add_flag("-v,--verbose", options.m_verbose, "Show the host log lines on stderr");
-    command.add_flag("--json", options.m_json, "Machine-readable output");
+    command.add_flag("--strict", options.m_strict,
+                     "A missing base file, or a selected level without its file, is an error");
 }
 
 void RouteHostLog(bool verbose) {
@@ -86,7 +94,7 @@ void RouteHostLog(bool verbose) {
     }
 }
 
-bool Selection::Open(const SelectionOptions& options, std::string& error) {
+bool Selection::Build(const SelectionOptions& options, std::string& error) {
     m_options = options;
     if (!options.m_settings.empty()) {
         if (!Readable(options.m_settings)) {
@@ -127,18 +135,12 @@ bool Selection::Open(const SelectionOptions& options, std::string& error) {
     m_quendel.Initial(options.m_group, options.m_probe, options.m_clinical);
     SetStoreFactory(StoreFactory());
 
-    if (m_text != nullptr) {
-        m_store = m_text;
-        if (m_text->GetLayers().empty()) {
-            error = "no parameter file could be read under " + m_text->Root() +
-                    " (text store); point --settings or --root at the directory that holds "
-                    "dev/";
-            return false;
-        }
-        return true;
+    m_store = m_text != nullptr ? static_cast<IResourceMsg*>(m_text) : m_binary;
+    if (m_store == nullptr) {
+        error = "the library built no parameter store";
+        return false;
     }
     if (m_binary != nullptr) {
-        m_store = m_binary;
         const std::string& path = m_binary->BinaryFilePath();
         std::string reason;
         // The catalog reads the file as the store's parser does, so it tells why it failed.
@@ -148,14 +150,35 @@ bool Selection::Open(const SelectionOptions& options, std::string& error) {
                     (reason.empty() ? "the store's parser refused it" : reason) +
                     (std::filesystem::exists(path, ignored)
                          ? ""
-                         : "; point --settings or --root at the directory that holds dev/, or "
-                           "use --store text");
+                         : kPointAtRoot + std::string(", or use --store text"));
             return false;
         }
-        return true;
     }
-    error = "the library built no parameter store";
-    return false;
+    return true;
+}
+
+bool Selection::Open(const SelectionOptions& options, std::string& error) {
+    if (!Build(options, error)) {
+        return false;
+    }
+    if (m_text != nullptr && m_text->GetLayers().empty()) {
+        error = "no parameter file could be read under " + m_text->Root() + " (text store)" +
+                kPointAtRoot;
+        return false;
+    }
+    return true;
+}
+
+bool Selection::OpenTree(const SelectionOptions& options, std::string& error) {
+    if (!Build(options, error)) {
+        return false;
+    }
+    std::error_code code;
+    if (m_text != nullptr && !std::filesystem::is_directory(m_text->Root(), code)) {
+        error = "no directory " + m_text->Root() + " (text store)" + kPointAtRoot;
+        return false;
+    }
+    return true;
 }
 
 std::string Selection::Describe() const {
@@ -178,42 +201,66 @@ std::string Selection::Source() const {
     return m_binary != nullptr ? m_binary->BinaryFilePath() : std::string();
 }
 
-std::vector<std::string> Selection::Warnings() const {
+std::vector<std::string> Selection::Problems() const {
     const std::string& f = m_options.m_group;
     const std::string& p = m_options.m_probe;
     const std::string& a = m_options.m_clinical;
-    std::vector<std::string> warnings;
+    std::vector<std::string> problems;
     if (!p.empty() && f.empty()) {
-        warnings.push_back("-P " + p +
+        problems.push_back("-P " + p +
                            " is not read without -F: a transducer lives in its "
                            "group's directory");
     }
+    // Whether the library found each file, and where it looked.
+    bool base = true;
     bool group = true;
     bool probe = true;
     bool clinical = true;
+    std::string basePath, groupPath, probePath, clinicalPaths, where;
     if (m_text != nullptr) {
         const std::vector<LayerInfo> layers = m_text->GetLayers();
+        const std::string& root = m_text->Root();
+        base = HasLayer(layers, "base");
         group = HasLayer(layers, "group");
         probe = HasLayer(layers, "transducer");
         clinical = HasLayer(layers, "clinical") || HasLayer(layers, "group clinical");
-    } else if (m_binary != nullptr && m_binary->SelectionFiles().size() > kGroupEntry) {
+        basePath = root + kBaseFile;
+        groupPath = root + f + "/" + kGroupFile;
+        probePath = root + f + "/" + p + "/" + kProbeFile;
+        clinicalPaths =
+            root + kClinicalDir + "/" + a + "/" + kClinicalFile +
+            (f.empty() || p.empty() ? ""
+                                    : " or " + root + f + "/" + p + "/" + a + "/" + kClinicalFile);
+    } else if (m_binary != nullptr) {
+        const auto held = [&](const std::string& file) { return m_catalog.HasFile(file); };
+        where = " in " + m_binary->BinaryFilePath();
+        const std::vector<std::string>& bases = m_binary->BaseFiles();
+        basePath = bases.empty() ? m_binary->DirPrefix() + kBaseFile : bases.front();
+        base = held(basePath);
         const std::vector<std::string>& files = m_binary->SelectionFiles();
-        const auto held = [&](size_t entry) { return m_catalog.HasFile(files[entry]); };
-        group = held(kGroupEntry);
-        probe = held(kProbeEntry) || held(kProductProbeEntry);
-        clinical = held(kClinicalEntry) || held(kGroupClinicalEntry) || held(kProductClinicalEntry);
+        if (files.size() > kGroupEntry) {
+            group = held(files[kGroupEntry]);
+            probe = held(files[kProbeEntry]) || held(files[kProductProbeEntry]);
+            clinical = held(files[kClinicalEntry]) || held(files[kGroupClinicalEntry]) ||
+                       held(files[kProductClinicalEntry]);
+            groupPath = files[kGroupEntry];
+            probePath = files[kProbeEntry];
+            clinicalPaths =
+                files[kClinicalEntry] +
+                (files[kGroupClinicalEntry].empty() ? "" : " or " + files[kGroupClinicalEntry]);
+        }
+    }
+    if (!base) {
+        problems.push_back("no base file " + basePath + where);
     }
     if (!f.empty() && !group) {
-        warnings.push_back("no group file for -F " + f + " (" + f + "/" + kGroupFile + ")");
+        problems.push_back("no group file for -F " + f + ": " + groupPath + where);
     }
     if (!f.empty() && !p.empty() && !probe) {
-        warnings.push_back("no transducer file for -P " + p + " (" + f + "/" + p + "/" +
-                           kProbeFile + ")");
+        problems.push_back("no transducer file for -P " + p + ": " + probePath + where);
     }
     if (!a.empty() && !clinical) {
-        warnings.push_back("no clinical file for -A " + a + " (" + kClinicalDir + "/" + a + "/" +
-                           kClinicalFile +
-                           (f.empty() || p.empty() ? "" : " or below " + f + "/" + p + "/") + ")");
+        problems.push_back("no clinical file for -A " + a + ": " + clinicalPaths + where);
     }
-    return warnings;
+    return problems;
 }

@@ -35,9 +35,13 @@ struct SelectionOptions {
     std::string m_clinical;
     bool m_verbose = false;
     bool m_json = false;
+    bool m_strict = false;  // a level without its file is an error, not a warning
 };
 
-// Adds --settings, --root, --name, --user-root, --product-rule, --store, -F, -P, -A, -v, --json.
+// Adds the options that find the tree: --settings, --root, --name, --user-root, --product-rule,
+// --store, -v, --json.
+void AddTreeOptions(CLI::App& command, SelectionOptions& options);
+// Adds the tree options, -F, -P, -A and --strict.
 void AddSelectionOptions(CLI::App& command, SelectionOptions& options);
 
 // Sends host log lines to standard error (verbose) or keeps them out of the output.
@@ -54,6 +58,9 @@ class Selection {
     // when a settings file cannot be read or the selection finds no parameters at all (no
     // readable file, or a resource file that does not open).
     bool Open(const SelectionOptions& options, std::string& error);
+    // As Open, but content with a tree that exists: the text store's resource root is a
+    // directory, the binary store's resource file opens.
+    bool OpenTree(const SelectionOptions& options, std::string& error);
 
     Quendel& Library() { return m_quendel; }
     IResourceMsg& Store() { return *m_store; }
@@ -69,11 +76,16 @@ class Selection {
     // Where the store reads: the resource root of the text store, the resource file of the
     // binary store.
     std::string Source() const;
-    // Selectors that name levels for which no file exists: the library then reads nothing for
-    // them, which is mostly a misspelt name.
-    std::vector<std::string> Warnings() const;
+    // Files the selection should have but the library did not find, each with the path it
+    // looked for: the base file, and the file of every selected level (the library then reads
+    // nothing for that level, which is mostly a misspelt name or a root one level off).
+    std::vector<std::string> Problems() const;
 
   private:
+    // Applies the settings and builds the store; false when the binary store's resource file
+    // does not open.
+    bool Build(const SelectionOptions& options, std::string& error);
+
     SelectionOptions m_options;
     Quendel m_quendel;
     IResourceMsg* m_store = nullptr;  // owned by m_quendel

@@ -63,14 +63,16 @@ bool Reachable(const std::string& name) {
 EntryTable TextEntries(ResourceMsgImp& store) {
     EntryTable table;
     for (const auto& [section, keys] : store.GetMergedOrigins()) {
+        const auto shared = std::make_shared<const std::string>(section);
+        const bool reachable = Reachable(section);
         for (const auto& [key, origin] : keys) {
             std::string value;
-            if (!Reachable(section) || !Reachable(key) || !store.GetRawValue(section, key, value)) {
+            if (!reachable || !Reachable(key) || !store.GetRawValue(section, key, value)) {
                 ++table.m_unreachable;
                 continue;
             }
             table.m_entries.push_back(StoreEntry{
-                section, key, value, EntryOrigin{origin.m_layer, origin.m_path, origin.m_line}});
+                shared, key, value, EntryOrigin{origin.m_layer, origin.m_path, origin.m_line}});
         }
     }
     return table;
@@ -80,19 +82,23 @@ EntryTable BinaryEntries(Selection& selection) {
     binFileMsgImpl& store = *selection.BinaryStore();
     const std::vector<RankedFile> ranked = RankedFiles(selection);
     EntryTable table;
-    for (auto& [section, key] : selection.Catalog().Entries()) {
-        std::string value;
-        if (!Reachable(section) || !Reachable(key)) {
-            ++table.m_unreachable;
-            continue;
+    for (const CatalogSection& held : selection.Catalog().Sections()) {
+        const auto shared = std::make_shared<const std::string>(held.m_section);
+        const bool reachable = Reachable(held.m_section);
+        for (const std::string& key : held.m_keys) {
+            std::string value;
+            if (!reachable || !Reachable(key)) {
+                ++table.m_unreachable;
+                continue;
+            }
+            if (!store.GetRawValue(held.m_section, key, value)) {
+                continue;  // held only by files outside the selection
+            }
+            EntryOrigin origin;
+            store.FindOrigin(held.m_section, key, origin.m_file);
+            origin.m_layer = LayerOf(ranked, origin.m_file);
+            table.m_entries.push_back(StoreEntry{shared, key, value, origin});
         }
-        if (!store.GetRawValue(section, key, value)) {
-            continue;  // held only by files outside the selection
-        }
-        EntryOrigin origin;
-        store.FindOrigin(section, key, origin.m_file);
-        origin.m_layer = LayerOf(ranked, origin.m_file);
-        table.m_entries.push_back(StoreEntry{section, key, value, origin});
     }
     return table;
 }
@@ -112,16 +118,18 @@ std::vector<StoreEntry> EntryLayers(Selection& selection, const std::string& sec
     const std::string sectionName = LookupName(section);
     const std::string keyName = LookupName(key);
     if (ResourceMsgImp* text = selection.TextStore()) {
+        const auto shared = std::make_shared<const std::string>(sectionName);
         for (const ValueOrigin& origin : text->GetOrigins(section, key)) {
-            layers.push_back(StoreEntry{sectionName, keyName, origin.m_value,
+            layers.push_back(StoreEntry{shared, keyName, origin.m_value,
                                         EntryOrigin{origin.m_layer, origin.m_path, origin.m_line}});
         }
         return layers;
     }
-    const std::string stored = sectionName.empty() ? std::string(kGlobalSection) : sectionName;
+    const auto stored = std::make_shared<const std::string>(
+        sectionName.empty() ? std::string(kGlobalSection) : sectionName);
     for (const RankedFile& file : RankedFiles(selection)) {
         std::string value;
-        if (selection.Catalog().FileValue(file.m_file, stored, keyName, value)) {
+        if (selection.Catalog().FileValue(file.m_file, *stored, keyName, value)) {
             layers.push_back(
                 StoreEntry{stored, keyName, value, EntryOrigin{file.m_layer, file.m_file, 0}});
         }

@@ -4,6 +4,7 @@
 #define QUENDEL_TOOLS_STOREENTRIES_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,9 @@ struct EntryOrigin {
 };
 
 struct StoreEntry {
-    std::string m_section;
+    // One string per section, shared by its entries of one table: a section path may be as long
+    // as the file it comes from.
+    std::shared_ptr<const std::string> m_section;
     std::string m_key;
     std::string m_value;
     EntryOrigin m_origin;

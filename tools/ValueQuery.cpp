@@ -118,14 +118,21 @@ std::string Text(const std::vector<T>& list) {
     return text;
 }
 
-// JSON has no infinities: they are written as the strings "inf" and "-inf".
+// JSON has no infinities: they are written as the strings "inf" and "-inf". JSON numbers are
+// doubles: a float is stored as the double its shortest text reads as, so that it is written
+// as that text (0.6, not the widened 0.6000000238418579).
 template <class T>
 nlohmann::ordered_json Json(T value) {
     if constexpr (std::is_floating_point_v<T>) {
         if (!std::isfinite(value)) {
             return Text(value);
         }
-        return static_cast<double>(value);
+        double number = value;
+        if constexpr (std::is_same_v<T, float>) {
+            const std::string text = Text(value);
+            std::from_chars(text.data(), text.data() + text.size(), number);
+        }
+        return number;
     } else {
         return value;
     }

@@ -85,7 +85,7 @@ CommandRun SetupVerify(CLI::App& command) {
             }
         }
         if (options->m_json) {
-            PrintJson(Json{{"schema", 1}, {"results", results}});
+            PrintJson(Json{{"results", results}});
         }
         return allSound ? kExitOk : kExitError;
     };

@@ -1,29 +1,66 @@
 // quendel: tools for parameter trees and their resource files. One subcommand per command file.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "Command.h"
+#include "Format.h"
+
+namespace {
+
+// The library's version and the resource file format that its tools write and its binary
+// store reads.
+std::string VersionText() {
+    return "libquendel " QUENDEL_VERSION ", resource file format " +
+           std::to_string(fendrel::format::kVersion);
+}
+
+// The command a command line names: the first word that is not an option (the tool itself has
+// no option that takes a value); null when there is none.
+const char* CommandWord(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-') {
+            return argv[i];
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"quendel: tools for tuning parameter trees and their resource files"};
-    app.require_subcommand(1);
+    CLI::App app{"quendel: tools for tuning parameter trees and their resource files", "quendel"};
+    app.set_version_flag("--version", VersionText(),
+                         "Show the library version and the resource file format, and exit");
+    app.require_subcommand(0, 1);
     app.footer(
-        "Run quendel COMMAND --help for the options of a command.\n"
+        "Run quendel help COMMAND for the options of a command.\n"
         "Exit status: 0 done; 1 a negative answer (not found, differences, findings); "
         "2 error.");
     std::vector<std::pair<CLI::App*, CommandRun>> commands;
-    for (const Command& command : RegisteredCommands()) {
+    const std::vector<Command> registered = RegisteredCommands();
+    for (const Command& command : registered) {
         CLI::App* sub = app.add_subcommand(command.m_name, command.m_summary);
+        if (command.m_hidden) {
+            sub->group("");
+        }
         commands.emplace_back(sub, command.m_setup(*sub));
+    }
+    const char* word = CommandWord(argc, argv);
+    if (word != nullptr && std::none_of(registered.begin(), registered.end(),
+                                        [&](const Command& c) { return c.m_name == word; })) {
+        ReportUnknownCommand(word);
+        return kExitError;
     }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        // --help ends with success; every bad argument with the one error status.
+        // --help and --version end with success; every bad argument with the one error status.
         return app.exit(e) == 0 ? kExitOk : kExitError;
     }
     for (const auto& [sub, run] : commands) {
@@ -36,5 +73,6 @@ int main(int argc, char** argv) {
             }
         }
     }
+    std::cerr << app.help();
     return kExitError;
 }

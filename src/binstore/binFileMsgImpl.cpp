@@ -11,16 +11,6 @@ const std::string& GlobalSection() {
     return name;
 }
 
-// name without spaces and tabs: name itself when it holds none, else a copy in buffer.
-const std::string& LookupName(const std::string& name, std::string& buffer) {
-    if (name.find_first_of(" \t") == std::string::npos) {
-        return name;
-    }
-    buffer = name;
-    EraseAll(" ", buffer);  // tabs go with the spaces
-    return buffer;
-}
-
 const std::string& SectionName(const std::string& name, std::string& buffer) {
     const std::string& section = LookupName(name, buffer);
     return section.empty() ? GlobalSection() : section;

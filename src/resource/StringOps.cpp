@@ -1,6 +1,7 @@
 #include "resource/StringOps.h"
 
 #include <algorithm>
+#include <cstring>
 
 bool TrimChars(const char* set, std::string& text) {
     const size_t first = text.find_first_not_of(set);
@@ -85,6 +86,18 @@ bool EraseAll(const std::string& erase, std::string& text) {
     }
     EraseOnce(erase, text);
     return true;
+}
+
+// Two scans for one character each: find_first_of calls memchr once per character of name,
+// which a section path as long as its file makes slow.
+const std::string& LookupName(const std::string& name, std::string& buffer) {
+    if (std::memchr(name.data(), ' ', name.size()) == nullptr &&
+        std::memchr(name.data(), '\t', name.size()) == nullptr) {
+        return name;
+    }
+    buffer = name;
+    EraseAll(" ", buffer);
+    return buffer;
 }
 
 int CountChar(const std::string& text, char c) {

@@ -12,6 +12,9 @@ bool TrimChars(const char* set, std::string& text);
 bool ReplaceAll(const std::string& find, const std::string& replacement, std::string& text);
 // Erases every occurrence of erase; erasing a single space erases every tab as well.
 bool EraseAll(const std::string& erase, std::string& text);
+// name without spaces and tabs, the form in which the stores compare names: name itself when it
+// has none, else a copy in buffer.
+const std::string& LookupName(const std::string& name, std::string& buffer);
 int CountChar(const std::string& text, char c);
 // Splits at runs of delimiters; a token opened right after a double quote runs to the next
 // double quote and may hold delimiters. Tabs count as spaces.

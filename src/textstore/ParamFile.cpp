@@ -7,7 +7,8 @@
 // - Pieces are read left to right; whatever follows a piece is read as the next piece.
 // - "[Name" without "]" takes the rest of the line as name. "<Tag" without ">" takes the rest
 //   of the line as tag text; "<>", "< >" and "<:>" select nothing. A leading ":" names the group
-//   "GlobalParameters"; runs of ":" act as one separator; blanks in tag text vanish.
+//   "GlobalParameters"; runs of ":" act as one separator; blanks in tag text vanish. Tags nest
+//   to any depth: every component is a level of its own.
 // - "Key" without "<" is a key (inner spaces kept) with an empty value; "Key<v" takes the rest
 //   of the line as value; "Key<>..." stores an empty value and drops the rest of the line;
 //   blanks vanish from a key written before "<".
@@ -238,6 +239,33 @@ bool ParseTag(const std::string& s, std::string& name, std::string& path, std::s
     return result;
 }
 
+// Every block that still has children is threaded onto a chain through its own child map, under
+// the name "" that no tag creates (empty components are skipped); each is emptied in turn, so
+// any depth takes neither recursion nor memory, which a destructor could not report lacking.
+ParamBlock::~ParamBlock() {
+    std::unique_ptr<ParamBlock> chain;
+    std::unique_ptr<ParamBlock> emptied;
+    ParamBlock* block = this;
+    while (true) {
+        while (!block->m_children.empty()) {
+            auto node = block->m_children.extract(block->m_children.begin());
+            std::unique_ptr<ParamBlock> child = std::move(node.mapped());
+            if (!child->m_children.empty()) {
+                node.key().clear();
+                node.mapped() = std::move(chain);
+                child->m_children.insert(std::move(node));
+                chain = std::move(child);
+            }
+        }
+        if (!chain) {
+            return;
+        }
+        emptied = std::move(chain);
+        block = emptied.get();
+        chain = std::move(block->m_children.extract(block->m_children.begin()).mapped());
+    }
+}
+
 bool FindInList(const std::string& key, std::string& value, const BlockList* list) {
     if (list == nullptr) {
         return false;
@@ -344,8 +372,7 @@ std::string_view ParamFile::TakeTag(std::string_view s) {
 
 void ParamFile::SelectList(std::string_view name, std::string_view path) {
     m_curList = &GroupList(name);
-    size_t depth = 1;
-    while (!path.empty() && depth < kMaxSectionDepth) {
+    while (!path.empty()) {
         const size_t colon = path.find(':');
         const std::string_view component = path.substr(0, colon);
         path = colon == std::string_view::npos ? std::string_view()
@@ -359,7 +386,6 @@ void ParamFile::SelectList(std::string_view name, std::string_view path) {
             it = children.emplace_hint(it, std::string(component), std::make_unique<BlockList>());
         }
         m_curList = it->second.get();
-        ++depth;
     }
 }
 
@@ -401,7 +427,7 @@ void ParamFile::StoreEntry(std::string_view key, std::string_view value) {
 BlockList& ParamFile::GroupList(std::string_view name) {
     auto it = m_groups.lower_bound(name);
     if (it == m_groups.end() || it->first != name) {
-        it = m_groups.emplace_hint(it, std::string(name), BlockList());
+        it = m_groups.try_emplace(it, std::string(name));
     }
     return it->second;
 }

@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // The text of one entry and the line of its file that last set it (1 is the first line).
 struct ParamValue {
@@ -23,16 +25,20 @@ struct ParamValue {
 // The entries and the child lists that one section path holds in one file. A key or a child
 // name occurs at most once per list, so a list is kept as a single block of two maps; child
 // lists are reached by name, entries by key, both in byte order.
+//
+// Tags nest to any depth, so nothing that walks the tree, destruction included, recurses.
 struct ParamBlock {
-    std::map<std::string, std::unique_ptr<ParamBlock>, std::less<>> m_children;
+    using Children = std::map<std::string, std::unique_ptr<ParamBlock>, std::less<>>;
+
+    ParamBlock() = default;
+    ParamBlock(const ParamBlock&) = delete;
+    ParamBlock& operator=(const ParamBlock&) = delete;
+    ~ParamBlock();
+
+    Children m_children;
     std::map<std::string, ParamValue, std::less<>> m_values;
 };
 using BlockList = ParamBlock;
-
-// Real files nest a few levels. A section path holds at most this many names (the group and
-// the children below it); the components of a tag beyond it are ignored, so its entries land
-// in the deepest list. This keeps the tree, its section paths and every walk over it small.
-inline constexpr size_t kMaxSectionDepth = 64;
 
 class ParamFile {
   public:
@@ -80,9 +86,6 @@ class ParamFile {
     void StoreEntry(std::string_view key, std::string_view value);
     BlockList& GroupList(std::string_view name);
 
-    template <class Visit>
-    static void VisitList(const BlockList& list, std::string& path, Visit& visit);
-
     std::string m_path;
     std::string m_filter;
     bool m_active = true;
@@ -107,25 +110,34 @@ bool ParseTag(const std::string& s, std::string& name, std::string& path, std::s
 // Value of key in one list; false (value unchanged) when the list is null or lacks the key.
 bool FindInList(const std::string& key, std::string& value, const BlockList* list);
 
+// Depth first with an explicit stack; the path grows and shrinks by one name per step, so the
+// walk is linear in the size of the tree whatever its depth.
 template <class Visit>
 void ParamFile::ForEachList(Visit&& visit) const {
+    struct Level {
+        ParamBlock::Children::const_iterator m_next;
+        ParamBlock::Children::const_iterator m_end;
+        size_t m_pathLength;
+    };
+    std::vector<Level> levels;
     std::string path;
-    for (const auto& [name, list] : m_groups) {
+    for (const auto& [name, group] : m_groups) {
         path.assign(name);
-        VisitList(list, path, visit);
-    }
-}
-
-// Recursion is bounded by kMaxSectionDepth.
-template <class Visit>
-void ParamFile::VisitList(const BlockList& list, std::string& path, Visit& visit) {
-    visit(static_cast<const std::string&>(path), list);
-    for (const auto& [name, child] : list.m_children) {
-        const size_t length = path.size();
-        path += ':';
-        path += name;
-        VisitList(*child, path, visit);
-        path.resize(length);
+        visit(std::as_const(path), group);
+        levels.push_back({group.m_children.begin(), group.m_children.end(), path.size()});
+        while (!levels.empty()) {
+            Level& level = levels.back();
+            if (level.m_next == level.m_end) {
+                levels.pop_back();
+                continue;
+            }
+            const auto& [childName, child] = *level.m_next++;
+            path.resize(level.m_pathLength);
+            path += ':';
+            path += childName;
+            visit(std::as_const(path), *child);
+            levels.push_back({child->m_children.begin(), child->m_children.end(), path.size()});
+        }
     }
 }
 

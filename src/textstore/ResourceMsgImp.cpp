@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <iterator>
 #include <utility>
@@ -311,12 +310,16 @@ void ResourceMsgImp::Merge(const ParamFile& file) {
 }
 
 // A key stays viewed in the file that added it, the lowest that holds it, which is merged as
-// long as the entry exists.
+// long as the entry exists. Only lists with entries are looked up, as only they were merged:
+// the lists a deep tag passes through would cost the length of their paths each.
 void ResourceMsgImp::Unmerge() {
     const FileSlot top = std::move(m_mergedFiles.back());
     m_mergedFiles.pop_back();
     std::vector<const BlockList*> below;
     top->ForEachList([&](const std::string& sectionPath, const BlockList& list) {
+        if (list.m_values.empty()) {
+            return;
+        }
         const auto section = m_merged.find(sectionPath);
         if (section == m_merged.end()) {
             return;
@@ -347,17 +350,6 @@ void ResourceMsgImp::Unmerge() {
             m_merged.erase(section);
         }
     });
-}
-
-// Two scans for one character each: find_first_of calls memchr once per character of name.
-const std::string& ResourceMsgImp::LookupName(const std::string& name, std::string& buffer) {
-    if (std::memchr(name.data(), ' ', name.size()) == nullptr &&
-        std::memchr(name.data(), '\t', name.size()) == nullptr) {
-        return name;
-    }
-    buffer = name;
-    EraseAll(" ", buffer);
-    return buffer;
 }
 
 bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& key,

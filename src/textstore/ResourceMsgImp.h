@@ -76,8 +76,6 @@ class ResourceMsgImp : public IResourceMsg {
     // The parsed file at path: the earlier one when the bytes are unchanged; null when the file
     // cannot be read.
     FileSlot ParseFile(const std::string& path);
-    // name without spaces and tabs: name itself when it has none, else a copy in buffer.
-    static const std::string& LookupName(const std::string& name, std::string& buffer);
     void LoadFileConfig();
     std::string UserDefinedPath() const;
     // Loaded files in order of precedence, highest first.

@@ -2,6 +2,8 @@
 // merges them, so their answers match the table Refresh builds from the same files.
 #include "textstore/ResourceMsgImp.h"
 
+#include "resource/StringOps.h"
+
 std::vector<LayerInfo> ResourceMsgImp::GetLayers() const {
     std::vector<LayerInfo> result;
     for (const Layer& layer : LoadedLayers()) {
@@ -36,6 +38,9 @@ OriginTable ResourceMsgImp::GetMergedOrigins() const {
     const std::vector<Layer> layers = LoadedLayers();
     for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
         layer->m_file->ForEachList([&](const std::string& sectionPath, const BlockList& list) {
+            if (list.m_values.empty()) {
+                return;  // as in Merge: a section without entries is not in the table
+            }
             auto& section = table[sectionPath];
             for (const auto& [key, value] : list.m_values) {
                 section[key] = ValueOrigin{std::string(layer->m_name), layer->m_file->Path(),

@@ -15,7 +15,7 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(f include/quendel/Quendel.h include/quendel/QuendelResReference.h
           include/quendel/quendel_c.h lib/libquendel.so lib/libcorvel.so lib/libfendrel.so
           lib/cmake/Quendel/QuendelConfig.cmake lib/cmake/Quendel/QuendelConfigVersion.cmake
-          lib/pkgconfig/quendel.pc bin/quendel)
+          lib/pkgconfig/quendel.pc bin/quendel share/bash-completion/completions/quendel)
     if(NOT EXISTS ${prefix}/${f})
         message(FATAL_ERROR "not installed: ${f}")
     endif()

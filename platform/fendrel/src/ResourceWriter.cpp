@@ -3,6 +3,7 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_map>
 
 #include "Format.h"
@@ -107,6 +108,15 @@ void ResourceWriter::SetFixedKeys(std::map<std::string, KeyWords, std::less<>> k
 
 bool ResourceWriter::AddFile(const std::string& path, const std::vector<ResourceEntry>& entries,
                              std::string& error) {
+    FileSections sections;
+    for (const ResourceEntry& e : entries) {
+        sections[e.section][e.key] = e.value;
+    }
+    return AddFileSections(path, std::move(sections), error);
+}
+
+bool ResourceWriter::AddFileSections(const std::string& path, FileSections sections,
+                                     std::string& error) {
     if (path.empty()) {
         error = "a contained file needs a path";
         return false;
@@ -116,19 +126,23 @@ bool ResourceWriter::AddFile(const std::string& path, const std::vector<Resource
         error = "the file \"" + path + "\" was added twice";
         return false;
     }
-    for (const ResourceEntry& e : entries) {
-        it->second[{e.section, e.key}] = e.value;
+    // A section without keys holds no pair, so it is no name of the resource file either.
+    for (auto section = sections.begin(); section != sections.end();) {
+        section = section->second.empty() ? sections.erase(section) : std::next(section);
     }
+    it->second = std::move(sections);
     return true;
 }
 
 bool ResourceWriter::Build(std::string& image, std::string& error) const {
     NameSet sections;
     NameSet keys;
-    for (const auto& [path, entries] : m_files) {
-        for (const auto& [name, value] : entries) {
-            sections.ids.try_emplace(name.first, 0);
-            keys.ids.try_emplace(name.second, 0);
+    for (const auto& [path, fileSections] : m_files) {
+        for (const auto& [section, entries] : fileSections) {
+            sections.ids.try_emplace(section, 0);
+            for (const auto& entry : entries) {
+                keys.ids.try_emplace(entry.first, 0);
+            }
         }
     }
     if (!FinishNames(sections, m_fixedKeys, "sections", error) ||
@@ -140,10 +154,13 @@ bool ResourceWriter::Build(std::string& image, std::string& error) const {
     std::map<std::pair<uint32_t, uint32_t>, std::vector<Holder>> pairs;
     std::size_t holderCount = 0;
     uint32_t file = 0;
-    for (const auto& [path, entries] : m_files) {
-        for (const auto& [name, value] : entries) {
-            pairs[{sections.ids.at(name.first), keys.ids.at(name.second)}].push_back({file, value});
-            ++holderCount;
+    for (const auto& [path, fileSections] : m_files) {
+        for (const auto& [section, entries] : fileSections) {
+            const uint32_t sectionId = sections.ids.at(section);
+            for (const auto& [key, value] : entries) {
+                pairs[{sectionId, keys.ids.at(key)}].push_back({file, value});
+                ++holderCount;
+            }
         }
         ++file;
     }

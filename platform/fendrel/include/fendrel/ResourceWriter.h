@@ -27,6 +27,10 @@ struct ResourceEntry {
     std::string value;
 };
 
+// The entries of one contained file: section path to key name to value text.
+using SectionEntries = std::map<std::string, std::string, std::less<>>;
+using FileSections = std::map<std::string, SectionEntries, std::less<>>;
+
 class ResourceWriter {
   public:
     // Names (section paths and key names alike, in every contained file) that carry the given
@@ -37,6 +41,9 @@ class ResourceWriter {
     // one, as in the text files. Fails for an empty path or a path added before.
     bool AddFile(const std::string& path, const std::vector<ResourceEntry>& entries,
                  std::string& error);
+    // The same with every section path given once, however many keys it holds: a path may be
+    // as long as the file it comes from, so nothing is done per key with it.
+    bool AddFileSections(const std::string& path, FileSections sections, std::string& error);
 
     // The complete resource file, for the caller to write where and how it needs. Fails when
     // two sections or two keys would share a hashed key (lookups by hashed key could not tell
@@ -44,10 +51,8 @@ class ResourceWriter {
     bool Build(std::string& image, std::string& error) const;
 
   private:
-    using FileEntries = std::map<std::pair<std::string, std::string>, std::string>;
-
     std::map<std::string, KeyWords, std::less<>> m_fixedKeys;
-    std::map<std::string, FileEntries> m_files;
+    std::map<std::string, FileSections> m_files;
 };
 
 }  // namespace fendrel
