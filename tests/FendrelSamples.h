@@ -35,6 +35,11 @@ inline std::string BuildImage(const fendrel::ResourceWriter& writer) {
     return image;
 }
 
+// The byte of a resource file at offset, for reading or patching its fields.
+inline unsigned char* Byte(std::string& image, std::size_t offset) {
+    return reinterpret_cast<unsigned char*>(&image[offset]);
+}
+
 inline std::vector<uint64_t> Words(const fendrel::KeyWords& key) {
     return {key.begin(), key.end()};
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -75,8 +74,9 @@ class BinStoreTest : public ::testing::Test {
         for (const auto& [path, entries] : files) {
             ASSERT_TRUE(writer.AddFile(path, entries, error)) << error;
         }
-        std::filesystem::create_directories(m_dir.Path() + "/dev");
-        ASSERT_TRUE(writer.WriteFile(m_dir.Path() + "/dev/" + name + ".bin", error)) << error;
+        std::string image;
+        ASSERT_TRUE(writer.Build(image, error)) << error;
+        m_dir.Write("dev/" + name + ".bin", image);
     }
 
     static std::string Lookup(binFileMsgImpl& store, const std::string& section,
@@ -346,17 +346,22 @@ TEST_F(BinStoreTest, LookupsByNamesAndHashedKeys) {
     EXPECT_EQ(value, "12");
 }
 
+// The refusal is logged with the parser's reason.
 TEST_F(BinStoreTest, FileThatDoesNotOpenAnswersNothing) {
     for (const bool corrupt : {false, true}) {
         SCOPED_TRACE(corrupt ? "corrupt" : "missing");
         if (corrupt) {
-            m_dir.Write("dev/Quendel.bin", "FNDRLRES but not a resource file");
+            m_dir.Write("dev/Quendel.bin", "Gain<1>\n");  // a parameter file in its place
         }
         m_log.Clear();
         binFileMsgImpl store("G1", "P1", "A1");
         store.Refresh();
         EXPECT_FALSE(store.IsOpen());
-        EXPECT_EQ(m_log.Lines(), Paths({"INFO [Quendel] FileName: Quendel"}));
+        const std::string reason = corrupt ? "too small: 8 bytes (a resource file has at least 160)"
+                                           : "cannot open: No such file or directory";
+        EXPECT_EQ(m_log.Lines(), Paths({"INFO [Quendel] FileName: Quendel",
+                                        "ERROR [Quendel] Cannot open resource file " +
+                                            store.BinaryFilePath() + ": " + reason}));
         EXPECT_TRUE(store.BaseFiles().empty());
         std::string value = "untouched";
         const std::vector<uint64_t> key = IdHashedKey(0);

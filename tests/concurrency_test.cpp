@@ -57,7 +57,9 @@ class ConcurrencyTest : public ::testing::Test {
         std::string error;
         ASSERT_TRUE(writer.AddFile("Quendel/ImgResBase.pp", baseEntries, error)) << error;
         ASSERT_TRUE(writer.AddFile("Quendel/G/ImgResGrp.pp", groupEntries, error)) << error;
-        ASSERT_TRUE(writer.WriteFile(m_dir.Path() + "/dev/Quendel.bin", error)) << error;
+        std::string image;
+        ASSERT_TRUE(writer.Build(image, error)) << error;
+        m_dir.Write("dev/Quendel.bin", image);
     }
     void TearDown() override {
         corvel::ClearSettings();

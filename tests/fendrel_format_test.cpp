@@ -32,10 +32,6 @@ std::string SampleImage() {
 const std::vector<std::string> kSectionNames = {"S1", "S2", "S3", "S4"};
 const std::vector<std::string> kKeyNames = {"K1", "K2", "K3", "K4"};
 
-unsigned char* Byte(std::string& image, std::size_t offset) {
-    return reinterpret_cast<unsigned char*>(&image[offset]);
-}
-
 void Reseal(std::string& image) {
     StoreU64(Byte(image, kChecksumOffset),
              XXH3_64bits(image.data() + kChecksumStart, image.size() - kChecksumStart));
@@ -112,14 +108,26 @@ class FendrelFormatTest : public ::testing::Test {
     const std::string m_good = SampleImage();
 };
 
-// The checksum and the recorded size catch every truncation, extension and single flipped bit.
+// The checksum and the recorded size catch every truncation, extension and single flipped bit,
+// and the reason says which: a cut-off copy, or damage that only the checksum sees.
 TEST_F(FendrelFormatTest, EveryTruncationExtensionAndFlipIsRefused) {
+    const std::string size = std::to_string(m_good.size());
     for (std::size_t at = 0; at < m_good.size(); ++at) {
         ASSERT_FALSE(m_parser.Open(m_dir, m_good.substr(0, at))) << at;
+        ASSERT_EQ(
+            m_parser->OpenError(),
+            at < kChecksumStart + 8
+                ? "too small: " + std::to_string(at) + " bytes (a resource file has at least 160)"
+                : "truncated at " + std::to_string(at) + " of " + size + " bytes");
+        // Outside the magic, version, flags and size fields only the checksum sees a flip.
+        const bool checksummed =
+            at >= kChecksumStart + 8 || (at >= kChecksumOffset && at < kChecksumStart);
         for (unsigned char mask : {0x01, 0x80}) {
             std::string bad = m_good;
             bad[at] = static_cast<char>(bad[at] ^ mask);
             ASSERT_FALSE(m_parser.Open(m_dir, bad)) << at;
+            ASSERT_EQ(m_parser->OpenError().rfind("checksum mismatch: ", 0) == 0, checksummed)
+                << at;
         }
     }
     EXPECT_FALSE(m_parser.Open(m_dir, m_good + '\0'));
@@ -155,68 +163,69 @@ TEST_F(FendrelFormatTest, ResealedFlipsAreRefusedOrAnsweredConsistently) {
     EXPECT_GT(opened, 0);  // flips inside value texts keep the file well-formed
 }
 
+// Each patch with the start of the reason it is refused for: the check, table and record.
 struct HostileCase {
-    const char* name;
+    const char* reason;
     std::function<void(Layout&)> patch;
 };
 
 TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
     const std::vector<HostileCase> cases = {
-        {"magic", [](Layout& l) { l.image[0] = 'X'; }},
-        {"version", [](Layout& l) { StoreU32(Byte(l.image, kVersionOffset), 2); }},
-        {"flags", [](Layout& l) { StoreU32(Byte(l.image, kFlagsOffset), 1); }},
-        {"size field above",
+        {"bad magic", [](Layout& l) { l.image[0] = 'X'; }},
+        {"unknown format version 2", [](Layout& l) { StoreU32(Byte(l.image, kVersionOffset), 2); }},
+        {"unknown flags 0x00000001", [](Layout& l) { StoreU32(Byte(l.image, kFlagsOffset), 1); }},
+        {"truncated at",
          [](Layout& l) { StoreU64(Byte(l.image, kFileSizeOffset), l.image.size() + 1); }},
-        {"size field below",
+        {"size mismatch",
          [](Layout& l) { StoreU64(Byte(l.image, kFileSizeOffset), l.image.size() - 1); }},
-        {"huge count", [](Layout& l) { l.SetCount(kFiles, uint64_t{1} << 40); }},
-        {"count overflowing the size", [](Layout& l) { l.SetCount(kHolders, uint64_t{1} << 62); }},
-        {"offset past the end", [](Layout& l) { l.SetOffset(kPool, l.image.size() + 8); }},
-        {"offset inside the header", [](Layout& l) { l.SetOffset(kFiles, 0); }},
-        {"overlapping tables", [](Layout& l) { l.SetOffset(kSections, l.Offset(kFiles)); }},
-        {"pool one byte past the end",
+        {"files table: 1099511627776", [](Layout& l) { l.SetCount(kFiles, uint64_t{1} << 40); }},
+        {"holders table", [](Layout& l) { l.SetCount(kHolders, uint64_t{1} << 62); }},
+        {"string pool table: starts", [](Layout& l) { l.SetOffset(kPool, l.image.size() + 8); }},
+        {"files table: starts at offset 0", [](Layout& l) { l.SetOffset(kFiles, 0); }},
+        {"sections table: starts", [](Layout& l) { l.SetOffset(kSections, l.Offset(kFiles)); }},
+        {"string pool table",
          [](Layout& l) { l.SetCount(kPool, l.image.size() - l.Offset(kPool) + 1); }},
-        {"files unsorted", [](Layout& l) { l.SwapRecords(kFiles, 0, 1, kFileRecordSize); }},
-        {"file repeated",
+        {"files record 1", [](Layout& l) { l.SwapRecords(kFiles, 0, 1, kFileRecordSize); }},
+        {"files record 1",
          [](Layout& l) {
              l.SetField(kFiles, 1, 0, l.Field(kFiles, 0, 0));
              l.SetField(kFiles, 1, 4, l.Field(kFiles, 0, 4));
          }},
-        {"empty file path", [](Layout& l) { l.SetField(kFiles, 0, 4, 0); }},
-        {"path offset past the pool", [](Layout& l) { l.SetField(kFiles, 2, 0, l.PoolSize()); }},
-        {"path length past the pool", [](Layout& l) { l.SetField(kFiles, 2, 4, l.PoolSize()); }},
-        {"path length wrapping",
+        {"files record 0: empty", [](Layout& l) { l.SetField(kFiles, 0, 4, 0); }},
+        {"files record 2", [](Layout& l) { l.SetField(kFiles, 2, 0, l.PoolSize()); }},
+        {"files record 2", [](Layout& l) { l.SetField(kFiles, 2, 4, l.PoolSize()); }},
+        {"files record 2",
          [](Layout& l) {
              l.SetField(kFiles, 2, 0, 8);
              l.SetField(kFiles, 2, 4, UINT32_MAX - 4);
          }},
-        {"sections unsorted", [](Layout& l) { l.SwapRecords(kSections, 0, 1, kNameRecordSize); }},
-        {"keys unsorted", [](Layout& l) { l.SwapRecords(kKeys, 1, 2, kNameRecordSize); }},
-        {"section text past the pool",
-         [](Layout& l) { l.SetField(kSections, 2, 4, l.PoolSize()); }},
-        {"hash index short", [](Layout& l) { l.SetCount(kSectionsByHash, 2); }},
-        {"hash index id out of range", [](Layout& l) { l.SetField(kSectionsByHash, 0, 0, 3); }},
-        {"hash index unsorted",
+        {"sections record 1", [](Layout& l) { l.SwapRecords(kSections, 0, 1, kNameRecordSize); }},
+        {"keys record 2", [](Layout& l) { l.SwapRecords(kKeys, 1, 2, kNameRecordSize); }},
+        {"sections record 2", [](Layout& l) { l.SetField(kSections, 2, 4, l.PoolSize()); }},
+        {"sections by hash table", [](Layout& l) { l.SetCount(kSectionsByHash, 2); }},
+        {"sections by hash record 0", [](Layout& l) { l.SetField(kSectionsByHash, 0, 0, 3); }},
+        {"sections by hash record 1",
          [](Layout& l) { l.SwapRecords(kSectionsByHash, 0, 1, kIndexRecordSize); }},
-        {"hash index repeats an id",
+        {"keys by hash record 1",
          [](Layout& l) { l.SetField(kKeysByHash, 1, 0, l.Field(kKeysByHash, 0, 0)); }},
-        {"pair section out of range", [](Layout& l) { l.SetField(kPairs, 0, 0, 3); }},
-        {"pair key out of range", [](Layout& l) { l.SetField(kPairs, 0, 4, 3); }},
-        {"pairs unsorted", [](Layout& l) { l.SwapRecords(kPairs, 1, 2, 8); }},
-        {"pair repeated",
+        {"pairs record 0: section", [](Layout& l) { l.SetField(kPairs, 0, 0, 3); }},
+        {"pairs record 0: key", [](Layout& l) { l.SetField(kPairs, 0, 4, 3); }},
+        {"pairs record 2", [](Layout& l) { l.SwapRecords(kPairs, 1, 2, 8); }},
+        {"pairs record 2",
          [](Layout& l) {
              l.SetField(kPairs, 2, 0, l.Field(kPairs, 1, 0));
              l.SetField(kPairs, 2, 4, l.Field(kPairs, 1, 4));
          }},
-        {"holder runs not consecutive", [](Layout& l) { l.SetField(kPairs, 1, 8, 0); }},
-        {"empty holder run", [](Layout& l) { l.SetField(kPairs, 4, 12, 0); }},
-        {"holder run past the table", [](Layout& l) { l.SetField(kPairs, 4, 12, UINT32_MAX); }},
-        {"holders left over", [](Layout& l) { l.SetCount(kPairs, l.Count(kPairs) - 1); }},
-        {"holder table short", [](Layout& l) { l.SetCount(kHolders, l.Count(kHolders) - 1); }},
-        {"holder file out of range", [](Layout& l) { l.SetField(kHolders, 0, 0, 3); }},
-        {"holders unsorted", [](Layout& l) { l.SwapRecords(kHolders, 0, 1, 4); }},
-        {"holder file repeated", [](Layout& l) { l.SetField(kHolders, 1, 0, 0); }},
-        {"value one byte past the pool", [](Layout& l) {
+        {"pairs record 1", [](Layout& l) { l.SetField(kPairs, 1, 8, 0); }},
+        {"pairs record 4: empty", [](Layout& l) { l.SetField(kPairs, 4, 12, 0); }},
+        {"pairs record 4: holder run", [](Layout& l) { l.SetField(kPairs, 4, 12, UINT32_MAX); }},
+        {"holders table: the", [](Layout& l) { l.SetCount(kPairs, l.Count(kPairs) - 1); }},
+        {"pairs record 4: holder run",
+         [](Layout& l) { l.SetCount(kHolders, l.Count(kHolders) - 1); }},
+        {"holders record 0", [](Layout& l) { l.SetField(kHolders, 0, 0, 3); }},
+        {"holders record 1", [](Layout& l) { l.SwapRecords(kHolders, 0, 1, 4); }},
+        {"holders record 1", [](Layout& l) { l.SetField(kHolders, 1, 0, 0); }},
+        {"holders record 3", [](Layout& l) {
              l.SetField(kHolders, 3, 8, l.PoolSize() - l.Field(kHolders, 3, 4) + 1);
          }}};
     std::string sample = m_good;
@@ -225,21 +234,29 @@ TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
         std::string image = m_good;
         Layout layout(image);
         c.patch(layout);
-        ASSERT_NE(image, m_good) << c.name;
+        ASSERT_NE(image, m_good) << c.reason;
         Reseal(image);
-        EXPECT_FALSE(m_parser.Open(m_dir, image)) << c.name;
-        EXPECT_FALSE(m_parser->HasFile("Quendel/A.pp")) << c.name;
+        EXPECT_FALSE(m_parser.Open(m_dir, image)) << c.reason;
+        EXPECT_FALSE(m_parser->HasFile("Quendel/A.pp")) << c.reason;
+        EXPECT_EQ(m_parser->OpenError().rfind(c.reason, 0), 0u) << m_parser->OpenError();
     }
 }
 
+// A FIFO is refused at once instead of waiting for a writer; a good file clears the reason.
 TEST_F(FendrelFormatTest, OnlyRegularFilesAreRead) {
     const std::string fifo = m_dir.Path() + "/pipe.bin";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(m_parser->OpenFile(fifo));  // returns at once instead of waiting for a writer
-    EXPECT_FALSE(m_parser->OpenFile(m_dir.Path()));
-    EXPECT_FALSE(m_parser->OpenFile(m_dir.Path() + "/missing.bin"));
-    EXPECT_FALSE(m_parser->OpenFile(""));
-    EXPECT_FALSE(m_parser.Open(m_dir, ""));
+    const std::pair<std::string, std::string> cases[] = {
+        {fifo, "not a regular file"},
+        {m_dir.Path(), "not a regular file"},
+        {m_dir.Path() + "/missing.bin", "cannot open: No such file or directory"},
+        {"", "cannot open: No such file or directory"}};
+    for (const auto& [path, reason] : cases) {
+        EXPECT_FALSE(m_parser->OpenFile(path)) << path;
+        EXPECT_EQ(m_parser->OpenError(), reason) << path;
+    }
+    EXPECT_TRUE(m_parser.Open(m_dir, m_good));
+    EXPECT_EQ(m_parser->OpenError(), "");
 }
 
 }  // namespace

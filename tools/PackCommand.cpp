@@ -1,4 +1,5 @@
-// quendel pack DIR [-o FILE] [--ids FILE]: one resource file from a tree of parameter files.
+// quendel pack DIR [-o FILE|-] [--ids FILE] [--force]: one resource file from a tree of
+// parameter files.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -17,7 +18,11 @@ CommandRun SetupPack(CLI::App& command) {
                     "<name of DIR>/<path inside DIR>")
         ->required();
     command.add_option("-o,--output", options->m_output,
-                       "Resource file to write (default: DIR followed by .bin)");
+                       "Resource file to write (default: DIR followed by .bin); - writes to "
+                       "standard output. It is replaced only by a complete new file, and only "
+                       "when it is a regular file");
+    command.add_flag("--force", options->m_force,
+                     "Replace an existing output file that is not a resource file");
     command.add_option("--ids", options->m_idsFile,
                        "File of lines \"<IdEnum number> <name>\": section paths and keys of "
                        "that name carry the IdEnum's hashed key");
@@ -28,9 +33,12 @@ CommandRun SetupPack(CLI::App& command) {
             std::cerr << "quendel pack: " << error << "\n";
             return kExitError;
         }
-        std::cout << "Packed " << result.m_files << (result.m_files == 1 ? " file (" : " files (")
-                  << result.m_entries << (result.m_entries == 1 ? " entry" : " entries")
-                  << ") into " << result.m_output << "\n";
+        // With the file on standard output, the summary goes to standard error.
+        const bool toStdout = result.m_output == kStandardOutput;
+        (toStdout ? std::cerr : std::cout)
+            << "Packed " << result.m_files << (result.m_files == 1 ? " file (" : " files (")
+            << result.m_entries << (result.m_entries == 1 ? " entry" : " entries") << ") into "
+            << (toStdout ? "standard output" : result.m_output) << "\n";
         return kExitOk;
     };
 }

@@ -2,8 +2,8 @@
 
 using fendrel::ResourceImage;
 
-bool ResourceCatalog::Open(const std::string& path) {
-    return m_image.Load(path);
+bool ResourceCatalog::Open(const std::string& path, std::string& error) {
+    return m_image.Load(path, error);
 }
 
 std::vector<CatalogSection> ResourceCatalog::Sections() const {

@@ -17,7 +17,8 @@ struct CatalogSection {
 
 class ResourceCatalog {
   public:
-    bool Open(const std::string& path);
+    // False with the reader's reason when the file is not a sound resource file.
+    bool Open(const std::string& path, std::string& error);
 
     // Every section that some contained file holds with the keys it holds there, sections and
     // keys in byte order.

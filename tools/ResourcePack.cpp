@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
+#include "Format.h"
 #include "IdNameFile.h"
+#include "OutputFile.h"
 
 namespace fs = std::filesystem;
 
@@ -76,6 +80,14 @@ bool ListParamFiles(const fs::path& dir, std::vector<std::string>& files, std::s
     return true;
 }
 
+// Whether the file starts as a resource file does, whatever state the rest is in.
+bool IsResourceFile(const std::string& path) {
+    char magic[sizeof fendrel::format::kMagic] = {};
+    std::ifstream in(path, std::ios::binary);
+    return in.read(magic, sizeof magic) &&
+           std::equal(std::begin(magic), std::end(magic), std::begin(fendrel::format::kMagic));
+}
+
 }  // namespace
 
 fendrel::FileSections FlattenParamFile(const ParamFile& file) {
@@ -107,6 +119,10 @@ bool PackTree(const PackOptions& options, PackResult& result, std::string& error
     if (!LocateTree(options.m_dir, tree, error) || !ListParamFiles(tree.m_dir, files, error)) {
         return false;
     }
+    if (files.empty()) {
+        error = options.m_dir + ": no parameter file (*.pp) below it, nothing to pack";
+        return false;
+    }
     fendrel::ResourceWriter writer;
     if (!options.m_idsFile.empty()) {
         IdNameKeys keys;
@@ -129,5 +145,21 @@ bool PackTree(const PackOptions& options, PackResult& result, std::string& error
     }
     result.m_files = files.size();
     result.m_output = options.m_output.empty() ? tree.m_output : options.m_output;
-    return writer.WriteFile(result.m_output, error);
+    std::string image;
+    if (!writer.Build(image, error)) {
+        return false;
+    }
+    if (result.m_output == kStandardOutput) {
+        return WriteStandardOutput(image, error);
+    }
+    OutputTarget target;
+    if (!ResolveOutput(result.m_output, target, error)) {
+        return false;
+    }
+    if (target.m_exists && !options.m_force && !IsResourceFile(target.m_path)) {
+        error = result.m_output +
+                " exists and is not a resource file: it is left as it is (--force replaces it)";
+        return false;
+    }
+    return ReplaceFile(target, image, error);
 }

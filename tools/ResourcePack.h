@@ -12,10 +12,14 @@
 
 #include "textstore/ParamFile.h"
 
+// The output name that stands for standard output.
+constexpr char kStandardOutput[] = "-";
+
 struct PackOptions {
     std::string m_dir;      // the tree; its last name starts every stored path
-    std::string m_output;   // empty: the tree's path followed by ".bin"
+    std::string m_output;   // empty: the tree's path followed by ".bin"; "-": standard output
     std::string m_idsFile;  // empty: no name carries an IdEnum key
+    bool m_force = false;   // replace an existing file that is not a resource file
 };
 
 struct PackResult {
@@ -31,8 +35,10 @@ size_t CountEntries(const fendrel::FileSections& sections);
 
 // Packs every regular "*.pp" file below options.m_dir (recursively, in path order; directory
 // links are not followed) as "<last name of the tree>/<path inside it>". False with a message
-// when the tree or the ids file cannot be read or the output cannot be written; an existing
-// output file is then left as it was.
+// when the tree holds no such file, the tree or the ids file cannot be read, or the output
+// cannot be written: it must lead to a regular file or to nothing, and an existing file must be
+// a resource file unless forced (OutputFile.h says how it is replaced). An existing output file
+// is then left as it was.
 bool PackTree(const PackOptions& options, PackResult& result, std::string& error);
 
 #endif

@@ -150,11 +150,19 @@ bool Selection::Build(const SelectionOptions& options, std::string& error) {
         error = "the library built no parameter store";
         return false;
     }
-    if (m_binary != nullptr &&
-        (!m_binary->IsOpen() || !m_catalog.Open(m_binary->BinaryFilePath()))) {
-        error = "cannot open the resource file " + m_binary->BinaryFilePath() + " (binary store)" +
-                kPointAtRoot + ", or use --store text";
-        return false;
+    if (m_binary != nullptr) {
+        const std::string& path = m_binary->BinaryFilePath();
+        std::string reason;
+        // The catalog reads the file as the store's parser does, so it tells why it failed.
+        if (!m_catalog.Open(path, reason) || !m_binary->IsOpen()) {
+            std::error_code ignored;
+            error = "cannot open the resource file " + path + " (binary store): " +
+                    (reason.empty() ? "the store's parser refused it" : reason) +
+                    (std::filesystem::exists(path, ignored)
+                         ? ""
+                         : kPointAtRoot + std::string(", or use --store text"));
+            return false;
+        }
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include "api/StoreFactory.h"
 #include "host/Corvel.h"
 #include "resource/IResourceMsg.h"
+#include "resource/QueryTypes.h"
 #include "resource/SharedGetter.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
@@ -166,77 +167,72 @@ bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultVa
                           ValueRule<T>::Stream, value, defaultValue);
 }
 
-// Queries by names and by hashed keys.
-#define QUENDEL_PARAM(S, T)                                                                       \
-    bool Quendel::GetParameter(const S& section, const S& key, T& value, const T& defaultValue) { \
+// Queries by names and by hashed keys: each value type, the element types, and the text forms of
+// GetValue whose default is a C string (a null one reads as the empty text).
+#define QUENDEL_PARAM(T)                                                                          \
+    bool Quendel::GetParameter(const std::string& section, const std::string& key,                \
+                               QueryOut<T> value, const T& defaultValue) {                        \
+        return Param(section, key, value, defaultValue);                                          \
+    }                                                                                             \
+    bool Quendel::GetParameter(const HashedKey& section, const HashedKey& key, QueryOut<T> value, \
+                               const T& defaultValue) {                                           \
         return Param(section, key, value, defaultValue);                                          \
     }
-#define QUENDEL_ELEMENT(S, T)                                                    \
-    T Quendel::GetParamInArray(const S& section, const S& key, uint64_t index,   \
-                               const T& defaultValue) {                          \
-        return Element(section, key, index, defaultValue);                       \
-    }                                                                            \
-    T Quendel::GetValue(const S& section, const S& key, const T& defaultValue) { \
-        return Element(section, key, 0, defaultValue);                           \
+#define QUENDEL_ELEMENT(T)                                                                         \
+    T Quendel::GetParamInArray(const std::string& section, const std::string& key, uint64_t index, \
+                               const T& defaultValue) {                                            \
+        return Element(section, key, index, defaultValue);                                         \
+    }                                                                                              \
+    T Quendel::GetParamInArray(const HashedKey& section, const HashedKey& key, uint64_t index,     \
+                               const T& defaultValue) {                                            \
+        return Element(section, key, index, defaultValue);                                         \
+    }                                                                                              \
+    T Quendel::GetValue(const std::string& section, const std::string& key,                        \
+                        const T& defaultValue) {                                                   \
+        return Element(section, key, 0, defaultValue);                                             \
+    }                                                                                              \
+    T Quendel::GetValue(const HashedKey& section, const HashedKey& key, const T& defaultValue) {   \
+        return Element(section, key, 0, defaultValue);                                             \
     }
-#define QUENDEL_FORMS(S)                                                                           \
-    QUENDEL_PARAM(S, std::string)                                                                  \
-    QUENDEL_PARAM(S, bool)                                                                         \
-    QUENDEL_PARAM(S, int)                                                                          \
-    QUENDEL_PARAM(S, double)                                                                       \
-    QUENDEL_PARAM(S, float)                                                                        \
-    QUENDEL_PARAM(S, std::vector<int>)                                                             \
-    QUENDEL_PARAM(S, std::vector<double>)                                                          \
-    QUENDEL_PARAM(S, std::vector<float>)                                                           \
-    QUENDEL_PARAM(S, std::vector<std::string>)                                                     \
-    QUENDEL_PARAM(S, std::vector<bool>)                                                            \
-    QUENDEL_ELEMENT(S, std::string)                                                                \
-    QUENDEL_ELEMENT(S, bool)                                                                       \
-    QUENDEL_ELEMENT(S, int)                                                                        \
-    QUENDEL_ELEMENT(S, long)                                                                       \
-    QUENDEL_ELEMENT(S, double)                                                                     \
-    std::string Quendel::GetValue(const S& section, const S& key, const char* defaultValue) {      \
-        /* a null default reads as the empty text */                                               \
-        return Element(section, key, 0, std::string(defaultValue != nullptr ? defaultValue : "")); \
-    }
-
-QUENDEL_FORMS(std::string)
-QUENDEL_FORMS(Quendel::HashedKey)
-QUENDEL_PARAM(Quendel::HashedKey, long)
-
 // Queries by IdEnum, as the section or as the key.
-#define QUENDEL_BY_ID(T)                                                        \
-    bool Quendel::GetParameter(IdEnum id, const std::string& key, T& value,     \
-                               const T& defaultValue) {                         \
-        const auto lookup = [&](const HashedKey& section, std::string& text) {  \
-            return m_pResource->GetRawValue(section, key, text);                \
-        };                                                                      \
-        return ById(id, lookup, value, defaultValue);                           \
-    }                                                                           \
-    bool Quendel::GetParameter(const std::string& section, IdEnum id, T& value, \
-                               const T& defaultValue) {                         \
-        const auto lookup = [&](const HashedKey& key, std::string& text) {      \
-            return m_pResource->GetRawValue(section, key, text);                \
-        };                                                                      \
-        return ById(id, lookup, value, defaultValue);                           \
+#define QUENDEL_BY_ID(T)                                                                 \
+    bool Quendel::GetParameter(IdEnum id, const std::string& key, QueryOut<T> value,     \
+                               const T& defaultValue) {                                  \
+        const auto lookup = [&](const HashedKey& section, std::string& text) {           \
+            return m_pResource->GetRawValue(section, key, text);                         \
+        };                                                                               \
+        return ById(id, lookup, value, defaultValue);                                    \
+    }                                                                                    \
+    bool Quendel::GetParameter(const std::string& section, IdEnum id, QueryOut<T> value, \
+                               const T& defaultValue) {                                  \
+        const auto lookup = [&](const HashedKey& key, std::string& text) {               \
+            return m_pResource->GetRawValue(section, key, text);                         \
+        };                                                                               \
+        return ById(id, lookup, value, defaultValue);                                    \
     }
 
-QUENDEL_BY_ID(std::string)
-QUENDEL_BY_ID(bool)
-QUENDEL_BY_ID(int)
+QUENDEL_VALUE_TYPES(QUENDEL_PARAM)
+QUENDEL_ELEMENT_TYPES(QUENDEL_ELEMENT)
+QUENDEL_VALUE_TYPES(QUENDEL_BY_ID)
 QUENDEL_BY_ID(long)
-QUENDEL_BY_ID(double)
-QUENDEL_BY_ID(float)
-QUENDEL_BY_ID(std::vector<int>)
-QUENDEL_BY_ID(std::vector<double>)
-QUENDEL_BY_ID(std::vector<float>)
-QUENDEL_BY_ID(std::vector<std::string>)
-QUENDEL_BY_ID(std::vector<bool>)
-
 #undef QUENDEL_BY_ID
-#undef QUENDEL_FORMS
 #undef QUENDEL_ELEMENT
 #undef QUENDEL_PARAM
+
+bool Quendel::GetParameter(const HashedKey& section, const HashedKey& key, long& value,
+                           const long& defaultValue) {
+    return Param(section, key, value, defaultValue);
+}
+
+std::string Quendel::GetValue(const std::string& section, const std::string& key,
+                              const char* defaultValue) {
+    return Element(section, key, 0, std::string(defaultValue != nullptr ? defaultValue : ""));
+}
+
+std::string Quendel::GetValue(const HashedKey& section, const HashedKey& key,
+                              const char* defaultValue) {
+    return Element(section, key, 0, std::string(defaultValue != nullptr ? defaultValue : ""));
+}
 
 namespace {
 template <class T>

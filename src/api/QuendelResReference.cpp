@@ -1,5 +1,7 @@
 #include "quendel/QuendelResReference.h"
 
+#include "resource/QueryTypes.h"
+
 namespace {
 
 // Without a referenced object every query answers with the caller's default.
@@ -59,44 +61,49 @@ bool QuendelResReference::StrSection2StrVector(const std::string& section,
 }
 
 // The query forms, by names and by hashed keys; each is one forwarding call.
-#define QUENDEL_REF_PARAM(S, T)                                                      \
-    bool QuendelResReference::GetParameter(const S& section, const S& key, T& value, \
-                                           const T& defaultValue) {                  \
-        return Param(m_pQuendel, section, key, value, defaultValue);                 \
+#define QUENDEL_REF_PARAM(T)                                                                   \
+    bool QuendelResReference::GetParameter(const std::string& section, const std::string& key, \
+                                           QueryOut<T> value, const T& defaultValue) {         \
+        return Param(m_pQuendel, section, key, value, defaultValue);                           \
+    }                                                                                          \
+    bool QuendelResReference::GetParameter(const HashedKey& section, const HashedKey& key,     \
+                                           QueryOut<T> value, const T& defaultValue) {         \
+        return Param(m_pQuendel, section, key, value, defaultValue);                           \
     }
-#define QUENDEL_REF_ELEMENT(S, T)                                                            \
-    T QuendelResReference::GetParamInArray(const S& section, const S& key, uint64_t index,   \
-                                           const T& defaultValue) {                          \
-        return Element(m_pQuendel, section, key, index, defaultValue);                       \
-    }                                                                                        \
-    T QuendelResReference::GetValue(const S& section, const S& key, const T& defaultValue) { \
-        return First(m_pQuendel, section, key, defaultValue);                                \
-    }
-#define QUENDEL_REF_FORMS(S)                                                  \
-    QUENDEL_REF_PARAM(S, std::string)                                         \
-    QUENDEL_REF_PARAM(S, bool)                                                \
-    QUENDEL_REF_PARAM(S, int)                                                 \
-    QUENDEL_REF_PARAM(S, double)                                              \
-    QUENDEL_REF_PARAM(S, float)                                               \
-    QUENDEL_REF_PARAM(S, std::vector<int>)                                    \
-    QUENDEL_REF_PARAM(S, std::vector<double>)                                 \
-    QUENDEL_REF_PARAM(S, std::vector<float>)                                  \
-    QUENDEL_REF_PARAM(S, std::vector<std::string>)                            \
-    QUENDEL_REF_PARAM(S, std::vector<bool>)                                   \
-    QUENDEL_REF_ELEMENT(S, std::string)                                       \
-    QUENDEL_REF_ELEMENT(S, bool)                                              \
-    QUENDEL_REF_ELEMENT(S, int)                                               \
-    QUENDEL_REF_ELEMENT(S, long)                                              \
-    QUENDEL_REF_ELEMENT(S, double)                                            \
-    std::string QuendelResReference::GetValue(const S& section, const S& key, \
-                                              const char* defaultValue) {     \
-        return FirstText(m_pQuendel, section, key, defaultValue);             \
+#define QUENDEL_REF_ELEMENT(T)                                                                 \
+    T QuendelResReference::GetParamInArray(const std::string& section, const std::string& key, \
+                                           uint64_t index, const T& defaultValue) {            \
+        return Element(m_pQuendel, section, key, index, defaultValue);                         \
+    }                                                                                          \
+    T QuendelResReference::GetParamInArray(const HashedKey& section, const HashedKey& key,     \
+                                           uint64_t index, const T& defaultValue) {            \
+        return Element(m_pQuendel, section, key, index, defaultValue);                         \
+    }                                                                                          \
+    T QuendelResReference::GetValue(const std::string& section, const std::string& key,        \
+                                    const T& defaultValue) {                                   \
+        return First(m_pQuendel, section, key, defaultValue);                                  \
+    }                                                                                          \
+    T QuendelResReference::GetValue(const HashedKey& section, const HashedKey& key,            \
+                                    const T& defaultValue) {                                   \
+        return First(m_pQuendel, section, key, defaultValue);                                  \
     }
 
-QUENDEL_REF_FORMS(std::string)
-QUENDEL_REF_FORMS(QuendelResReference::HashedKey)
-QUENDEL_REF_PARAM(QuendelResReference::HashedKey, long)
-
-#undef QUENDEL_REF_FORMS
+QUENDEL_VALUE_TYPES(QUENDEL_REF_PARAM)
+QUENDEL_ELEMENT_TYPES(QUENDEL_REF_ELEMENT)
 #undef QUENDEL_REF_ELEMENT
 #undef QUENDEL_REF_PARAM
+
+bool QuendelResReference::GetParameter(const HashedKey& section, const HashedKey& key, long& value,
+                                       const long& defaultValue) {
+    return Param(m_pQuendel, section, key, value, defaultValue);
+}
+
+std::string QuendelResReference::GetValue(const std::string& section, const std::string& key,
+                                          const char* defaultValue) {
+    return FirstText(m_pQuendel, section, key, defaultValue);
+}
+
+std::string QuendelResReference::GetValue(const HashedKey& section, const HashedKey& key,
+                                          const char* defaultValue) {
+    return FirstText(m_pQuendel, section, key, defaultValue);
+}

@@ -40,6 +40,9 @@ binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const
             LoadBaseFiles();
             ApplySelection(m_group, m_probe, m_clinical);
         } else if (m_parser != nullptr) {
+            // A refused file must not go unnoticed: the parser says why.
+            LogError(kLogCategory, "Cannot open resource file %s: %s", m_binaryFilePath.c_str(),
+                     m_parser->OpenError().c_str());
             Fendrel::deletHandle(m_parser);
         }
     } catch (...) {

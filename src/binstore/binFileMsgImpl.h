@@ -14,7 +14,8 @@
 class binFileMsgImpl : public IResourceMsg {
   public:
     // Opens <ShippedRoot>/dev/<QuendelFileName>.bin and hands over the base files and the
-    // selection (f, p, a); a file that does not open leaves a store that answers nothing.
+    // selection (f, p, a); a file that does not open is logged with the parser's reason and
+    // leaves a store that answers nothing.
     binFileMsgImpl(const std::string& f, const std::string& p, const std::string& a);
     ~binFileMsgImpl() override;
     binFileMsgImpl(const binFileMsgImpl&) = delete;

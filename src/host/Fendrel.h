@@ -43,6 +43,10 @@ class FENDREL_API Fendrel {
     virtual bool HasFile(const std::string& path) = 0;
 
     virtual ~Fendrel() = default;
+
+    // Why the last OpenFile failed ("truncated at 512 of 2048 bytes"); empty after one that
+    // succeeded. Added last so that every operation before it keeps its slot.
+    virtual std::string OpenError() = 0;
 };
 
 #endif

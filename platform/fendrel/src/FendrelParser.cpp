@@ -16,11 +16,15 @@ bool FendrelParser::OpenFile(const std::string& path) {
     m_baseFiles.clear();
     m_viewFiles.clear();
     m_rank.clear();
-    if (!m_image.Load(path)) {
+    if (!m_image.Load(path, m_openError)) {
         return false;
     }
     m_rank.assign(m_image.FileCount(), kNone);
     return true;
+}
+
+std::string FendrelParser::OpenError() {
+    return m_openError;
 }
 
 bool FendrelParser::HasFile(const std::string& path) {

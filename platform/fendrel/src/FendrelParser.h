@@ -31,6 +31,7 @@ class FendrelParser final : public Fendrel {
     void Refresh() override;
     bool FindOrigin(const std::string& section, const std::string& key, std::string& file) override;
     bool HasFile(const std::string& path) override;
+    std::string OpenError() override;
 
   private:
     static constexpr std::size_t kSelectionSize = 7;
@@ -45,6 +46,7 @@ class FendrelParser final : public Fendrel {
     void ResetView();
 
     ResourceImage m_image;
+    std::string m_openError;
     // The lists as handed over; they take effect at the next Refresh.
     std::vector<std::string> m_selectionFiles;
     std::vector<std::string> m_baseFiles;

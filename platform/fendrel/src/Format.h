@@ -32,6 +32,10 @@ enum Table : unsigned {
     kPool,
     kTableCount
 };
+// Table names as refusal messages give them.
+constexpr const char* kTableName[kTableCount] = {"files",   "sections",     "sections by hash",
+                                                 "keys",    "keys by hash", "pairs",
+                                                 "holders", "string pool"};
 // Each directory slot is (offset, count), two 64-bit words.
 constexpr std::size_t kDirectorySlotSize = 16;
 constexpr std::size_t kHeaderSize = kDirectoryOffset + kTableCount * kDirectorySlotSize;

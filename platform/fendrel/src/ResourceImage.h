@@ -24,12 +24,21 @@ class ResourceImage {
         uint32_t count;
     };
 
-    // Reads and validates the file; on failure the image is left empty.
-    bool Load(const std::string& path);
+    // Reads and validates the file; on failure the image is left empty and error says why:
+    // what the system said, what the header holds, or the first table record found unsound.
+    bool Load(const std::string& path, std::string& error);
     bool IsOpen() const { return m_bytes != nullptr; }
     void Clear();
 
+    // The header of the loaded file.
+    uint32_t Version() const { return format::LoadU32(m_bytes.get() + format::kVersionOffset); }
+    uint64_t Checksum() const { return format::LoadU64(m_bytes.get() + format::kChecksumOffset); }
+    std::size_t Size() const { return m_size; }
+
     uint32_t FileCount() const { return m_count[format::kFiles]; }
+    uint32_t KeyCount() const { return m_count[format::kKeys]; }
+    // Entries of all contained files together: one holder per file and entry.
+    uint32_t HolderCount() const { return m_count[format::kHolders]; }
     std::string_view FilePath(uint32_t file) const;
     uint32_t FindFile(std::string_view path) const;
 
@@ -59,12 +68,13 @@ class ResourceImage {
         const unsigned char* byHash;
         uint32_t count;
         uint32_t byHashCount;
+        format::Table table;  // the index by hash is the table after it
 
         std::string_view Text(uint32_t id) const;
         const unsigned char* Hash(uint32_t id) const;
         uint32_t Find(std::string_view text) const;
         uint32_t Find(const std::vector<uint64_t>& hash) const;
-        bool Validate() const;
+        bool Validate(std::string& error) const;
     };
 
     NameTable Sections() const;
@@ -73,10 +83,11 @@ class ResourceImage {
     std::string_view Text(const unsigned char* ref) const;
     bool ValidText(const unsigned char* ref) const;
 
-    bool Parse();
-    bool ParseDirectory();
-    bool ValidateFiles() const;
-    bool ValidatePairs() const;
+    bool Parse(std::string& error);
+    bool CheckHeader(std::string& error) const;
+    bool ParseDirectory(std::string& error);
+    bool ValidateFiles(std::string& error) const;
+    bool ValidatePairs(std::string& error) const;
 
     std::unique_ptr<unsigned char[]> m_bytes;
     std::size_t m_size = 0;

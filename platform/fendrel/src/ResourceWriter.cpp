@@ -3,7 +3,6 @@
 #include <xxhash.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <unordered_map>
 
@@ -221,28 +220,6 @@ bool ResourceWriter::Build(std::string& image, std::string& error) const {
     StoreU64(header + kChecksumOffset,
              XXH3_64bits(image.data() + kChecksumStart, image.size() - kChecksumStart));
     return true;
-}
-
-bool ResourceWriter::WriteFile(const std::string& path, std::string& error) const {
-    std::string image;
-    if (!Build(image, error)) {
-        return false;
-    }
-    const std::string temporary = path + ".tmp";
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
-    bool ok = out != nullptr;
-    if (ok) {
-        ok = std::fwrite(image.data(), 1, image.size(), out) == image.size();
-        ok = std::fclose(out) == 0 && ok;
-    }
-    if (ok) {
-        ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-    }
-    if (!ok) {
-        std::remove(temporary.c_str());
-        error = "cannot write \"" + path + "\"";
-    }
-    return ok;
 }
 
 }  // namespace fendrel

@@ -45,11 +45,10 @@ class ResourceWriter {
     // as long as the file it comes from, so nothing is done per key with it.
     bool AddFileSections(const std::string& path, FileSections sections, std::string& error);
 
-    // The complete resource file. Fails when two sections or two keys would share a hashed key
-    // (lookups by hashed key could not tell them apart) or the file would reach 4 GiB.
+    // The complete resource file, for the caller to write where and how it needs. Fails when
+    // two sections or two keys would share a hashed key (lookups by hashed key could not tell
+    // them apart) or the file would reach 4 GiB.
     bool Build(std::string& image, std::string& error) const;
-    // Builds and writes the file; an existing file is replaced only by a complete new one.
-    bool WriteFile(const std::string& path, std::string& error) const;
 
   private:
     std::map<std::string, KeyWords, std::less<>> m_fixedKeys;
