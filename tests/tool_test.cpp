@@ -179,7 +179,7 @@ TEST_F(ToolTree, GetAgreesWithTheLibraryForEveryType) {
     Write("ImgResBase.pp",
           "<T>\nInt<42>\nFrac<2.9>\nDbl<0.1>\nFlt<0.6>\nTiny<0.000001234567890123>\n"
           "Bool<true>\nList<1, 2.5, -3>\nWords<a, b, c>\nBools<true, 0, 1>\nText<Hello World>\n"
-          "Empty<>\n");
+          "Empty<>\nHuge<118720450000000000000>\n");
     UseLibrary();
     Quendel q;
     ASSERT_TRUE(q.Initial("", "", ""));
@@ -230,10 +230,14 @@ TEST_F(ToolTree, GetAgreesWithTheLibraryForEveryType) {
         }
     }
     // JSON writes a number as its shortest text: 0.6 read as a float is 0.6, not the widened
-    // 0.6000000238418579.
-    for (const char* type : {"float", "double"}) {
-        const ToolRun run = RunTool("get " + Options() + " T Flt --json --as " + type);
-        EXPECT_NE(run.out.find("\"value\": 0.6,"), std::string::npos) << run.out;
+    // 0.6000000238418579, and a float near 1.2e20 not 1.1872044999999999e+20.
+    const std::vector<std::vector<std::string>> shortest = {{"Flt", "float", "0.6"},
+                                                            {"Flt", "double", "0.6"},
+                                                            {"Huge", "float", "1.1872045e+20"},
+                                                            {"Int", "double", "42.0"}};
+    for (const auto& c : shortest) {
+        const ToolRun run = RunTool("get " + Options() + " T " + c[0] + " --json --as " + c[1]);
+        EXPECT_NE(run.out.find("\"value\": " + c[2] + ","), std::string::npos) << run.out;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "JsonText.h"
 #include "binstore/binFileMsgImpl.h"
 
 namespace {
@@ -96,6 +97,5 @@ bool OpenSelection(Selection& selection, const SelectionOptions& options,
 void PrintJson(const nlohmann::ordered_json& json) {
     nlohmann::ordered_json document = {{"schema", kJsonSchema}};
     document.update(json);  // every document is an object
-    std::cout << document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-              << "\n";
+    std::cout << JsonText(document) << "\n";
 }

@@ -10,6 +10,7 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
+#include "JsonText.h"
 #include "LintReport.h"
 #include "LintRules.h"
 #include "ParamLint.h"
@@ -107,9 +108,7 @@ int RunLint(const LintOptions& options) {
     if (format == "json") {
         PrintJson(LintJson(files, findings, errors));
     } else if (format == "sarif") {
-        std::cout << LintSarif(findings).dump(2, ' ', false,
-                                              nlohmann::ordered_json::error_handler_t::replace)
-                  << "\n";
+        std::cout << JsonText(LintSarif(findings)) << "\n";
     } else if (!files.empty()) {
         PrintLintText(findings, std::cout);
         std::cerr << "quendel lint: " << findings.size()
