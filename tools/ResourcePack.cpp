@@ -9,6 +9,7 @@
 #include "Format.h"
 #include "IdNameFile.h"
 #include "OutputFile.h"
+#include "textstore/FileSet.h"
 
 namespace fs = std::filesystem;
 
@@ -139,7 +140,9 @@ bool PackTree(const PackOptions& options, PackResult& result, std::string& error
         }
         fendrel::FileSections sections = FlattenParamFile(file);
         result.m_entries += CountEntries(sections);
-        if (!writer.AddFileSections(tree.m_name + "/" + relative, std::move(sections), error)) {
+        // Stored as the binary store names it: below the directory prefix of the tree's name.
+        const std::string stored = FileSet::ListedFile(FileSet::DirPrefix(tree.m_name), relative);
+        if (!writer.AddFileSections(stored, std::move(sections), error)) {
             return false;
         }
     }

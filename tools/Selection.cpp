@@ -12,20 +12,10 @@
 
 #include "api/StoreFactory.h"
 #include "binstore/binFileMsgImpl.h"
-#include "textstore/NameConstants.h"
+#include "textstore/FileSet.h"
 #include "textstore/ResourceMsgImp.h"
 
 namespace {
-
-// Selection entries of the binary store, as the parser ranks them.
-enum SelectionEntry : size_t {
-    kClinicalEntry = 0,
-    kProductClinicalEntry = 2,
-    kGroupClinicalEntry = 3,
-    kProductProbeEntry = 4,
-    kProbeEntry = 5,
-    kGroupEntry = 6,
-};
 
 bool HasLayer(const std::vector<LayerInfo>& layers, const std::string& name) {
     return std::any_of(layers.begin(), layers.end(),
@@ -108,19 +98,17 @@ bool ApplySettings(const SelectionOptions& options, std::string& error) {
     }
     // Every selection states its settings in full, so that a second one (diff) starts clean.
     corvel::ClearSettings();
-    const auto apply = [](const char* section, const char* key,
-                          const std::optional<std::string>& value) {
+    const auto apply = [](const HostSetting& setting, const std::optional<std::string>& value) {
         if (value) {
-            corvel::SetSetting(section, key, *value);
+            corvel::SetSetting(setting.m_section, setting.m_key, *value);
         }
     };
-    apply("Path", "ShippedRoot", options.m_root);
-    apply("Product-GeneralSpecification", "QuendelFileName", options.m_name);
-    apply("Path", "SystemHQUserDefinedRoot", options.m_userRoot);
-    apply("Product-GeneralSpecification", "QuendelProductRule", options.m_productRule);
+    apply(FileSet::kShippedRoot, options.m_root);
+    apply(FileSet::kResourceName, options.m_name);
+    apply(FileSet::kUserDefinedRoot, options.m_userRoot);
+    apply(FileSet::kProductRule, options.m_productRule);
     if (options.m_store) {
-        corvel::SetSetting("PostProcessing", "UseTxtQuendel",
-                           *options.m_store == "text" ? "true" : "false");
+        apply(FileSet::kUseTextStore, *options.m_store == "text" ? "true" : "false");
     }
     return true;
 }
@@ -234,30 +222,29 @@ std::vector<std::string> Selection::Problems() const {
         group = HasLayer(layers, "group");
         probe = HasLayer(layers, "transducer");
         clinical = HasLayer(layers, "clinical") || HasLayer(layers, "group clinical");
-        basePath = root + kBaseFile;
-        groupPath = root + f + "/" + kGroupFile;
-        probePath = root + f + "/" + p + "/" + kProbeFile;
+        basePath = FileSet::BaseFile(root);
+        groupPath = FileSet::GroupFile(root, f);
+        probePath = FileSet::ProbeFile(root, f, p);
         clinicalPaths =
-            root + kClinicalDir + "/" + a + "/" + kClinicalFile +
-            (f.empty() || p.empty() ? ""
-                                    : " or " + root + f + "/" + p + "/" + a + "/" + kClinicalFile);
+            FileSet::ClinicalFile(root, a) +
+            (f.empty() || p.empty() ? "" : " or " + FileSet::GroupClinicalFile(root, f, p, a));
     } else if (m_binary != nullptr) {
         const auto held = [&](const std::string& file) { return m_catalog.HasFile(file); };
         where = " in " + m_binary->BinaryFilePath();
         const std::vector<std::string>& bases = m_binary->BaseFiles();
-        basePath = bases.empty() ? m_binary->DirPrefix() + kBaseFile : bases.front();
+        basePath = bases.empty() ? FileSet::BaseFile(m_binary->DirPrefix()) : bases.front();
         base = held(basePath);
         const std::vector<std::string>& files = m_binary->SelectionFiles();
-        if (files.size() > kGroupEntry) {
-            group = held(files[kGroupEntry]);
-            probe = held(files[kProbeEntry]) || held(files[kProductProbeEntry]);
-            clinical = held(files[kClinicalEntry]) || held(files[kGroupClinicalEntry]) ||
-                       held(files[kProductClinicalEntry]);
-            groupPath = files[kGroupEntry];
-            probePath = files[kProbeEntry];
+        if (files.size() == kSelectionSlots) {
+            group = held(files[kGroupSlot]);
+            probe = held(files[kProbeSlot]) || held(files[kProductProbeSlot]);
+            clinical = held(files[kClinicalSlot]) || held(files[kGroupClinicalSlot]) ||
+                       held(files[kProductGroupClinicalSlot]);
+            groupPath = files[kGroupSlot];
+            probePath = files[kProbeSlot];
             clinicalPaths =
-                files[kClinicalEntry] +
-                (files[kGroupClinicalEntry].empty() ? "" : " or " + files[kGroupClinicalEntry]);
+                files[kClinicalSlot] +
+                (files[kGroupClinicalSlot].empty() ? "" : " or " + files[kGroupClinicalSlot]);
         }
     }
     if (!base) {

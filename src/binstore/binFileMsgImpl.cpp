@@ -2,6 +2,7 @@
 
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
+#include "textstore/FileSet.h"
 #include "textstore/NameConstants.h"
 
 namespace {
@@ -24,17 +25,12 @@ binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const
     // The destructor does not run when the constructor throws (exhausted memory), so the
     // parser is released here then.
     try {
-        const std::string root = ResourceMgr::GetValue("Path", "ShippedRoot", "");
-        const std::string fileName =
-            ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
+        const std::string root = FileSet::Read(FileSet::kShippedRoot);
+        const std::string fileName = FileSet::Read(FileSet::kResourceName);
         LogInfo(kLogCategory, "FileName: %s", fileName.c_str());
-        m_dirPrefix = fileName + "/";
-        const std::string hq =
-            ResourceMgr::GetValue("Product-GeneralSpecification", "SystemHQPath", "");
-        m_productRuleDir = ResourceMgr::GetValue("Product-GeneralSpecification",
-                                                 "QuendelProductRule", hq.c_str()) +
-                           "/";
-        m_binaryFilePath = root + "/dev/" + fileName + ".bin";
+        m_dirPrefix = FileSet::DirPrefix(fileName);
+        m_productRuleDir = FileSet::ProductRuleDir(FileSet::ProductRule());
+        m_binaryFilePath = FileSet::ResourceFile(root, fileName);
 
         if (m_parser != nullptr && m_parser->OpenFile(m_binaryFilePath)) {
             LoadBaseFiles();
