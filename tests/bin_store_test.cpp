@@ -356,12 +356,14 @@ TEST_F(BinStoreTest, FileThatDoesNotOpenAnswersNothing) {
         m_log.Clear();
         binFileMsgImpl store("G1", "P1", "A1");
         store.Refresh();
-        EXPECT_FALSE(store.IsOpen());
         const std::string reason = corrupt ? "too small: 8 bytes (a resource file has at least 160)"
                                            : "cannot open: No such file or directory";
+        std::string told;
+        EXPECT_FALSE(store.IsOpen(told));
+        EXPECT_EQ(told, reason);
         EXPECT_EQ(m_log.Lines(), Paths({"INFO [Quendel] FileName: Quendel",
                                         "ERROR [Quendel] Cannot open resource file " +
-                                            store.BinaryFilePath() + ": " + reason}));
+                                            store.Source() + ": " + reason}));
         EXPECT_TRUE(store.BaseFiles().empty());
         std::string value = "untouched";
         const std::vector<uint64_t> key = IdHashedKey(0);
@@ -375,7 +377,7 @@ TEST_F(BinStoreTest, FileThatDoesNotOpenAnswersNothing) {
         EXPECT_EQ(store.SelectionFiles().at(0), "Quendel/Clns/A2/ImgResCln.pp");
     }
     corvel::ClearSettings();
-    EXPECT_EQ(binFileMsgImpl("", "", "").BinaryFilePath(), "/dev/Quendel.bin");
+    EXPECT_EQ(binFileMsgImpl("", "", "").Source(), "/dev/Quendel.bin");
 }
 
 }  // namespace

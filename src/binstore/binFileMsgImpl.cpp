@@ -5,19 +5,11 @@
 #include "textstore/FileSet.h"
 #include "textstore/NameConstants.h"
 
-namespace {
-
-const std::string& GlobalSection() {
-    static const std::string name(kGlobalSection);
-    return name;
-}
-
-const std::string& SectionName(const std::string& name, std::string& buffer) {
+const std::string& binFileMsgImpl::SectionName(const std::string& name, std::string& buffer) {
+    static const std::string global(kGlobalSection);
     const std::string& section = LookupName(name, buffer);
-    return section.empty() ? GlobalSection() : section;
+    return section.empty() ? global : section;
 }
-
-}  // namespace
 
 binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const std::string& a)
     : m_probe(p), m_group(f), m_clinical(a) {
@@ -37,8 +29,9 @@ binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const
             ApplySelection(m_group, m_probe, m_clinical);
         } else if (m_parser != nullptr) {
             // A refused file must not go unnoticed: the parser says why.
+            m_openError = m_parser->OpenError();
             LogError(kLogCategory, "Cannot open resource file %s: %s", m_binaryFilePath.c_str(),
-                     m_parser->OpenError().c_str());
+                     m_openError.c_str());
             Fendrel::deletHandle(m_parser);
         }
     } catch (...) {
@@ -145,15 +138,4 @@ bool binFileMsgImpl::GetRawValue(const std::string& section, const std::string& 
     std::string keyBuffer;
     return m_parser->FindValue(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
                                value);
-}
-
-bool binFileMsgImpl::FindOrigin(const std::string& section, const std::string& key,
-                                std::string& file) {
-    if (m_parser == nullptr) {
-        return false;
-    }
-    std::string sectionBuffer;
-    std::string keyBuffer;
-    return m_parser->FindOrigin(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
-                                file);
 }
