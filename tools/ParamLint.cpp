@@ -16,6 +16,7 @@
 #include "resource/ValueText.h"
 #include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
+#include "textstore/FileBytes.h"
 #include "textstore/ParamFile.h"
 
 namespace fs = std::filesystem;

@@ -9,6 +9,7 @@
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
+#include "textstore/FileBytes.h"
 #include "textstore/FileSet.h"
 #include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
