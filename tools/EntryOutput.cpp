@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iostream>
 
+#include "HostSettings.h"
+
 namespace {
 
 // Characters, not bytes, so that UTF-8 text lines up.

@@ -10,6 +10,7 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
+#include "HostSettings.h"
 #include "LintReport.h"
 #include "LintRules.h"
 #include "ParamLint.h"

@@ -1,5 +1,6 @@
 // quendel list: the groups, transducers and clinical settings a parameter tree offers, as the
 // text store finds them on disk or as the resource file holds them.
+#include <fendrel/ResourceReader.h>
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -7,7 +8,6 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
-#include "ResourceCatalog.h"
 #include "Selection.h"
 #include "TreeListing.h"
 
@@ -96,15 +96,15 @@ int RunList(const SelectionOptions& options) {
         tree = ReadNameTree(selection.Source(), errors);
     } else {
         const std::string& prefix = selection.Provenance().FileRoot();
-        ResourceCatalog catalog;
+        fendrel::ResourceReader reader;
         std::string error;
-        if (!catalog.Open(selection.Source(), error)) {
+        if (!reader.Open(selection.Source(), error)) {
             std::cerr << "quendel list: cannot read " << selection.Source() << ": " << error
                       << "\n";
             return kExitError;
         }
         std::vector<std::string> outside;
-        tree = PathNameTree(catalog.Files(), prefix, outside);
+        tree = PathNameTree(reader.Files(), prefix, outside);
         if (!outside.empty()) {
             errors.push_back(std::to_string(outside.size()) + " of its files lie outside " +
                              prefix + " (the first: " + outside.front() +

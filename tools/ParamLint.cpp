@@ -14,9 +14,9 @@
 #include "LintRules.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
+#include "textstore/FileBytes.h"
 #include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
-#include "textstore/FileBytes.h"
 #include "textstore/ParamFile.h"
 
 namespace fs = std::filesystem;

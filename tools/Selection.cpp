@@ -1,25 +1,15 @@
 #include "Selection.h"
 
-#include <corvel/CorvelControl.h>
 #include <CLI/CLI.hpp>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 
+#include "HostSettings.h"
 #include "api/StoreProvenance.h"
-#include "textstore/FileSet.h"
 
 namespace {
 
 constexpr char kPointAtRoot[] = "; point --settings or --root at the directory that holds dev/";
-
-bool Readable(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error) &&
-           static_cast<bool>(std::ifstream(path, std::ios::binary));
-}
 
 }  // namespace
 
@@ -58,39 +48,6 @@ void AddSelectionOptions(CLI::App& command, SelectionOptions& options) {
     command.add_option("-A,--clinical", options.m_clinical, "Clinical setting");
     command.add_flag("--strict", options.m_strict,
                      "A missing base file, or a selected level without its file, is an error");
-}
-
-void RouteHostLog(bool verbose) {
-    if (verbose) {
-        corvel::SetLogSink([](const std::string& line) { std::cerr << line << "\n"; });
-    } else {
-        corvel::SetLogSink([](const std::string&) {});
-    }
-}
-
-bool ApplySettings(const SelectionOptions& options, std::string& error) {
-    if (!options.m_settings.empty()) {
-        if (!Readable(options.m_settings)) {
-            error = "cannot read the settings file " + options.m_settings;
-            return false;
-        }
-        setenv("CORVEL_SETTINGS", options.m_settings.c_str(), 1);
-    }
-    // Every selection states its settings in full, so that a second one (diff) starts clean.
-    corvel::ClearSettings();
-    const auto apply = [](const HostSetting& setting, const std::optional<std::string>& value) {
-        if (value) {
-            corvel::SetSetting(setting.m_section, setting.m_key, *value);
-        }
-    };
-    apply(FileSet::kShippedRoot, options.m_root);
-    apply(FileSet::kResourceName, options.m_name);
-    apply(FileSet::kUserDefinedRoot, options.m_userRoot);
-    apply(FileSet::kProductRule, options.m_productRule);
-    if (options.m_store) {
-        apply(FileSet::kUseTextStore, *options.m_store == "text" ? "true" : "false");
-    }
-    return true;
 }
 
 bool Selection::Build(const SelectionOptions& options, std::string& error) {

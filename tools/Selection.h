@@ -40,14 +40,8 @@ struct SelectionOptions {
 void AddLocationOptions(CLI::App& command, SelectionOptions& options);
 // Adds the location options, --store, -v and --json.
 void AddTreeOptions(CLI::App& command, SelectionOptions& options);
-// Makes the options the host settings that the library reads (the settings file, then each
-// option given); false with a message when the settings file cannot be read.
-bool ApplySettings(const SelectionOptions& options, std::string& error);
 // Adds the tree options, -F, -P, -A and --strict.
 void AddSelectionOptions(CLI::App& command, SelectionOptions& options);
-
-// Sends host log lines to standard error (verbose) or keeps them out of the output.
-void RouteHostLog(bool verbose);
 
 // One initialised Quendel and a view of the store it built.
 class Selection {
