@@ -8,15 +8,25 @@
 #include <system_error>
 #include <vector>
 
+namespace {
+
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// The file at path opened for reading bytes; null when it cannot be opened, or when path holds
+// a NUL, which would silently shorten it to another file.
+File OpenFile(const std::string& path) {
+    if (path.find('\0') != std::string::npos) {
+        return File(nullptr, &std::fclose);
+    }
+    return File(std::fopen(path.c_str(), "rb"), &std::fclose);
+}
+
+}  // namespace
+
 // A read error keeps what was read before it; one before the first byte (a directory, say)
 // counts as a file that cannot be read.
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
-    // A NUL would silently shorten the path to another file.
-    if (path.find('\0') != std::string::npos) {
-        return false;
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
+    const File file = OpenFile(path);
     if (!file) {
         return false;
     }
@@ -100,11 +110,7 @@ size_t HashBytes(std::string_view bytes) {
 // Reads as ReadFileBytes does, piece by piece into one small buffer, so that the check of an
 // unchanged file touches no more memory than that buffer.
 bool HashFileBytes(const std::string& path, size_t& size, size_t& hash) {
-    if (path.find('\0') != std::string::npos) {
-        return false;
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
+    const File file = OpenFile(path);
     if (!file) {
         return false;
     }
