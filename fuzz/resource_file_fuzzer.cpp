@@ -4,11 +4,13 @@
 // that value, and every key a file lists is found in that file.
 #include <fendrel/ResourceWriter.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -90,6 +92,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         parser->SetSelectionFiles(selection);
         parser->SetSelectionFiles(std::vector<std::string>(3, "short list"));
         parser->Refresh();
+        // Every entry the file lists is held by one of its files and looked up consistently.
+        std::vector<std::pair<std::string, std::vector<std::string>>> entries;
+        parser->ListEntries(entries);
+        for (const auto& entry : entries) {
+            const std::string& section = entry.first;
+            for (const std::string& key : entry.second) {
+                std::string value;
+                Require(std::any_of(files.begin(), files.end(),
+                                    [&](const std::string& file) {
+                                        return parser->GetFileValue(file, section, key, value);
+                                    }),
+                        "a listed entry is in no file");
+                Lookup(*parser, section, key);
+            }
+        }
         for (const std::string& section : kSections) {
             for (const std::string& key : kKeys) {
                 Lookup(*parser, section, key);

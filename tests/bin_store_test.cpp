@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "api/IdKeyTable.h"
 #include "binstore/binFileMsgImpl.h"
+#include "textstore/FileSet.h"
 
 using fendrel::ResourceEntry;
 
@@ -191,7 +192,7 @@ TEST_F(BinStoreTest, ProductFilesReplaceCommonOnesButNotTheConfiguration) {
         }
         binFileMsgImpl selected("G1", "P1", "A1");
         EXPECT_EQ(selected.ProductRuleDir(), c[2]);
-        EXPECT_EQ(selected.SelectionFiles().at(2), c[3]);
+        EXPECT_EQ(selected.SelectionFiles().at(kProductGroupClinicalSlot), c[3]);
     }
 }
 
@@ -215,7 +216,7 @@ TEST_F(BinStoreTest, SelectionCallsHandOverOnlyWhatChanged) {
     // A new group deselects the probe below it; without a group no probe can be selected.
     EXPECT_TRUE(store.SetGroup("G2"));
     EXPECT_TRUE(store.SetClinical("A1"));
-    EXPECT_EQ(store.SelectionFiles()[5], "");
+    EXPECT_EQ(store.SelectionFiles()[kProbeSlot], "");
     binFileMsgImpl noGroup("", "P1", "A1");
     EXPECT_FALSE(noGroup.SetProbe("P2"));
 }
@@ -356,12 +357,14 @@ TEST_F(BinStoreTest, FileThatDoesNotOpenAnswersNothing) {
         m_log.Clear();
         binFileMsgImpl store("G1", "P1", "A1");
         store.Refresh();
-        EXPECT_FALSE(store.IsOpen());
         const std::string reason = corrupt ? "too small: 8 bytes (a resource file has at least 160)"
                                            : "cannot open: No such file or directory";
+        std::string told;
+        EXPECT_FALSE(store.IsOpen(told));
+        EXPECT_EQ(told, reason);
         EXPECT_EQ(m_log.Lines(), Paths({"INFO [Quendel] FileName: Quendel",
                                         "ERROR [Quendel] Cannot open resource file " +
-                                            store.BinaryFilePath() + ": " + reason}));
+                                            store.Source() + ": " + reason}));
         EXPECT_TRUE(store.BaseFiles().empty());
         std::string value = "untouched";
         const std::vector<uint64_t> key = IdHashedKey(0);
@@ -372,10 +375,10 @@ TEST_F(BinStoreTest, FileThatDoesNotOpenAnswersNothing) {
         EXPECT_EQ(value, "untouched");
         // The selection is still kept, but nothing is handed over.
         EXPECT_FALSE(store.SetClinical("A2"));
-        EXPECT_EQ(store.SelectionFiles().at(0), "Quendel/Clns/A2/ImgResCln.pp");
+        EXPECT_EQ(store.SelectionFiles().at(kClinicalSlot), "Quendel/Clns/A2/ImgResCln.pp");
     }
     corvel::ClearSettings();
-    EXPECT_EQ(binFileMsgImpl("", "", "").BinaryFilePath(), "/dev/Quendel.bin");
+    EXPECT_EQ(binFileMsgImpl("", "", "").Source(), "/dev/Quendel.bin");
 }
 
 }  // namespace

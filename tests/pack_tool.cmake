@@ -2,7 +2,6 @@
 if(TARGET pack_tool_test AND TARGET quendel_cli)
     add_dependencies(pack_tool_test quendel_cli)
     target_link_libraries(pack_tool_test PRIVATE fendrel_writer)
-    target_include_directories(pack_tool_test PRIVATE ${PROJECT_SOURCE_DIR}/platform/fendrel/src)
     target_compile_definitions(pack_tool_test PRIVATE
         QUENDEL_TOOL="$<TARGET_FILE:quendel_cli>")
 endif()

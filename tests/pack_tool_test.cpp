@@ -17,12 +17,9 @@
 #include <vector>
 
 #include "FendrelSamples.h"
-#include "Format.h"
 #include "api/IdKeyTable.h"
 
 namespace {
-
-using namespace fendrel::format;
 
 struct ToolRun {
     int status = -1;
@@ -240,7 +237,12 @@ TEST_F(PackToolTest, VerifyTellsWhatEachFileHoldsOrWhyItIsRefused) {
     const auto results = nlohmann::ordered_json::parse(json.output);
     const std::string checksum = results["results"][0]["checksum"];
     EXPECT_EQ(results.begin().key(), "schema");
-    EXPECT_EQ(std::stoull(checksum, nullptr, 16), LoadU64(Byte(image, kChecksumOffset)));
+    // The header's checksum field: a little-endian u64 at byte 16 (FORMAT.md).
+    uint64_t stored = 0;
+    for (int i = 7; i >= 0; --i) {
+        stored = stored << 8 | *Byte(image, 16 + i);
+    }
+    EXPECT_EQ(std::stoull(checksum, nullptr, 16), stored);
     EXPECT_EQ(results["results"][2]["error"], "truncated at 100 of " + size + " bytes");
     for (const std::string& line : std::vector<std::string>{
              good + ": ok, format version 1, " + size + " bytes, checksum " + checksum +

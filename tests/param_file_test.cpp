@@ -264,35 +264,3 @@ TEST(ParamFileTest, TagsNestToAnyDepth) {
     file.ForEachList([&lists](const std::string&, const BlockList&) { ++lists; });
     EXPECT_EQ(lists, 100'001u);
 }
-
-// The hash read piece by piece equals the hash of the whole bytes at every size round the
-// pieces' edges, and any changed byte changes it.
-TEST(ParamFileTest, FileHashMatchesTheBytesAndSeesEveryChange) {
-    TempDir dir;
-    for (const size_t size : {0, 1, 7, 8, 31, 32, 33, 65535, 65536, 65537, 200000}) {
-        std::string bytes(size, '\0');
-        for (size_t i = 0; i < size; ++i) {
-            bytes[i] = static_cast<char>((i * 131 + size) % 251);
-        }
-        const std::string path = dir.Write("f" + std::to_string(size), bytes);
-        std::string read;
-        size_t length = 0;
-        size_t hash = 0;
-        ASSERT_TRUE(ReadFileBytes(path, read) && HashFileBytes(path, length, hash)) << size;
-        EXPECT_EQ(read, bytes);
-        EXPECT_EQ(length, size);
-        EXPECT_EQ(hash, HashBytes(bytes)) << size;
-        for (const size_t at : {size_t{0}, size / 2, size - 1}) {
-            if (at < size) {
-                std::string changed = bytes;
-                changed[at] = static_cast<char>(changed[at] ^ 1);
-                EXPECT_NE(HashBytes(changed), hash) << size << " at " << at;
-            }
-        }
-        EXPECT_NE(HashBytes(bytes + '\0'), hash) << size;
-    }
-    size_t length = 0;
-    size_t hash = 0;
-    EXPECT_FALSE(HashFileBytes(dir.Path(), length, hash)) << "a directory cannot be read";
-    EXPECT_FALSE(HashFileBytes(dir.Path() + "/missing", length, hash));
-}

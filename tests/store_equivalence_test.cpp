@@ -95,7 +95,8 @@ class Product {
     std::unique_ptr<binFileMsgImpl> Binary(const Selection& s) const {
         corvel::SetSetting("Path", "ShippedRoot", m_packed.Path());
         auto store = std::make_unique<binFileMsgImpl>(s.f, s.p, s.a);
-        EXPECT_TRUE(store->IsOpen());
+        std::string reason;
+        EXPECT_TRUE(store->IsOpen(reason)) << reason;
         store->Refresh();
         return store;
     }

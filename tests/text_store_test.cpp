@@ -308,11 +308,11 @@ TEST_F(TextStoreTest, SelectionOperationsKeepTheirLevelsConsistent) {
 // file follows the settings as they are at each of its loads.
 TEST_F(TextStoreTest, SettingsAreReadWhenTheirPathsAreBuilt) {
     corvel::RemoveSetting("Path", "ShippedRoot");
-    EXPECT_EQ(ResourceMsgImp("", "", "").Root(), "/dev/Quendel/");
+    EXPECT_EQ(ResourceMsgImp("", "", "").Source(), "/dev/Quendel/");
     corvel::SetSetting("Path", "ShippedRoot", "C:/Shipped/");
     corvel::SetSetting("Product-GeneralSpecification", "QuendelFileName", "Other");
     ResourceMsgImp store("G1", "", "");
-    EXPECT_EQ(store.Root(), "C:/Shipped//dev/Other/");
+    EXPECT_EQ(store.Source(), "C:/Shipped//dev/Other/");
     corvel::SetSetting("Path", "ShippedRoot", "D:/Elsewhere");
     corvel::SetSetting("Path", "SystemHQUserDefinedRoot", "U:");
     corvel::SetSetting("Product-GeneralSpecification", "QuendelFileName", "Renamed");

@@ -3,6 +3,7 @@
 // finds what changes, list shows what a tree offers, lint points at the right line and column,
 // every command ends with the documented status and the completion script completes them.
 #include <corvel/CorvelControl.h>
+#include <fendrel/ResourceReader.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -18,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "Format.h"
 #include "NameSuggestion.h"
 #include "ParamLint.h"
 #include "ResourcePack.h"
@@ -264,7 +264,7 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
     const std::string opts = Options();
     const std::string emptyRoot = " --root " + Quoted(m_dir.Path() + "/empty");
     const std::string version = "libquendel " QUENDEL_VERSION ", resource file format " +
-                                std::to_string(fendrel::format::kVersion);
+                                std::to_string(fendrel::FormatVersion());
     const struct {
         std::string args;
         int status;

@@ -8,7 +8,6 @@
 #include "EntryDiff.h"
 #include "EntryOutput.h"
 #include "Selection.h"
-#include "StoreEntries.h"
 
 namespace {
 
@@ -25,7 +24,7 @@ nlohmann::ordered_json Side(const StoreEntry* entry) {
     if (entry == nullptr) {
         return nullptr;
     }
-    return {{"value", entry->m_value}, {"origin", OriginJson(entry->m_origin)}};
+    return {{"value", entry->m_origin.m_value}, {"origin", OriginJson(entry->m_origin)}};
 }
 
 int RunDiff(const DiffOptions& options) {
@@ -51,8 +50,8 @@ int RunDiff(const DiffOptions& options) {
     if (!OpenSelection(from, options.m_selection, "diff") || !OpenSelection(to, other, "diff")) {
         return kExitError;
     }
-    const EntryTable before = MergedEntries(from);
-    const EntryTable after = MergedEntries(to);
+    const EntryTable before = from.Provenance().GetEntries();
+    const EntryTable after = to.Provenance().GetEntries();
     const std::vector<EntryChange> changes = DiffEntries(before, after);
 
     if (options.m_selection.m_json) {
@@ -76,8 +75,8 @@ int RunDiff(const DiffOptions& options) {
     TextTable rows;
     size_t counts[3] = {};  // changed, added, removed
     const auto add = [&](const char* mark, const Selection& side, const StoreEntry& entry) {
-        rows.Add(
-            {mark, *entry.m_section, entry.m_key, entry.m_value, OriginText(side, entry.m_origin)});
+        rows.Add({mark, *entry.m_section, entry.m_key, entry.m_origin.m_value,
+                  OriginText(side, entry.m_origin)});
     };
     for (const EntryChange& change : changes) {
         if (change.m_from != nullptr) {

@@ -7,7 +7,6 @@
 #include "Command.h"
 #include "EntryOutput.h"
 #include "Selection.h"
-#include "StoreEntries.h"
 
 namespace {
 
@@ -22,7 +21,7 @@ int RunDump(const DumpOptions& options) {
     if (!OpenSelection(selection, options.m_selection, "dump")) {
         return kExitError;
     }
-    const EntryTable table = MergedEntries(selection);
+    const EntryTable table = selection.Provenance().GetEntries();
     std::vector<const StoreEntry*> shown;
     for (const StoreEntry& entry : table.m_entries) {
         if (entry.m_section->compare(0, options.m_prefix.size(), options.m_prefix) == 0) {
@@ -38,8 +37,9 @@ int RunDump(const DumpOptions& options) {
     if (options.m_selection.m_json) {
         nlohmann::ordered_json entries = nlohmann::ordered_json::array();
         for (const StoreEntry* entry : shown) {
-            nlohmann::ordered_json item = {
-                {"section", *entry->m_section}, {"key", entry->m_key}, {"value", entry->m_value}};
+            nlohmann::ordered_json item = {{"section", *entry->m_section},
+                                           {"key", entry->m_key},
+                                           {"value", entry->m_origin.m_value}};
             if (options.m_origin) {
                 item["origin"] = OriginJson(entry->m_origin);
             }
@@ -59,7 +59,7 @@ int RunDump(const DumpOptions& options) {
                 section = entry->m_section.get();
                 rows.Add({"<" + *section + ">"});
             }
-            std::string text = "  " + entry->m_key + "<" + entry->m_value + ">";
+            std::string text = "  " + entry->m_key + "<" + entry->m_origin.m_value + ">";
             if (options.m_origin) {
                 rows.Add({std::move(text), "# " + entry->m_origin.m_layer,
                           OriginText(selection, entry->m_origin)});

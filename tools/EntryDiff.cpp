@@ -13,7 +13,7 @@ std::vector<EntryChange> DiffEntries(const EntryTable& from, const EntryTable& t
         } else if (a == from.m_entries.end() || name(*b) < name(*a)) {
             changes.push_back(EntryChange{"added", nullptr, &*b++});
         } else {
-            if (a->m_value != b->m_value) {
+            if (a->m_origin.m_value != b->m_origin.m_value) {
                 changes.push_back(EntryChange{"changed", &*a, &*b});
             }
             ++a;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "StoreEntries.h"
+#include "resource/IStoreProvenance.h"
 
 struct EntryChange {
     std::string m_kind;                  // "added", "removed", "changed"
@@ -14,8 +14,8 @@ struct EntryChange {
     const StoreEntry* m_to = nullptr;    // null for "removed"
 };
 
-// Both tables sorted by section and key, as MergedEntries gives them; the changes point into
-// them, in the same order.
+// Both tables sorted by section and key, as the stores give them; the changes point into them,
+// in the same order.
 std::vector<EntryChange> DiffEntries(const EntryTable& from, const EntryTable& to);
 
 #endif

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <iostream>
 
+#include "HostSettings.h"
 #include "JsonText.h"
-#include "binstore/binFileMsgImpl.h"
 
 namespace {
 
@@ -44,14 +44,9 @@ void TextTable::Print(std::ostream& out, const std::string& indent) const {
     }
 }
 
-std::string OriginText(const Selection& selection, const EntryOrigin& origin) {
-    std::string root;
-    if (selection.TextStore() != nullptr) {
-        root = selection.Source();
-    } else if (selection.BinaryStore() != nullptr) {
-        root = selection.BinaryStore()->DirPrefix();
-    }
-    std::string text = origin.m_file;
+std::string OriginText(const Selection& selection, const ValueOrigin& origin) {
+    const std::string& root = selection.Provenance().FileRoot();
+    std::string text = origin.m_path;
     if (!root.empty() && text.size() > root.size() && text.compare(0, root.size(), root) == 0) {
         text.erase(0, root.size());
     }
@@ -61,8 +56,8 @@ std::string OriginText(const Selection& selection, const EntryOrigin& origin) {
     return text;
 }
 
-nlohmann::ordered_json OriginJson(const EntryOrigin& origin) {
-    nlohmann::ordered_json json = {{"layer", origin.m_layer}, {"file", origin.m_file}};
+nlohmann::ordered_json OriginJson(const ValueOrigin& origin) {
+    nlohmann::ordered_json json = {{"layer", origin.m_layer}, {"file", origin.m_path}};
     if (origin.m_line != 0) {
         json["line"] = origin.m_line;
     }
@@ -71,7 +66,7 @@ nlohmann::ordered_json OriginJson(const EntryOrigin& origin) {
 
 nlohmann::ordered_json SelectionJson(const Selection& selection) {
     const SelectionOptions& options = selection.Options();
-    return {{"store", selection.TextStore() != nullptr ? "text" : "bin"},
+    return {{"store", selection.Kind() == StoreKind::kText ? "text" : "bin"},
             {"source", selection.Source()},
             {"group", options.m_group},
             {"probe", options.m_probe},

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Selection.h"
-#include "StoreEntries.h"
+#include "resource/IStoreProvenance.h"
 
 // Rows of cells printed in aligned columns. A column is as wide as its widest cell that is not
 // longer than a limit (longer cells stick out); the last cell of a row is not padded.
@@ -25,11 +25,11 @@ class TextTable {
     std::vector<std::vector<std::string>> m_rows;
 };
 
-// The file below the selection's root (the text store's resource root, the binary store's
+// The file below the store's file root (the text store's resource root, the binary store's
 // directory prefix), with ":line" when the line is known.
-std::string OriginText(const Selection& selection, const EntryOrigin& origin);
+std::string OriginText(const Selection& selection, const ValueOrigin& origin);
 // {"layer", "file", "line"}; no "line" for the binary store.
-nlohmann::ordered_json OriginJson(const EntryOrigin& origin);
+nlohmann::ordered_json OriginJson(const ValueOrigin& origin);
 // {"store": "text"|"bin", "source": root or resource file, "group", "probe", "clinical"}.
 nlohmann::ordered_json SelectionJson(const Selection& selection);
 

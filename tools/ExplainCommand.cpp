@@ -8,8 +8,6 @@
 #include "Command.h"
 #include "EntryOutput.h"
 #include "Selection.h"
-#include "StoreEntries.h"
-#include "resource/IResourceMsg.h"
 
 namespace {
 
@@ -25,8 +23,10 @@ int RunExplain(const ExplainOptions& options) {
         return kExitError;
     }
     std::string value;
-    const bool found = selection.Store().GetRawValue(options.m_section, options.m_key, value);
-    const std::vector<StoreEntry> layers = EntryLayers(selection, options.m_section, options.m_key);
+    const bool found =
+        selection.Library().GetParameter(options.m_section, options.m_key, value, std::string());
+    const std::vector<ValueOrigin> layers =
+        selection.Provenance().GetOrigins(options.m_section, options.m_key);
     if (!found) {
         std::cerr << "quendel explain: no entry \"" << options.m_section << "\" \"" << options.m_key
                   << "\" (" << selection.Describe() << ")\n";
@@ -34,7 +34,7 @@ int RunExplain(const ExplainOptions& options) {
     if (options.m_selection.m_json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (size_t i = 0; i < layers.size(); ++i) {
-            nlohmann::ordered_json item = OriginJson(layers[i].m_origin);
+            nlohmann::ordered_json item = OriginJson(layers[i]);
             item["value"] = layers[i].m_value;
             item["wins"] = found && i == 0;
             list.push_back(std::move(item));
@@ -52,8 +52,8 @@ int RunExplain(const ExplainOptions& options) {
                   << selection.Describe() << ")\n";
         TextTable rows;
         for (size_t i = 0; i < layers.size(); ++i) {
-            rows.Add({i == 0 ? "*" : " ", layers[i].m_origin.m_layer, layers[i].m_value,
-                      OriginText(selection, layers[i].m_origin)});
+            rows.Add({i == 0 ? "*" : " ", layers[i].m_layer, layers[i].m_value,
+                      OriginText(selection, layers[i])});
         }
         rows.Print(std::cout, "  ");
     }

@@ -1,9 +1,8 @@
 #include "LayerPaths.h"
 
 #include <filesystem>
-#include <utility>
 
-#include "textstore/NameConstants.h"
+#include "textstore/FileSet.h"
 
 namespace {
 
@@ -25,38 +24,47 @@ std::string Normal(const std::string& path) {
 }
 
 struct Pattern {
-    std::vector<const char*> m_parts;
+    std::vector<std::string> m_parts;
     Layer m_layer;
     const char* m_what;
 };
 
-// The text store's paths (see ResourceMsgImp), then the product files the binary store
-// takes where the resource file holds them (see binFileMsgImpl).
+// The text store's layer paths, then the product files the binary store takes where the
+// resource file holds them, each as FileSet composes it with kAny for every name and kRule for
+// the product rule.
 const std::vector<Pattern>& Patterns() {
-    static const std::vector<Pattern> patterns = {
-        {{kFileConfigFile}, Layer::kFileConfig, "file configuration"},
-        {{kBaseFile}, Layer::kBase, "base file"},
-        {{kClinicalDir, kClinicalBaseFile}, Layer::kBase, "clinical base file"},
-        {{kAny, kGroupFile}, Layer::kOverride, "group file"},
-        {{kAny, kAny, kProbeFile}, Layer::kOverride, "transducer file"},
-        {{kAny, kAny, kAny, kClinicalFile}, Layer::kOverride, "group clinical file"},
-        {{kClinicalDir, kAny, kClinicalFile}, Layer::kOverride, "clinical file"},
-        {{kRule, kBaseFile}, Layer::kBase, "product base file"},
-        {{kAny, kAny, kRule, kProbeFile}, Layer::kOverride, "product transducer file"},
-        {{kAny, kAny, kRule, kAny, kClinicalFile}, Layer::kOverride, "product clinical file"},
-        {{kAny, kAny, kRule, kAny, kRule, kClinicalFile},
-         Layer::kOverride,
-         "product clinical file"},
-        {{kAny, kAny, kAny, kRule, kClinicalFile}, Layer::kOverride, "product clinical file"},
-    };
+    static const std::vector<Pattern> patterns = [] {
+        const std::string any = kAny;
+        const std::string rule = FileSet::ProductRuleDir(kRule);
+        const SelectionPaths product = FileSet::SelectionFiles("", rule, any, any, any, true);
+        const SelectionPaths common = FileSet::SelectionFiles("", rule, any, any, any, false);
+        return std::vector<Pattern>{
+            {Components(FileSet::FileConfigFile("")), Layer::kFileConfig, "file configuration"},
+            {Components(FileSet::BaseFile("")), Layer::kBase, "base file"},
+            {Components(FileSet::ClinicalBaseFile("")), Layer::kBase, "clinical base file"},
+            {Components(FileSet::GroupFile("", any)), Layer::kOverride, "group file"},
+            {Components(FileSet::ProbeFile("", any, any)), Layer::kOverride, "transducer file"},
+            {Components(FileSet::GroupClinicalFile("", any, any, any)), Layer::kOverride,
+             "group clinical file"},
+            {Components(FileSet::ClinicalFile("", any)), Layer::kOverride, "clinical file"},
+            {Components(FileSet::ProductFile("", rule, FileSet::BaseFile(""))), Layer::kBase,
+             "product base file"},
+            {Components(product[kProductProbeSlot]), Layer::kOverride, "product transducer file"},
+            {Components(product[kGroupClinicalSlot]), Layer::kOverride, "product clinical file"},
+            {Components(product[kProductGroupClinicalSlot]), Layer::kOverride,
+             "product clinical file"},
+            {Components(common[kProductGroupClinicalSlot]), Layer::kOverride,
+             "product clinical file"},
+        };
+    }();
     return patterns;
 }
 
-bool Matches(const std::vector<const char*>& pattern, const std::vector<std::string>& rule,
+bool Matches(const std::vector<std::string>& pattern, const std::vector<std::string>& rule,
              const std::vector<std::string>& parts) {
     size_t at = 0;
-    for (const char* token : pattern) {
-        if (std::string(token) == kRule) {
+    for (const std::string& token : pattern) {
+        if (token == kRule) {
             if (rule.empty()) {
                 return false;
             }
@@ -65,7 +73,7 @@ bool Matches(const std::vector<const char*>& pattern, const std::vector<std::str
                     return false;
                 }
             }
-        } else if (at == parts.size() || (std::string(token) != kAny && parts[at] != token)) {
+        } else if (at == parts.size() || (token != kAny && parts[at] != token)) {
             return false;
         } else {
             ++at;
@@ -76,16 +84,14 @@ bool Matches(const std::vector<const char*>& pattern, const std::vector<std::str
 
 }  // namespace
 
-LayerPaths::LayerPaths(const std::string& productRule) : m_rule(Components(productRule)) {}
+LayerPaths::LayerPaths(const std::string& productRule)
+    : m_rule(Components(productRule)), m_ruleDir(FileSet::ProductRuleDir(productRule)) {}
 
+// The binary store looks for each listed file in the product rule directory first.
 void LayerPaths::AddListed(const std::string& relative) {
     m_listed.insert(Normal(relative));
     if (!m_rule.empty()) {
-        std::string product;
-        for (const std::string& component : m_rule) {
-            product += component + "/";
-        }
-        m_listed.insert(Normal(product + relative));
+        m_listed.insert(Normal(FileSet::ProductFile("", m_ruleDir, relative)));
     }
 }
 
@@ -107,7 +113,8 @@ Layer LayerPaths::Classify(const std::string& relative, std::string& what) const
 }
 
 Layer LayerPaths::ClassifyUserDefined(const std::string& relative, std::string& what) {
-    static const std::vector<const char*> pattern = {kAny, kAny, kAny, kClinicalFile};
+    static const std::vector<std::string> pattern =
+        Components(FileSet::UserDefinedFile("", kAny, kAny, kAny));
     if (Matches(pattern, {}, Components(relative))) {
         what = "user-defined file";
         return Layer::kOverride;
@@ -116,19 +123,25 @@ Layer LayerPaths::ClassifyUserDefined(const std::string& relative, std::string& 
     return Layer::kDead;
 }
 
+// The directory of each layer path, with capitals for the names a selection puts in; a file
+// name at two layer paths has both.
 std::string LayerPaths::HomeOf(const std::string& fileName) {
-    const std::pair<const char*, std::string> homes[] = {
-        {kFileConfigFile, "the resource root"},
-        {kBaseFile, "the resource root"},
-        {kClinicalBaseFile, std::string(kClinicalDir) + "/"},
-        {kGroupFile, "GROUP/"},
-        {kProbeFile, "GROUP/PROBE/"},
-        {kClinicalFile, "GROUP/PROBE/CLINICAL/ or " + std::string(kClinicalDir) + "/CLINICAL/"},
+    const std::string paths[] = {
+        FileSet::FileConfigFile(""),
+        FileSet::BaseFile(""),
+        FileSet::ClinicalBaseFile(""),
+        FileSet::GroupFile("", "GROUP"),
+        FileSet::ProbeFile("", "GROUP", "PROBE"),
+        FileSet::GroupClinicalFile("", "GROUP", "PROBE", "CLINICAL"),
+        FileSet::ClinicalFile("", "CLINICAL"),
     };
-    for (const auto& [name, home] : homes) {
-        if (fileName == name) {
-            return home;
+    std::string home;
+    for (const std::string& path : paths) {
+        const size_t slash = path.rfind('/');
+        if (path.compare(slash + 1, std::string::npos, fileName) == 0) {
+            home += (home.empty() ? "" : " or ") +
+                    (slash == std::string::npos ? "the resource root" : path.substr(0, slash + 1));
         }
     }
-    return {};
+    return home;
 }

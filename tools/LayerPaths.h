@@ -34,6 +34,7 @@ class LayerPaths {
 
   private:
     std::vector<std::string> m_rule;  // the product rule's components
+    std::string m_ruleDir;            // the product rule as the binary store's directory
     std::set<std::string> m_listed;   // normalised, with the product copies
 };
 

@@ -10,13 +10,14 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
+#include "HostSettings.h"
 #include "JsonText.h"
 #include "LintReport.h"
 #include "LintRules.h"
 #include "ParamLint.h"
 #include "Selection.h"
 #include "TreeLint.h"
-#include "host/Corvel.h"
+#include "textstore/FileSet.h"
 
 namespace {
 
@@ -33,17 +34,11 @@ struct LintOptions {
 // ShippedRoot/dev/QuendelFileName/, the user-defined tree below SystemHQUserDefinedRoot, and
 // the binary store's product rule (QuendelProductRule, by default SystemHQPath).
 TreeLocation LocateTree() {
-    const std::string name =
-        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
-    const std::string hq =
-        ResourceMgr::GetValue("Product-GeneralSpecification", "SystemHQPath", "");
+    const std::string name = FileSet::Read(FileSet::kResourceName);
     TreeLocation tree;
-    tree.m_root = ResourceMgr::GetValue("Path", "ShippedRoot", "") + "/dev/" + name + "/";
-    tree.m_userDir =
-        ResourceMgr::GetValue("Path", "SystemHQUserDefinedRoot", "d:/dev_userdefined") + "/" +
-        name + "/";
-    tree.m_productRule =
-        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelProductRule", hq.c_str());
+    tree.m_productRule = FileSet::ProductRule();
+    tree.m_root = FileSet::ResourceRoot(FileSet::Read(FileSet::kShippedRoot), name);
+    tree.m_userDir = FileSet::UserDefinedDir(FileSet::Read(FileSet::kUserDefinedRoot), name);
     return tree;
 }
 

@@ -1,5 +1,6 @@
 // quendel list: the groups, transducers and clinical settings a parameter tree offers, as the
 // text store finds them on disk or as the resource file holds them.
+#include <fendrel/ResourceReader.h>
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -9,8 +10,6 @@
 #include "EntryOutput.h"
 #include "Selection.h"
 #include "TreeListing.h"
-#include "binstore/binFileMsgImpl.h"
-#include "textstore/ResourceMsgImp.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ nlohmann::ordered_json TransducerJson(const TransducerListing& transducer, bool 
 }
 
 void PrintListingJson(const Selection& selection, const TreeListing& listing) {
-    const bool products = selection.BinaryStore() != nullptr;
+    const bool products = selection.Kind() == StoreKind::kBinary;
     nlohmann::ordered_json groups = nlohmann::ordered_json::array();
     for (const GroupListing& group : listing.m_groups) {
         nlohmann::ordered_json transducers = nlohmann::ordered_json::array();
@@ -60,7 +59,7 @@ void PrintListingJson(const Selection& selection, const TreeListing& listing) {
 }
 
 void PrintListing(const Selection& selection, const TreeListing& listing) {
-    std::cout << "# " << (selection.TextStore() != nullptr ? "text" : "binary")
+    std::cout << "# " << (selection.Kind() == StoreKind::kText ? "text" : "binary")
               << " store: " << selection.Source() << "\n";
     TextTable rows;
     rows.Add({"group", "transducer", "clinical settings"});
@@ -92,12 +91,20 @@ int RunList(const SelectionOptions& options) {
     }
     NameTree tree;
     std::vector<std::string> errors;
-    if (selection.TextStore() != nullptr) {
-        tree = ReadNameTree(selection.TextStore()->Root(), errors);
+    const bool products = selection.Kind() == StoreKind::kBinary;
+    if (!products) {
+        tree = ReadNameTree(selection.Source(), errors);
     } else {
-        const std::string& prefix = selection.BinaryStore()->DirPrefix();
+        const std::string& prefix = selection.Provenance().FileRoot();
+        fendrel::ResourceReader reader;
+        std::string error;
+        if (!reader.Open(selection.Source(), error)) {
+            std::cerr << "quendel list: cannot read " << selection.Source() << ": " << error
+                      << "\n";
+            return kExitError;
+        }
         std::vector<std::string> outside;
-        tree = PathNameTree(selection.Catalog().Files(), prefix, outside);
+        tree = PathNameTree(reader.Files(), prefix, outside);
         if (!outside.empty()) {
             errors.push_back(std::to_string(outside.size()) + " of its files lie outside " +
                              prefix + " (the first: " + outside.front() +
@@ -107,7 +114,7 @@ int RunList(const SelectionOptions& options) {
     for (const std::string& error : errors) {
         std::cerr << "quendel list: warning: " << error << "\n";
     }
-    const TreeListing listing = ListTree(tree, selection.BinaryStore() != nullptr);
+    const TreeListing listing = ListTree(tree, products);
     if (options.m_json) {
         PrintListingJson(selection, listing);
     } else {

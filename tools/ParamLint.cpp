@@ -14,6 +14,7 @@
 #include "LintRules.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
+#include "textstore/FileBytes.h"
 #include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 #include "textstore/ParamFile.h"

@@ -1,14 +1,16 @@
 #include "ResourcePack.h"
 
+#include <fendrel/ResourceReader.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
-#include "Format.h"
 #include "IdNameFile.h"
 #include "OutputFile.h"
+#include "textstore/FileSet.h"
 
 namespace fs = std::filesystem;
 
@@ -80,14 +82,6 @@ bool ListParamFiles(const fs::path& dir, std::vector<std::string>& files, std::s
     return true;
 }
 
-// Whether the file starts as a resource file does, whatever state the rest is in.
-bool IsResourceFile(const std::string& path) {
-    char magic[sizeof fendrel::format::kMagic] = {};
-    std::ifstream in(path, std::ios::binary);
-    return in.read(magic, sizeof magic) &&
-           std::equal(std::begin(magic), std::end(magic), std::begin(fendrel::format::kMagic));
-}
-
 }  // namespace
 
 fendrel::FileSections FlattenParamFile(const ParamFile& file) {
@@ -139,7 +133,9 @@ bool PackTree(const PackOptions& options, PackResult& result, std::string& error
         }
         fendrel::FileSections sections = FlattenParamFile(file);
         result.m_entries += CountEntries(sections);
-        if (!writer.AddFileSections(tree.m_name + "/" + relative, std::move(sections), error)) {
+        // Stored as the binary store names it: below the directory prefix of the tree's name.
+        const std::string stored = FileSet::ListedFile(FileSet::DirPrefix(tree.m_name), relative);
+        if (!writer.AddFileSections(stored, std::move(sections), error)) {
             return false;
         }
     }
@@ -156,7 +152,7 @@ bool PackTree(const PackOptions& options, PackResult& result, std::string& error
     if (!ResolveOutput(result.m_output, target, error)) {
         return false;
     }
-    if (target.m_exists && !options.m_force && !IsResourceFile(target.m_path)) {
+    if (target.m_exists && !options.m_force && !fendrel::StartsAsResourceFile(target.m_path)) {
         error = result.m_output +
                 " exists and is not a resource file: it is left as it is (--force replaces it)";
         return false;

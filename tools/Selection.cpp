@@ -1,57 +1,17 @@
 #include "Selection.h"
 
-#include <corvel/CorvelControl.h>
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <memory>
 
-#include "api/StoreFactory.h"
-#include "binstore/binFileMsgImpl.h"
-#include "textstore/NameConstants.h"
-#include "textstore/ResourceMsgImp.h"
+#include "HostSettings.h"
+#include "api/StoreProvenance.h"
 
 namespace {
 
-// Selection entries of the binary store, as the parser ranks them.
-enum SelectionEntry : size_t {
-    kClinicalEntry = 0,
-    kProductClinicalEntry = 2,
-    kGroupClinicalEntry = 3,
-    kProductProbeEntry = 4,
-    kProbeEntry = 5,
-    kGroupEntry = 6,
-};
-
-bool HasLayer(const std::vector<LayerInfo>& layers, const std::string& name) {
-    return std::any_of(layers.begin(), layers.end(),
-                       [&](const LayerInfo& layer) { return layer.m_name == name; });
-}
-
 constexpr char kPointAtRoot[] = "; point --settings or --root at the directory that holds dev/";
 
-bool Readable(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error) &&
-           static_cast<bool>(std::ifstream(path, std::ios::binary));
-}
-
 }  // namespace
-
-std::string LookupName(const std::string& name) {
-    std::string result;
-    result.reserve(name.size());
-    for (const char c : name) {
-        if (c != ' ' && c != '\t') {
-            result += c;
-        }
-    }
-    return result;
-}
 
 void AddLocationOptions(CLI::App& command, SelectionOptions& options) {
     command
@@ -90,79 +50,27 @@ void AddSelectionOptions(CLI::App& command, SelectionOptions& options) {
                      "A missing base file, or a selected level without its file, is an error");
 }
 
-void RouteHostLog(bool verbose) {
-    if (verbose) {
-        corvel::SetLogSink([](const std::string& line) { std::cerr << line << "\n"; });
-    } else {
-        corvel::SetLogSink([](const std::string&) {});
-    }
-}
-
-bool ApplySettings(const SelectionOptions& options, std::string& error) {
-    if (!options.m_settings.empty()) {
-        if (!Readable(options.m_settings)) {
-            error = "cannot read the settings file " + options.m_settings;
-            return false;
-        }
-        setenv("CORVEL_SETTINGS", options.m_settings.c_str(), 1);
-    }
-    // Every selection states its settings in full, so that a second one (diff) starts clean.
-    corvel::ClearSettings();
-    const auto apply = [](const char* section, const char* key,
-                          const std::optional<std::string>& value) {
-        if (value) {
-            corvel::SetSetting(section, key, *value);
-        }
-    };
-    apply("Path", "ShippedRoot", options.m_root);
-    apply("Product-GeneralSpecification", "QuendelFileName", options.m_name);
-    apply("Path", "SystemHQUserDefinedRoot", options.m_userRoot);
-    apply("Product-GeneralSpecification", "QuendelProductRule", options.m_productRule);
-    if (options.m_store) {
-        corvel::SetSetting("PostProcessing", "UseTxtQuendel",
-                           *options.m_store == "text" ? "true" : "false");
-    }
-    return true;
-}
-
 bool Selection::Build(const SelectionOptions& options, std::string& error) {
     m_options = options;
     if (!ApplySettings(options, error)) {
         return false;
     }
-    // The store is built by the library's own rule; the factory only keeps a view of it.
-    SetStoreFactory([this](bool useText, const std::string& f, const std::string& p,
-                           const std::string& a) -> std::unique_ptr<IResourceMsg> {
-        if (useText) {
-            auto store = std::make_unique<ResourceMsgImp>(f, p, a);
-            m_text = store.get();
-            return store;
-        }
-        auto store = std::make_unique<binFileMsgImpl>(f, p, a);
-        m_binary = store.get();
-        return store;
-    });
     m_quendel.Initial(options.m_group, options.m_probe, options.m_clinical);
-    SetStoreFactory(StoreFactory());
-
-    m_store = m_text != nullptr ? static_cast<IResourceMsg*>(m_text) : m_binary;
-    if (m_store == nullptr) {
+    m_provenance = StoreProvenance(m_quendel);
+    if (m_provenance == nullptr) {
         error = "the library built no parameter store";
         return false;
     }
-    if (m_binary != nullptr) {
-        const std::string& path = m_binary->BinaryFilePath();
-        std::string reason;
-        // The catalog reads the file as the store's parser does, so it tells why it failed.
-        if (!m_catalog.Open(path, reason) || !m_binary->IsOpen()) {
-            std::error_code ignored;
-            error = "cannot open the resource file " + path + " (binary store): " +
-                    (reason.empty() ? "the store's parser refused it" : reason) +
-                    (std::filesystem::exists(path, ignored)
-                         ? ""
-                         : kPointAtRoot + std::string(", or use --store text"));
-            return false;
-        }
+    std::string reason;
+    if (!m_provenance->IsOpen(reason)) {
+        const std::string& path = Source();
+        std::error_code ignored;
+        error = "cannot open the resource file " + path +
+                " (binary store): " + (reason.empty() ? "the store's parser refused it" : reason) +
+                (std::filesystem::exists(path, ignored)
+                     ? ""
+                     : kPointAtRoot + std::string(", or use --store text"));
+        return false;
     }
     return true;
 }
@@ -171,9 +79,9 @@ bool Selection::Open(const SelectionOptions& options, std::string& error) {
     if (!Build(options, error)) {
         return false;
     }
-    if (m_text != nullptr && m_text->GetLayers().empty()) {
-        error = "no parameter file could be read under " + m_text->Root() + " (text store)" +
-                kPointAtRoot;
+    if (Kind() == StoreKind::kText && m_provenance->GetLayers().empty()) {
+        error =
+            "no parameter file could be read under " + Source() + " (text store)" + kPointAtRoot;
         return false;
     }
     return true;
@@ -184,15 +92,15 @@ bool Selection::OpenTree(const SelectionOptions& options, std::string& error) {
         return false;
     }
     std::error_code code;
-    if (m_text != nullptr && !std::filesystem::is_directory(m_text->Root(), code)) {
-        error = "no directory " + m_text->Root() + " (text store)" + kPointAtRoot;
+    if (Kind() == StoreKind::kText && !std::filesystem::is_directory(Source(), code)) {
+        error = "no directory " + Source() + " (text store)" + kPointAtRoot;
         return false;
     }
     return true;
 }
 
 std::string Selection::Describe() const {
-    std::string text = m_text != nullptr ? "text store" : "binary store";
+    std::string text = Kind() == StoreKind::kText ? "text store" : "binary store";
     const std::pair<const char*, const std::string*> selectors[] = {
         {"F", &m_options.m_group}, {"P", &m_options.m_probe}, {"A", &m_options.m_clinical}};
     std::string chosen;
@@ -205,12 +113,10 @@ std::string Selection::Describe() const {
 }
 
 std::string Selection::Source() const {
-    if (m_text != nullptr) {
-        return m_text->Root();
-    }
-    return m_binary != nullptr ? m_binary->BinaryFilePath() : std::string();
+    return m_provenance->Source();
 }
 
+// The text store names the paths it reads; the binary store's are inside its resource file.
 std::vector<std::string> Selection::Problems() const {
     const std::string& f = m_options.m_group;
     const std::string& p = m_options.m_probe;
@@ -221,56 +127,26 @@ std::vector<std::string> Selection::Problems() const {
                            " is not read without -F: a transducer lives in its "
                            "group's directory");
     }
-    // Whether the library found each file, and where it looked.
-    bool base = true;
-    bool group = true;
-    bool probe = true;
-    bool clinical = true;
-    std::string basePath, groupPath, probePath, clinicalPaths, where;
-    if (m_text != nullptr) {
-        const std::vector<LayerInfo> layers = m_text->GetLayers();
-        const std::string& root = m_text->Root();
-        base = HasLayer(layers, "base");
-        group = HasLayer(layers, "group");
-        probe = HasLayer(layers, "transducer");
-        clinical = HasLayer(layers, "clinical") || HasLayer(layers, "group clinical");
-        basePath = root + kBaseFile;
-        groupPath = root + f + "/" + kGroupFile;
-        probePath = root + f + "/" + p + "/" + kProbeFile;
-        clinicalPaths =
-            root + kClinicalDir + "/" + a + "/" + kClinicalFile +
-            (f.empty() || p.empty() ? ""
-                                    : " or " + root + f + "/" + p + "/" + a + "/" + kClinicalFile);
-    } else if (m_binary != nullptr) {
-        const auto held = [&](const std::string& file) { return m_catalog.HasFile(file); };
-        where = " in " + m_binary->BinaryFilePath();
-        const std::vector<std::string>& bases = m_binary->BaseFiles();
-        basePath = bases.empty() ? m_binary->DirPrefix() + kBaseFile : bases.front();
-        base = held(basePath);
-        const std::vector<std::string>& files = m_binary->SelectionFiles();
-        if (files.size() > kGroupEntry) {
-            group = held(files[kGroupEntry]);
-            probe = held(files[kProbeEntry]) || held(files[kProductProbeEntry]);
-            clinical = held(files[kClinicalEntry]) || held(files[kGroupClinicalEntry]) ||
-                       held(files[kProductClinicalEntry]);
-            groupPath = files[kGroupEntry];
-            probePath = files[kProbeEntry];
-            clinicalPaths =
-                files[kClinicalEntry] +
-                (files[kGroupClinicalEntry].empty() ? "" : " or " + files[kGroupClinicalEntry]);
+    const SelectionCheck check = m_provenance->CheckSelection();
+    const std::string where = Kind() == StoreKind::kBinary ? " in " + Source() : std::string();
+    const auto paths = [&where](const LevelFiles& level) {
+        std::string text;
+        for (const std::string& path : level.m_paths) {
+            text += (text.empty() ? "" : " or ") + path;
         }
+        return text + where;
+    };
+    if (!check.m_base.m_found) {
+        problems.push_back("no base file " + paths(check.m_base));
     }
-    if (!base) {
-        problems.push_back("no base file " + basePath + where);
+    if (!f.empty() && !check.m_group.m_found) {
+        problems.push_back("no group file for -F " + f + ": " + paths(check.m_group));
     }
-    if (!f.empty() && !group) {
-        problems.push_back("no group file for -F " + f + ": " + groupPath + where);
+    if (!f.empty() && !p.empty() && !check.m_probe.m_found) {
+        problems.push_back("no transducer file for -P " + p + ": " + paths(check.m_probe));
     }
-    if (!f.empty() && !p.empty() && !probe) {
-        problems.push_back("no transducer file for -P " + p + ": " + probePath + where);
-    }
-    if (!a.empty() && !clinical) {
-        problems.push_back("no clinical file for -A " + a + ": " + clinicalPaths + where);
+    if (!a.empty() && !check.m_clinical.m_found) {
+        problems.push_back("no clinical file for -A " + a + ": " + paths(check.m_clinical));
     }
     return problems;
 }

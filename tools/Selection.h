@@ -1,21 +1,18 @@
 // A selection as the library sees it: the host settings that find the parameter tree and the
 // group, transducer and clinical setting. The tool maps its options onto host settings and lets
-// the library build its store exactly as a host's Quendel::Initial does, then looks into that
-// same store for provenance.
+// the library build its store exactly as a host's Quendel::Initial does, then asks that same
+// store for provenance (IStoreProvenance).
 #ifndef QUENDEL_TOOLS_SELECTION_H
 #define QUENDEL_TOOLS_SELECTION_H
 
 #include <quendel/Quendel.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "ResourceCatalog.h"
-
-class IResourceMsg;
-class ResourceMsgImp;
-class binFileMsgImpl;
+#include "resource/IStoreProvenance.h"
 
 namespace CLI {
 class App;
@@ -43,14 +40,8 @@ struct SelectionOptions {
 void AddLocationOptions(CLI::App& command, SelectionOptions& options);
 // Adds the location options, --store, -v and --json.
 void AddTreeOptions(CLI::App& command, SelectionOptions& options);
-// Makes the options the host settings that the library reads (the settings file, then each
-// option given); false with a message when the settings file cannot be read.
-bool ApplySettings(const SelectionOptions& options, std::string& error);
 // Adds the tree options, -F, -P, -A and --strict.
 void AddSelectionOptions(CLI::App& command, SelectionOptions& options);
-
-// Sends host log lines to standard error (verbose) or keeps them out of the output.
-void RouteHostLog(bool verbose);
 
 // One initialised Quendel and a view of the store it built.
 class Selection {
@@ -68,12 +59,9 @@ class Selection {
     bool OpenTree(const SelectionOptions& options, std::string& error);
 
     Quendel& Library() { return m_quendel; }
-    IResourceMsg& Store() { return *m_store; }
-    // Exactly one of these is set after a successful Open.
-    ResourceMsgImp* TextStore() const { return m_text; }
-    binFileMsgImpl* BinaryStore() const { return m_binary; }
-    // The binary store's resource file as a whole (empty for the text store).
-    const ResourceCatalog& Catalog() const { return m_catalog; }
+    // Where the store's answers come from; set after a successful Open.
+    IStoreProvenance& Provenance() const { return *m_provenance; }
+    StoreKind Kind() const { return m_provenance->Kind(); }
 
     const SelectionOptions& Options() const { return m_options; }
     // "text store, F=Convex P=CX5 A=Abdomen"; empty selectors are left out
@@ -93,13 +81,7 @@ class Selection {
 
     SelectionOptions m_options;
     Quendel m_quendel;
-    IResourceMsg* m_store = nullptr;  // owned by m_quendel
-    ResourceMsgImp* m_text = nullptr;
-    binFileMsgImpl* m_binary = nullptr;
-    ResourceCatalog m_catalog;
+    std::shared_ptr<IStoreProvenance> m_provenance;
 };
-
-// Removes every space and tab, as the stores do with section and key names.
-std::string LookupName(const std::string& name);
 
 #endif

@@ -13,7 +13,7 @@
 #include "NameSuggestion.h"
 #include "ValueShape.h"
 #include "resource/StringOps.h"
-#include "textstore/NameConstants.h"
+#include "textstore/FileSet.h"
 
 namespace fs = std::filesystem;
 
@@ -262,8 +262,8 @@ std::vector<TreeFile*> BaseLevelOrder(std::vector<TreeFile>& files,
             byPath.erase(it);
         }
     };
-    take(std::string(kClinicalDir) + "/" + kClinicalBaseFile);
-    take(kBaseFile);
+    take(FileSet::ClinicalBaseFile(""));
+    take(FileSet::BaseFile(""));
     for (const std::string& relative : listed) {
         take(relative);
     }
@@ -313,7 +313,7 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
     LayerPaths layers(tree.m_productRule);
     std::vector<std::string> listed;
     const auto config = std::find_if(files.begin(), files.begin() + shipped, [](const TreeFile& f) {
-        return f.m_relative == kFileConfigFile;
+        return f.m_relative == FileSet::FileConfigFile("");
     });
     if (config != files.begin() + shipped) {
         FileLint configLint;

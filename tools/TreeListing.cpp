@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "textstore/FileSet.h"
 #include "textstore/NameConstants.h"
 
 namespace fs = std::filesystem;
@@ -33,6 +34,15 @@ bool Holds(const NameTree& dir, const char* file) {
     return dir.m_files.count(file) != 0;
 }
 
+bool HasPath(const NameTree& tree, const std::string& path) {
+    const size_t slash = path.find('/');
+    if (slash == std::string::npos) {
+        return tree.m_files.count(path) != 0;
+    }
+    const auto dir = tree.m_dirs.find(path.substr(0, slash));
+    return dir != tree.m_dirs.end() && HasPath(dir->second, path.substr(slash + 1));
+}
+
 // A clinical setting's directory; with products also one whose file lies only in a product
 // rule directory below it.
 bool IsClinical(const NameTree& dir, bool products) {
@@ -47,10 +57,14 @@ bool IsClinical(const NameTree& dir, bool products) {
     return false;
 }
 
-TransducerListing ListTransducer(const std::string& name, const NameTree& dir, bool products) {
-    TransducerListing transducer{name, {}, {}};
+// The transducer probe of group below root; with products, a directory below it that holds a
+// product's own transducer file is that product's.
+TransducerListing ListTransducer(const NameTree& root, const std::string& group,
+                                 const std::string& probe, const NameTree& dir, bool products) {
+    TransducerListing transducer{probe, {}, {}};
     for (const auto& [sub, subDir] : dir.m_dirs) {
-        if (products && Holds(subDir, kProbeFile)) {
+        const std::string rule = FileSet::ProductRuleDir(sub);
+        if (products && HasPath(root, FileSet::ProductProbeFile("", group, probe, rule))) {
             TransducerListing product{sub, {}, {}};
             for (const auto& [clinical, clinicalDir] : subDir.m_dirs) {
                 if (IsClinical(clinicalDir, true)) {
@@ -73,15 +87,6 @@ void CollectFiles(const NameTree& tree, const std::string& prefix,
     for (const auto& [name, dir] : tree.m_dirs) {
         CollectFiles(dir, prefix + name + "/", files);
     }
-}
-
-bool HasPath(const NameTree& tree, const std::string& path) {
-    const size_t slash = path.find('/');
-    if (slash == std::string::npos) {
-        return tree.m_files.count(path) != 0;
-    }
-    const auto dir = tree.m_dirs.find(path.substr(0, slash));
-    return dir != tree.m_dirs.end() && HasPath(dir->second, path.substr(slash + 1));
 }
 
 }  // namespace
@@ -116,15 +121,16 @@ TreeListing ListTree(const NameTree& root, bool products) {
     for (const auto& [name, dir] : root.m_dirs) {
         if (name == kClinicalDir) {
             for (const auto& [clinical, clinicalDir] : dir.m_dirs) {
-                if (Holds(clinicalDir, kClinicalFile)) {
+                if (HasPath(root, FileSet::ClinicalFile("", clinical))) {
                     listing.m_clinical.push_back(clinical);
                 }
             }
-        } else if (Holds(dir, kGroupFile)) {
+        } else if (HasPath(root, FileSet::GroupFile("", name))) {
             GroupListing group{name, {}};
             for (const auto& [probe, probeDir] : dir.m_dirs) {
-                if (Holds(probeDir, kProbeFile)) {
-                    group.m_transducers.push_back(ListTransducer(probe, probeDir, products));
+                if (HasPath(root, FileSet::ProbeFile("", name, probe))) {
+                    group.m_transducers.push_back(
+                        ListTransducer(root, name, probe, probeDir, products));
                 }
             }
             listing.m_groups.push_back(std::move(group));
@@ -135,7 +141,7 @@ TreeListing ListTree(const NameTree& root, bool products) {
             CollectFiles(dir, "", files);
             ProductFiles product{name, {}};
             for (const std::string& file : files) {
-                if (file == kBaseFile || HasPath(root, file)) {
+                if (file == FileSet::BaseFile("") || HasPath(root, file)) {
                     product.m_files.push_back(file);
                 }
             }

@@ -1,5 +1,6 @@
 // quendel verify FILE... [--json]: whether each resource file opens as the binary store's
 // parser opens it (the same reader and checks), what it holds, or why it is refused.
+#include <fendrel/ResourceReader.h>
 #include <CLI/CLI.hpp>
 
 #include <cinttypes>
@@ -12,7 +13,6 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
-#include "ResourceImage.h"
 
 namespace {
 
@@ -32,20 +32,21 @@ std::string Hex(uint64_t value) {
 // {"path", "ok": true, "version", "size", "checksum", "files", "sections", "keys", "entries"}
 // or {"path", "ok": false, "error"}; entries count each file's entries, as pack does.
 Json Verify(const std::string& path) {
-    fendrel::ResourceImage image;
+    fendrel::ResourceReader reader;
     std::string reason;
-    if (!image.Load(path, reason)) {
+    if (!reader.Open(path, reason)) {
         return {{"path", path}, {"ok", false}, {"error", reason}};
     }
+    const fendrel::ResourceSummary summary = reader.Summary();
     return {{"path", path},
             {"ok", true},
-            {"version", image.Version()},
-            {"size", image.Size()},
-            {"checksum", Hex(image.Checksum())},
-            {"files", image.FileCount()},
-            {"sections", image.SectionCount()},
-            {"keys", image.KeyCount()},
-            {"entries", image.HolderCount()}};
+            {"version", summary.m_version},
+            {"size", summary.m_size},
+            {"checksum", Hex(summary.m_checksum)},
+            {"files", summary.m_files},
+            {"sections", summary.m_sections},
+            {"keys", summary.m_keys},
+            {"entries", summary.m_entries}};
 }
 
 std::string Counted(const Json& count, const char* one, const char* many) {

@@ -1,4 +1,5 @@
 // quendel: tools for parameter trees and their resource files. One subcommand per command file.
+#include <fendrel/ResourceReader.h>
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "Command.h"
-#include "Format.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ namespace {
 // store reads.
 std::string VersionText() {
     return "libquendel " QUENDEL_VERSION ", resource file format " +
-           std::to_string(fendrel::format::kVersion);
+           std::to_string(fendrel::FormatVersion());
 }
 
 // The command a command line names: the first word that is not an option (the tool itself has

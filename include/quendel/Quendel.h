@@ -184,6 +184,9 @@ class QUENDEL_API Quendel {
     static bool ToIntVector(const std::string& text, std::vector<int>& list);
 
   private:
+    // Lets the library's own tools look into the store; no part of the API.
+    friend class QuendelStoreAccess;
+
     template <class S, class K, class T>
     bool Param(const S& section, const K& key, T& value, const T& defaultValue);
     template <class S, class K, class T>

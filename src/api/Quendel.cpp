@@ -9,6 +9,7 @@
 #include "host/Corvel.h"
 #include "resource/IResourceMsg.h"
 #include "resource/QueryTypes.h"
+#include "resource/SectionPath.h"
 #include "resource/SharedGetter.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
@@ -279,31 +280,16 @@ bool Quendel::StrSection2StrVector(const std::string& section, std::vector<std::
     if (text.empty()) {
         return false;
     }
+    // A leading ":" stands for the top-level section; empty names between colons are none.
     parts.clear();
-    size_t colon = text.find(':');
-    if (colon == std::string::npos) {
-        parts.push_back(text);
-        return true;
-    }
-    if (colon == 0) {
+    if (text.front() == ':') {
         parts.emplace_back(kGlobalSection);
-    } else {
-        parts.push_back(text.substr(0, colon));
-        text.erase(0, colon);
     }
-    while (true) {
-        TrimChars(":", text);
-        if (text.empty()) {
-            return true;
-        }
-        colon = text.find(':');
-        if (colon == std::string::npos) {
-            parts.push_back(text);
-            return true;
-        }
-        parts.push_back(text.substr(0, colon));
-        text.erase(0, colon);
-    }
+    ForEachSectionPart(text, EmptyParts::kSkip, [&parts](std::string_view part) {
+        parts.emplace_back(part);
+        return true;
+    });
+    return true;
 }
 
 bool Quendel::ToIntVector(const std::string& text, std::vector<int>& list) {

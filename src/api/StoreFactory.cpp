@@ -1,7 +1,7 @@
 #include "api/StoreFactory.h"
 
 #include "binstore/binFileMsgImpl.h"
-#include "host/Corvel.h"
+#include "textstore/FileSet.h"
 #include "textstore/ResourceMsgImp.h"
 
 namespace {
@@ -13,7 +13,7 @@ StoreFactory& InstalledFactory() {
 
 std::unique_ptr<IResourceMsg> MakeStore(const std::string& f, const std::string& p,
                                         const std::string& a) {
-    const bool useText = ResourceMgr::GetValue("PostProcessing", "UseTxtQuendel", false);
+    const bool useText = FileSet::UseTextStore();
     if (const StoreFactory& factory = InstalledFactory()) {
         return factory(useText, f, p, a);
     }

@@ -1,5 +1,6 @@
 // How Quendel makes its store: by the host setting "UseTxtQuendel", the text store or the
-// binary store. Replaceable, so that tests can hand in stores of their own.
+// binary store. Replaceable for the tests, which hand in stores of their own (FakeStore.h); the
+// tool looks into the store Quendel built through StoreProvenance instead.
 #ifndef QUENDEL_API_STOREFACTORY_H
 #define QUENDEL_API_STOREFACTORY_H
 

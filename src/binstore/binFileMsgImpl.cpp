@@ -2,21 +2,14 @@
 
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
+#include "textstore/FileSet.h"
 #include "textstore/NameConstants.h"
 
-namespace {
-
-const std::string& GlobalSection() {
-    static const std::string name(kGlobalSection);
-    return name;
-}
-
-const std::string& SectionName(const std::string& name, std::string& buffer) {
+const std::string& binFileMsgImpl::SectionName(const std::string& name, std::string& buffer) {
+    static const std::string global(kGlobalSection);
     const std::string& section = LookupName(name, buffer);
-    return section.empty() ? GlobalSection() : section;
+    return section.empty() ? global : section;
 }
-
-}  // namespace
 
 binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const std::string& a)
     : m_probe(p), m_group(f), m_clinical(a) {
@@ -24,25 +17,21 @@ binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const
     // The destructor does not run when the constructor throws (exhausted memory), so the
     // parser is released here then.
     try {
-        const std::string root = ResourceMgr::GetValue("Path", "ShippedRoot", "");
-        const std::string fileName =
-            ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
+        const std::string root = FileSet::Read(FileSet::kShippedRoot);
+        const std::string fileName = FileSet::Read(FileSet::kResourceName);
         LogInfo(kLogCategory, "FileName: %s", fileName.c_str());
-        m_dirPrefix = fileName + "/";
-        const std::string hq =
-            ResourceMgr::GetValue("Product-GeneralSpecification", "SystemHQPath", "");
-        m_productRuleDir = ResourceMgr::GetValue("Product-GeneralSpecification",
-                                                 "QuendelProductRule", hq.c_str()) +
-                           "/";
-        m_binaryFilePath = root + "/dev/" + fileName + ".bin";
+        m_dirPrefix = FileSet::DirPrefix(fileName);
+        m_productRuleDir = FileSet::ProductRuleDir(FileSet::ProductRule());
+        m_binaryFilePath = FileSet::ResourceFile(root, fileName);
 
         if (m_parser != nullptr && m_parser->OpenFile(m_binaryFilePath)) {
             LoadBaseFiles();
             ApplySelection(m_group, m_probe, m_clinical);
         } else if (m_parser != nullptr) {
             // A refused file must not go unnoticed: the parser says why.
+            m_openError = m_parser->OpenError();
             LogError(kLogCategory, "Cannot open resource file %s: %s", m_binaryFilePath.c_str(),
-                     m_parser->OpenError().c_str());
+                     m_openError.c_str());
             Fendrel::deletHandle(m_parser);
         }
     } catch (...) {
@@ -149,15 +138,4 @@ bool binFileMsgImpl::GetRawValue(const std::string& section, const std::string& 
     std::string keyBuffer;
     return m_parser->FindValue(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
                                value);
-}
-
-bool binFileMsgImpl::FindOrigin(const std::string& section, const std::string& key,
-                                std::string& file) {
-    if (m_parser == nullptr) {
-        return false;
-    }
-    std::string sectionBuffer;
-    std::string keyBuffer;
-    return m_parser->FindOrigin(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
-                                file);
 }

@@ -10,8 +10,9 @@
 
 #include "host/Fendrel.h"
 #include "resource/IResourceMsg.h"
+#include "resource/IStoreProvenance.h"
 
-class binFileMsgImpl : public IResourceMsg {
+class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
   public:
     // Opens <ShippedRoot>/dev/<QuendelFileName>.bin and hands over the base files and the
     // selection (f, p, a); a file that does not open is logged with the parser's reason and
@@ -41,19 +42,30 @@ class binFileMsgImpl : public IResourceMsg {
     bool GetRawValue(const std::string& section, const std::string& key,
                      std::string& value) override;
 
-    // What the store hands the parser, for tools and diagnostics.
-    bool IsOpen() const { return m_parser != nullptr; }
-    const std::string& BinaryFilePath() const { return m_binaryFilePath; }
-    const std::string& DirPrefix() const { return m_dirPrefix; }
+    // Provenance: the files handed over, as the parser ranks them; the files are named as the
+    // resource file holds them, below the directory prefix.
+    StoreKind Kind() const override { return StoreKind::kBinary; }
+    const std::string& Source() const override { return m_binaryFilePath; }
+    const std::string& FileRoot() const override { return m_dirPrefix; }
+    bool IsOpen(std::string& reason) const override;
+    std::vector<LayerInfo> GetLayers() const override;
+    std::vector<ValueOrigin> GetOrigins(const std::string& section,
+                                        const std::string& key) const override;
+    EntryTable GetEntries() override;
+    SelectionCheck CheckSelection() const override;
+
+    // What the store hands the parser, for diagnostics.
     const std::string& ProductRuleDir() const { return m_productRuleDir; }
     const std::vector<std::string>& BaseFiles() const { return m_baseFiles; }
-    // Empty before the first selection is handed over, then seven paths (empty when unused).
+    // Empty before the first selection is handed over, then seven paths (empty when unused),
+    // indexed by SelectionSlot.
     const std::vector<std::string>& SelectionFiles() const { return m_selectionFiles; }
-    // The handed-over file whose value a lookup by these names returns.
-    bool FindOrigin(const std::string& section, const std::string& key, std::string& file);
 
   private:
     static constexpr char kLogCategory[] = "Quendel";
+
+    // A name as lookups take it: without blanks, and the empty section as "GlobalParameters".
+    static const std::string& SectionName(const std::string& name, std::string& buffer);
 
     // The path of a top-level file, in the product rule directory when the resource file
     // holds it there.
@@ -75,6 +87,7 @@ class binFileMsgImpl : public IResourceMsg {
     // "<QuendelFileName>/" as it was when this store was built: each store names the files of
     // its own resource file, whatever another store was built with later.
     std::string m_dirPrefix;
+    std::string m_openError;  // the parser's reason when the resource file did not open
 };
 
 #endif

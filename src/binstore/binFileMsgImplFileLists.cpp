@@ -9,12 +9,11 @@
 
 #include "binstore/binFileMsgImpl.h"
 #include "host/Corvel.h"
+#include "textstore/FileSet.h"
 #include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 
 namespace {
-
-constexpr size_t kSelectionSize = 7;
 
 // The integer at the start of text as a stream reads it (blanks skipped, a sign allowed, held at
 // the ends of int's range); 0 when none is there.
@@ -35,29 +34,21 @@ bool Put(std::string& slot, const std::string& text) {
     return true;
 }
 
-bool Empty(std::string& slot) {
-    if (slot.empty()) {
-        return false;
-    }
-    slot.clear();
-    return true;
-}
-
 }  // namespace
 
 std::string binFileMsgImpl::ResolveFile(const std::string& name) {
-    std::string candidate = m_dirPrefix + m_productRuleDir + name;
+    std::string candidate = FileSet::ProductFile(m_dirPrefix, m_productRuleDir, name);
     if (m_parser->HasFile(candidate)) {
         LogInfoIf(1, kLogCategory, "Redirect(%s)", candidate.c_str());
         return candidate;
     }
-    return m_dirPrefix + name;
+    return FileSet::ListedFile(m_dirPrefix, name);
 }
 
 bool binFileMsgImpl::LoadBaseFiles() {
-    m_baseFiles.push_back(ResolveFile(kBaseFile));
+    m_baseFiles.push_back(ResolveFile(FileSet::BaseFile("")));
 
-    const std::string config = m_dirPrefix + kFileConfigFile;
+    const std::string config = FileSet::FileConfigFile(m_dirPrefix);
     std::string text;
     const int count =
         m_parser->GetFileValue(config, kGlobalSection, "FileNumbers", text) ? LeadingInt(text) : 0;
@@ -88,52 +79,23 @@ bool binFileMsgImpl::ApplySelection(const std::string& f, const std::string& p,
     m_reloadPending = false;
     bool changed = false;
     std::vector<std::string>& files = m_selectionFiles;
-    // The clinical base file belongs to every selection, the empty one included.
     if (files.empty()) {
-        files.resize(kSelectionSize);
-        files[1] = m_dirPrefix + kClinicalDir + "/" + kClinicalBaseFile;
+        files.resize(kSelectionSlots);
         changed = true;
     }
-
-    if (f.empty()) {
-        for (size_t entry = 2; entry <= 6; ++entry) {
-            changed |= Empty(files[entry]);
-        }
-    } else {
-        std::string dir = m_dirPrefix + f + "/";
-        changed |= Put(files[6], dir + kGroupFile);
-        if (p.empty()) {
-            for (size_t entry = 2; entry <= 5; ++entry) {
-                changed |= Empty(files[entry]);
-            }
-        } else {
-            dir += p + "/";
-            changed |= Put(files[5], dir + kProbeFile);
-            // A product's own probe file moves the clinical files of the probe below the
-            // product rule directory as well.
-            const std::string productDir = dir + m_productRuleDir;
-            if (m_parser != nullptr && m_parser->HasFile(productDir + kProbeFile)) {
-                dir = productDir;
-                changed |= Put(files[4], dir + kProbeFile);
-                LogInfo(kLogCategory, "Redirect ProbeProduct: %s", dir.c_str());
-            } else {
-                changed |= Empty(files[4]);
-            }
-            if (a.empty()) {
-                changed |= Empty(files[2]);
-                changed |= Empty(files[3]);
-            } else {
-                dir += a + "/";
-                changed |= Put(files[3], dir + kClinicalFile);
-                changed |= Put(files[2], dir + m_productRuleDir + kClinicalFile);
-            }
-        }
+    // A product's own transducer file moves the clinical files of the transducer below the
+    // product rule directory as well.
+    bool productProbe = false;
+    if (!f.empty() && !p.empty() && m_parser != nullptr &&
+        m_parser->HasFile(FileSet::ProductProbeFile(m_dirPrefix, f, p, m_productRuleDir))) {
+        productProbe = true;
+        const std::string dir = FileSet::ProductProbeDir(m_dirPrefix, f, p, m_productRuleDir);
+        LogInfo(kLogCategory, "Redirect ProbeProduct: %s", dir.c_str());
     }
-
-    if (a.empty()) {
-        changed |= Empty(files[0]);
-    } else {
-        changed |= Put(files[0], m_dirPrefix + kClinicalDir + "/" + a + "/" + kClinicalFile);
+    const SelectionPaths paths =
+        FileSet::SelectionFiles(m_dirPrefix, m_productRuleDir, f, p, a, productProbe);
+    for (size_t slot = 0; slot < kSelectionSlots; ++slot) {
+        changed |= Put(files[slot], paths[slot]);
     }
 
     if (m_parser != nullptr && changed) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #define FENDREL_API __attribute__((visibility("default")))
@@ -47,6 +48,10 @@ class FENDREL_API Fendrel {
     // Why the last OpenFile failed ("truncated at 512 of 2048 bytes"); empty after one that
     // succeeded. Added last so that every operation before it keeps its slot.
     virtual std::string OpenError() = 0;
+    // Every section some contained file holds, each with the keys held there, both in byte
+    // order; for provenance. Added after OpenError, so that every operation keeps its slot.
+    virtual bool ListEntries(
+        std::vector<std::pair<std::string, std::vector<std::string>>>& sections) = 0;
 };
 
 #endif

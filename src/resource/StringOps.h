@@ -38,6 +38,11 @@ inline std::string_view TrimBlanks(std::string_view s) {
 inline bool HasBlank(std::string_view s) {
     return s.find_first_of(" \t") != std::string_view::npos;
 }
+// Whether a stored name is found by a lookup under the same name: lookups remove blanks, and an
+// empty name is none (the binary store reads an empty section as the top-level one).
+inline bool ReachableName(std::string_view name) {
+    return !name.empty() && !HasBlank(name);
+}
 
 // Calls visit(std::string_view token) for each token Tokenize would return, in order, without
 // building the list; stops early when visit returns false. Returns false when it stopped early.

@@ -15,15 +15,13 @@
 #include "textstore/ParamFile.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <memory>
 #include <utility>
-#include <vector>
 
+#include "resource/SectionPath.h"
 #include "resource/StringOps.h"
+#include "textstore/FileBytes.h"
 #include "textstore/NameConstants.h"
 
 namespace {
@@ -46,197 +44,66 @@ std::string_view EraseBlanks(std::string_view s, std::string& scratch) {
     return scratch;
 }
 
-// Calls visit(component) for each component of a tag path below its group; runs of ":" act as
-// one separator.
-template <class Visit>
-void ForEachComponent(std::string_view path, Visit&& visit) {
-    while (!path.empty()) {
-        const size_t colon = path.find(':');
-        const std::string_view component = path.substr(0, colon);
-        path = colon == std::string_view::npos ? std::string_view()
-                                               : TrimColons(path.substr(colon + 1));
-        if (!component.empty()) {
-            visit(component);
-        }
-    }
-}
+// A tag piece split: the path it names with its blanks erased and ":" trimmed from both ends
+// (empty when it names nothing), whether a leading ":" put that path below "GlobalParameters",
+// and the rest of the line. The path may point into scratch or s, the rest into s.
+struct TagText {
+    std::string_view m_path;
+    bool m_global = false;
+    std::string_view m_rest;
+};
 
-// Splits a tag piece; name and path may point into scratch or s, rest into s.
-bool SplitTag(std::string_view s, std::string& scratch, std::string_view& name,
-              std::string_view& path, std::string_view& rest) {
-    name = {};
-    path = {};
-    rest = {};
-    if (s.empty()) {
-        return false;
-    }
+TagText SplitTag(std::string_view s, std::string& scratch) {
+    TagText tag;
     const size_t close = s.find('>');
     std::string_view inner = s.substr(1, close == std::string_view::npos ? s.npos : close - 1);
     if (close != std::string_view::npos) {
-        rest = TrimBlanks(s.substr(close + 1));
+        tag.m_rest = TrimBlanks(s.substr(close + 1));
     }
     inner = EraseBlanks(inner, scratch);
-    if (inner.empty()) {
-        return !rest.empty();
-    }
-    const bool global = inner.front() == ':';
-    inner = TrimColons(inner);
-    if (inner.empty()) {
-        return !rest.empty();
-    }
+    tag.m_global = !inner.empty() && inner.front() == ':';
+    tag.m_path = TrimColons(inner);
+    return tag;
+}
+
+// Calls visit(part) for the group a tag names and then for each level below it; empty levels
+// are skipped, so a run of ":" acts as one separator.
+template <class Visit>
+void ForEachTagPart(bool global, std::string_view path, Visit&& visit) {
     if (global) {
-        name = kGlobal;
-        path = inner;
-    } else {
-        const size_t colon = inner.find(':');
-        name = inner.substr(0, colon);
-        if (colon != std::string_view::npos) {
-            path = inner.substr(colon + 1);
-        }
+        visit(kGlobal);
     }
-    path = TrimColons(path);
-    return true;
+    ForEachSectionPart(path, EmptyParts::kSkip, [&visit](std::string_view part) {
+        visit(part);
+        return true;
+    });
 }
 
 }  // namespace
-
-// A read error keeps what was read before it; one before the first byte (a directory, say)
-// counts as a file that cannot be read.
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
-    // A NUL would silently shorten the path to another file.
-    if (path.find('\0') != std::string::npos) {
-        return false;
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file) {
-        return false;
-    }
-    // The size is only a hint (one read for a regular file); anything else is read in turns.
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    const size_t capacity = error ? size_t{1} << 16 : static_cast<size_t>(size) + 1;
-    bytes.resize(capacity);
-    size_t length = 0;
-    while (true) {
-        if (length == bytes.size()) {
-            bytes.resize(bytes.size() * 2);
-        }
-        const size_t wanted = bytes.size() - length;
-        const size_t got = std::fread(&bytes[length], 1, wanted, file.get());
-        length += got;
-        if (got < wanted) {
-            if (std::ferror(file.get()) && length == 0) {
-                return false;
-            }
-            break;
-        }
-    }
-    bytes.resize(length);
-    return true;
-}
-
-namespace {
-constexpr size_t kHashPiece = size_t{1} << 16;
-constexpr uint64_t kPrime1 = 0x9e3779b185ebca87ULL;
-constexpr uint64_t kPrime2 = 0xc2b2ae3d27d4eb4fULL;
-
-uint64_t Rotl(uint64_t x, int r) {
-    return (x << r) | (x >> (64 - r));
-}
-
-uint64_t Round(uint64_t acc, uint64_t word) {
-    return Rotl(acc + word * kPrime2, 31) * kPrime1;
-}
-
-// Four independent multiply-rotate lanes over 8-byte words: several megabytes are checked on
-// every re-selection, several times faster than std::hash.
-uint64_t HashPiece(std::string_view piece) {
-    uint64_t lanes[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
-    const char* p = piece.data();
-    size_t n = piece.size();
-    uint64_t words[4];
-    for (; n >= sizeof(words); p += sizeof(words), n -= sizeof(words)) {
-        std::memcpy(words, p, sizeof(words));
-        for (int i = 0; i < 4; ++i) {
-            lanes[i] = Round(lanes[i], words[i]);
-        }
-    }
-    uint64_t hash = Rotl(lanes[0], 1) + Rotl(lanes[1], 7) + Rotl(lanes[2], 12) + Rotl(lanes[3], 18);
-    for (; n >= 8; p += 8, n -= 8) {
-        uint64_t word = 0;
-        std::memcpy(&word, p, 8);
-        hash = Rotl(hash ^ Round(0, word), 27) * kPrime1 + kPrime2;
-    }
-    uint64_t tail = 0;
-    std::memcpy(&tail, p, n);
-    hash = Round(hash ^ tail, n) ^ piece.size();
-    hash ^= hash >> 33;
-    hash *= kPrime2;
-    return hash ^ (hash >> 29);
-}
-
-size_t CombineHash(size_t hash, std::string_view piece) {
-    return (hash ^ HashPiece(piece)) * 0x9e3779b97f4a7c15ULL;
-}
-}  // namespace
-
-size_t HashBytes(std::string_view bytes) {
-    size_t hash = bytes.size();
-    for (size_t pos = 0; pos < bytes.size(); pos += kHashPiece) {
-        hash = CombineHash(hash, bytes.substr(pos, kHashPiece));
-    }
-    return hash;
-}
-
-// Reads as ReadFileBytes does, piece by piece into one small buffer, so that the check of an
-// unchanged file touches no more memory than that buffer.
-bool HashFileBytes(const std::string& path, size_t& size, size_t& hash) {
-    if (path.find('\0') != std::string::npos) {
-        return false;
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file) {
-        return false;
-    }
-    const std::unique_ptr<char[]> buffer(new char[kHashPiece]);
-    std::vector<size_t> pieces;
-    size_t length = 0;
-    while (true) {
-        const size_t got = std::fread(buffer.get(), 1, kHashPiece, file.get());
-        if (got > 0) {
-            pieces.push_back(HashPiece(std::string_view(buffer.get(), got)));
-        }
-        length += got;
-        if (got < kHashPiece) {
-            if (std::ferror(file.get()) && length == 0) {
-                return false;
-            }
-            break;
-        }
-    }
-    // Pieces end where HashBytes cuts them only when every read but the last was whole, which
-    // fread gives for a file; anything else just counts as changed.
-    size_t combined = length;
-    for (const size_t piece : pieces) {
-        combined = (combined ^ piece) * 0x9e3779b97f4a7c15ULL;
-    }
-    size = length;
-    hash = combined;
-    return true;
-}
 
 bool ParseTag(const std::string& s, std::string& name, std::string& path, std::string& rest) {
+    name.clear();
+    path.clear();
+    rest.clear();
+    if (s.empty()) {
+        return false;
+    }
     std::string scratch;
-    std::string_view nameView;
-    std::string_view pathView;
-    std::string_view restView;
-    const bool result = SplitTag(s, scratch, nameView, pathView, restView);
-    name.assign(nameView);
-    path.assign(pathView);
-    rest.assign(restView);
-    return result;
+    const TagText tag = SplitTag(s, scratch);
+    rest.assign(tag.m_rest);
+    if (tag.m_path.empty()) {
+        return !rest.empty();
+    }
+    std::string_view below = tag.m_path;
+    if (tag.m_global) {
+        name.assign(kGlobal);
+    } else {
+        const size_t colon = below.find(':');
+        name.assign(below.substr(0, colon));
+        below = colon == std::string_view::npos ? std::string_view() : below.substr(colon + 1);
+    }
+    path.assign(TrimColons(below));
+    return true;
 }
 
 // Every block that still has children is threaded onto a chain through its own child map, under
@@ -264,18 +131,6 @@ ParamBlock::~ParamBlock() {
         block = emptied.get();
         chain = std::move(block->m_children.extract(block->m_children.begin()).mapped());
     }
-}
-
-bool FindInList(const std::string& key, std::string& value, const BlockList* list) {
-    if (list == nullptr) {
-        return false;
-    }
-    const auto it = list->m_values.find(key);
-    if (it == list->m_values.end()) {
-        return false;
-    }
-    value = it->second.m_text;
-    return true;
 }
 
 bool ParamFile::Parse(const std::string& filter) {
@@ -381,29 +236,31 @@ std::string_view ParamFile::TakeSection(std::string_view s) {
 }
 
 std::string_view ParamFile::TakeTag(std::string_view s) {
-    std::string_view name;
-    std::string_view path;
-    std::string_view rest;
-    SplitTag(s, m_scratch, name, path, rest);
-    if (!name.empty()) {
-        SelectList(name, path);
+    const TagText tag = SplitTag(s, m_scratch);
+    if (!tag.m_path.empty()) {
+        SelectList(tag.m_global, tag.m_path);
     }
     if (m_observer != nullptr) {
-        ObserveTag(s, name, path);
+        ObserveTag(s, tag.m_global, tag.m_path);
     }
-    return rest;
+    return tag.m_rest;
 }
 
-void ParamFile::SelectList(std::string_view name, std::string_view path) {
-    m_curList = &GroupList(name);
-    ForEachComponent(path, [this](std::string_view component) {
-        auto& children = m_curList->m_children;
-        auto it = children.lower_bound(component);
-        if (it == children.end() || it->first != component) {
-            it = children.emplace_hint(it, std::string(component), std::make_unique<BlockList>());
+void ParamFile::SelectList(bool global, std::string_view path) {
+    BlockList* list = nullptr;
+    ForEachTagPart(global, path, [this, &list](std::string_view part) {
+        if (list == nullptr) {
+            list = &GroupList(part);
+            return;
         }
-        m_curList = it->second.get();
+        auto& children = list->m_children;
+        auto it = children.lower_bound(part);
+        if (it == children.end() || it->first != part) {
+            it = children.emplace_hint(it, std::string(part), std::make_unique<BlockList>());
+        }
+        list = it->second.get();
     });
+    m_curList = list;
 }
 
 std::string_view ParamFile::TakeEntry(std::string_view piece) {
@@ -480,16 +337,18 @@ ParamPosition ParamFile::PositionOf(const char* at) {
     return {m_lineNo, m_line.m_column};
 }
 
-void ParamFile::ObserveTag(std::string_view s, std::string_view name, std::string_view path) {
+void ParamFile::ObserveTag(std::string_view s, bool global, std::string_view path) {
     const size_t close = s.find('>');
-    if (name.empty()) {
+    if (path.empty()) {
         m_observer->OnEmptyTag(PositionOf(s.data()),
                                s.substr(0, close == std::string_view::npos ? close : close + 1));
     } else {
-        m_sectionPath.assign(name);
-        ForEachComponent(path, [this](std::string_view component) {
-            m_sectionPath += ':';
-            m_sectionPath += component;
+        m_sectionPath.clear();
+        ForEachTagPart(global, path, [this](std::string_view part) {
+            if (!m_sectionPath.empty()) {
+                m_sectionPath += ':';
+            }
+            m_sectionPath += part;
         });
         m_observer->OnSection(m_sectionPath);
     }
@@ -549,67 +408,4 @@ BlockList& ParamFile::GroupList(std::string_view name) {
         it = m_groups.try_emplace(it, std::string(name));
     }
     return it->second;
-}
-
-bool ParamFile::Lookup(const std::string& section, const std::string& key,
-                       std::string& value) const {
-    if (m_groups.empty() || key.empty()) {
-        return false;
-    }
-    std::string keyText(key);
-    EraseAll(" ", keyText);
-    std::string sectionText(section);
-    EraseAll(" ", sectionText);
-    const std::string_view trimmed = TrimColons(sectionText);
-
-    const BlockList* list = nullptr;
-    std::string_view name = kGlobal;
-    std::string_view path;
-    if (!trimmed.empty()) {
-        if (sectionText.front() == ':') {
-            path = trimmed;
-        } else {
-            const size_t colon = trimmed.find(':');
-            name = TrimColons(trimmed.substr(0, colon));
-            if (colon != std::string_view::npos) {
-                path = trimmed.substr(colon + 1);
-            }
-        }
-    }
-    const auto group = m_groups.find(name);
-    if (group == m_groups.end()) {
-        return false;
-    }
-    list = &group->second;
-    // Unlike a tag, a lookup does not skip empty components: "A::B" finds nothing.
-    while (!path.empty()) {
-        const size_t colon = path.find(':');
-        const std::string_view component = TrimColons(path.substr(0, colon));
-        path = colon == std::string_view::npos ? std::string_view() : path.substr(colon + 1);
-        const auto child = list->m_children.find(component);
-        if (child == list->m_children.end()) {
-            return false;
-        }
-        list = child->second.get();
-    }
-    return FindInList(keyText, value, list);
-}
-
-const BlockList* ParamFile::FindList(std::string_view sectionPath) const {
-    size_t colon = sectionPath.find(':');
-    const auto group = m_groups.find(sectionPath.substr(0, colon));
-    if (group == m_groups.end()) {
-        return nullptr;
-    }
-    const BlockList* list = &group->second;
-    while (colon != std::string_view::npos) {
-        sectionPath.remove_prefix(colon + 1);
-        colon = sectionPath.find(':');
-        const auto child = list->m_children.find(sectionPath.substr(0, colon));
-        if (child == list->m_children.end()) {
-            return nullptr;
-        }
-        list = child->second.get();
-    }
-    return list;
 }

@@ -86,7 +86,8 @@ class ParamFile {
     std::string_view TakeSection(std::string_view s);
     std::string_view TakeTag(std::string_view s);
     std::string_view TakeEntry(std::string_view piece);
-    void SelectList(std::string_view name, std::string_view path);
+    // Makes the list at the tag's path (below "GlobalParameters" when global) the current one.
+    void SelectList(bool global, std::string_view path);
     // Whether the key was already set in the current list, and on which line.
     struct StoreResult {
         bool m_replaced = false;
@@ -94,12 +95,14 @@ class ParamFile {
     };
     StoreResult StoreEntry(std::string_view key, std::string_view value);
     BlockList& GroupList(std::string_view name);
+    // The list at path below list, or below the groups when list is null; null when missing.
+    const BlockList* Follow(const BlockList* list, std::string_view path) const;
 
     // Only with an observer: what it is told, and where. mark is the length of a byte-order
     // mark that begins the line, which columns do not count.
     void BeginLine(std::string_view line, const char* hash, size_t fullLength, size_t mark);
     ParamPosition PositionOf(const char* at);
-    void ObserveTag(std::string_view s, std::string_view name, std::string_view path);
+    void ObserveTag(std::string_view s, bool global, std::string_view path);
     void ObserveOpen(ParamObserver::Construct construct, const char* at, std::string_view what);
     void ObserveEntry(std::string_view s, size_t open, std::string_view key, std::string_view value,
                       StoreResult stored);
@@ -127,14 +130,6 @@ class ParamFile {
     LineContext m_line;
     std::string m_sectionPath;  // the path of m_curList, kept only with an observer
 };
-
-// Reads the whole file at path into bytes; false when it cannot be opened or read at all.
-bool ReadFileBytes(const std::string& path, std::string& bytes);
-
-// A hash of a file's bytes: HashBytes of the bytes ReadFileBytes gives, or HashFileBytes reading
-// the file itself without keeping it (false as for ReadFileBytes; size is the length read).
-size_t HashBytes(std::string_view bytes);
-bool HashFileBytes(const std::string& path, size_t& size, size_t& hash);
 
 // Splits a tag piece s (beginning with "<") into group name, path below the group and the rest
 // of the line after ">". False when the tag names nothing and nothing follows it.

@@ -9,6 +9,8 @@
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
+#include "textstore/FileBytes.h"
+#include "textstore/FileSet.h"
 #include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 
@@ -31,27 +33,24 @@ ResourceMsgImp::ResourceMsgImp(const std::string& f, const std::string& p, const
       m_probe(p),
       m_group(f),
       m_clinical(a) {
-    const std::string shipped = ResourceMgr::GetValue("Path", "ShippedRoot", "");
-    const std::string name =
-        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
-    m_root = shipped + "/dev/" + name + "/";
+    const std::string shipped = FileSet::Read(FileSet::kShippedRoot);
+    m_root = FileSet::ResourceRoot(shipped, FileSet::Read(FileSet::kResourceName));
 
     LoadFileConfig();
-    ReadFile(m_pBaseFile, m_root + kBaseFile);
-    ReadFile(m_pClinicalBaseFile, m_root + kClinicalDir + "/" + kClinicalBaseFile);
-    // Each level lives in the directory of the level above it.
+    ReadFile(m_pBaseFile, FileSet::BaseFile(m_root));
+    ReadFile(m_pClinicalBaseFile, FileSet::ClinicalBaseFile(m_root));
+    // Without a level, the levels below it are not read either.
     if (!f.empty()) {
-        ReadFile(m_pGroupFile, m_root + f + "/" + kGroupFile);
+        ReadFile(m_pGroupFile, FileSet::GroupFile(m_root, f));
         if (!p.empty()) {
-            ReadFile(m_pProbeFile, m_root + f + "/" + p + "/" + kProbeFile);
+            ReadFile(m_pProbeFile, FileSet::ProbeFile(m_root, f, p));
             if (!a.empty()) {
-                ReadFile(m_pGroupClinicalFile,
-                         m_root + f + "/" + p + "/" + a + "/" + kClinicalFile);
+                ReadFile(m_pGroupClinicalFile, FileSet::GroupClinicalFile(m_root, f, p, a));
             }
         }
     }
     if (!a.empty()) {
-        ReadFile(m_pClinicalFile, m_root + kClinicalDir + "/" + a + "/" + kClinicalFile);
+        ReadFile(m_pClinicalFile, FileSet::ClinicalFile(m_root, a));
     }
     if (!f.empty() && !p.empty() && !a.empty()) {
         ReadFile(m_pUserDefinedFile, UserDefinedPath());
@@ -118,7 +117,7 @@ ResourceMsgImp::FileSlot ResourceMsgImp::ParseFile(const std::string& path) {
 }
 
 void ResourceMsgImp::LoadFileConfig() {
-    const std::string path = m_root + kFileConfigFile;
+    const std::string path = FileSet::FileConfigFile(m_root);
     if (!ReadFile(m_pConfigFile, path)) {
         LogError(kLogCategory, kReadFailed, path.c_str());
         return;
@@ -151,19 +150,16 @@ void ResourceMsgImp::LoadFileConfig() {
               [](const auto& x, const auto& y) { return x.first < y.first; });
     for (const auto& item : listed) {
         FileSlot file;
-        if (ReadFile(file, m_root + item.second->second.m_text)) {
+        if (ReadFile(file, FileSet::ListedFile(m_root, item.second->second.m_text))) {
             m_extraFiles.push_back(ListedFile{item.second->first, std::move(file)});
         }
     }
 }
 
 std::string ResourceMsgImp::UserDefinedPath() const {
-    const std::string root =
-        ResourceMgr::GetValue("Path", "SystemHQUserDefinedRoot", "d:/dev_userdefined");
-    const std::string name =
-        ResourceMgr::GetValue("Product-GeneralSpecification", "QuendelFileName", "Quendel");
-    return root + "/" + name + "/" + m_group + "/" + m_probe + "/" + m_clinical + "/" +
-           kClinicalFile;
+    const std::string root = FileSet::Read(FileSet::kUserDefinedRoot);
+    const std::string dir = FileSet::UserDefinedDir(root, FileSet::Read(FileSet::kResourceName));
+    return FileSet::UserDefinedFile(dir, m_group, m_probe, m_clinical);
 }
 
 bool ResourceMsgImp::SetGroup(const std::string& f) {
@@ -175,7 +171,7 @@ bool ResourceMsgImp::SetGroup(const std::string& f) {
     m_clinical.clear();
     bool result = true;
     if (!f.empty()) {
-        result = ReadFile(m_pGroupFile, m_root + f + "/" + kGroupFile);
+        result = ReadFile(m_pGroupFile, FileSet::GroupFile(m_root, f));
     } else {
         m_pGroupFile.reset();
     }
@@ -196,7 +192,7 @@ bool ResourceMsgImp::SetProbe(const std::string& p) {
     m_clinical.clear();
     bool result = true;
     if (!p.empty()) {
-        result = ReadFile(m_pProbeFile, m_root + m_group + "/" + p + "/" + kProbeFile);
+        result = ReadFile(m_pProbeFile, FileSet::ProbeFile(m_root, m_group, p));
     } else {
         m_pProbeFile.reset();
     }
@@ -216,10 +212,10 @@ bool ResourceMsgImp::SetClinical(const std::string& a) {
         m_pGroupClinicalFile.reset();
         return true;
     }
-    bool result = ReadFile(m_pClinicalFile, m_root + kClinicalDir + "/" + a + "/" + kClinicalFile);
+    bool result = ReadFile(m_pClinicalFile, FileSet::ClinicalFile(m_root, a));
     if (!m_group.empty() && !m_probe.empty()) {
-        result = ReadFile(m_pGroupClinicalFile,
-                          m_root + m_group + "/" + m_probe + "/" + a + "/" + kClinicalFile);
+        result =
+            ReadFile(m_pGroupClinicalFile, FileSet::GroupClinicalFile(m_root, m_group, m_probe, a));
     } else {
         m_pGroupClinicalFile.reset();
     }
@@ -234,7 +230,7 @@ bool ResourceMsgImp::SetUserDefined(const std::string& /*f*/, const std::string&
 
 bool ResourceMsgImp::LoadBase() {
     m_pBaseFile.reset();
-    return ReadFile(m_pBaseFile, m_root + kBaseFile);
+    return ReadFile(m_pBaseFile, FileSet::BaseFile(m_root));
 }
 
 void ResourceMsgImp::Reload(const std::string& /*f*/, const std::string& /*p*/,

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,10 +15,14 @@
 #include <vector>
 
 #include "resource/IResourceMsg.h"
+#include "resource/IStoreProvenance.h"
 #include "textstore/ParamFile.h"
-#include "textstore/ValueOrigin.h"
 
-class ResourceMsgImp : public IResourceMsg {
+// Section path to key to the origin of the value a lookup returns.
+using OriginTable =
+    std::map<std::string, std::map<std::string, ValueOrigin, std::less<>>, std::less<>>;
+
+class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
   public:
     // Reads every file of the selection (f, p, a); lookups stay empty until Refresh.
     ResourceMsgImp(const std::string& f, const std::string& p, const std::string& a);
@@ -39,13 +45,18 @@ class ResourceMsgImp : public IResourceMsg {
     // Releases and re-reads the base file.
     virtual bool LoadBase();
 
-    // Provenance for tools. These describe the files loaded now, which are what the table
-    // holds after Refresh. Highest precedence first.
-    const std::string& Root() const { return m_root; }
-    std::vector<LayerInfo> GetLayers() const;
-    // Every loaded file that holds the entry, highest precedence first: front() is the value
-    // a lookup returns, the others are the values it overrides. Names as for GetRawValue.
-    std::vector<ValueOrigin> GetOrigins(const std::string& section, const std::string& key) const;
+    // Provenance: these describe the files loaded now, which are what the table holds after
+    // Refresh. The root is both the source and the directory the files are named below.
+    StoreKind Kind() const override { return StoreKind::kText; }
+    const std::string& Source() const override { return m_root; }
+    const std::string& FileRoot() const override { return m_root; }
+    // The store reads whatever files it finds; it has no source that could fail to open.
+    bool IsOpen(std::string& /*reason*/) const override { return true; }
+    std::vector<LayerInfo> GetLayers() const override;
+    std::vector<ValueOrigin> GetOrigins(const std::string& section,
+                                        const std::string& key) const override;
+    EntryTable GetEntries() override;
+    SelectionCheck CheckSelection() const override;
     // The whole merged view with the winning origin of each entry.
     OriginTable GetMergedOrigins() const;
 

@@ -200,6 +200,25 @@ bool FendrelParser::ListKeys(const std::string& file, const std::string& section
     return !keys.empty();
 }
 
+// The section table is sorted by text, and each section's pairs by key, so both come out in
+// byte order.
+bool FendrelParser::ListEntries(
+    std::vector<std::pair<std::string, std::vector<std::string>>>& sections) {
+    sections.clear();
+    if (!m_image.IsOpen()) {
+        return false;
+    }
+    sections.resize(m_image.SectionCount());
+    for (uint32_t s = 0; s < m_image.SectionCount(); ++s) {
+        sections[s].first.assign(m_image.SectionText(s));
+        const ResourceImage::Range pairs = m_image.SectionPairs(s);
+        for (uint32_t p = pairs.first; p < pairs.first + pairs.count; ++p) {
+            sections[s].second.emplace_back(m_image.KeyText(m_image.PairKey(p)));
+        }
+    }
+    return true;
+}
+
 }  // namespace fendrel
 
 Fendrel* Fendrel::getHandle() {

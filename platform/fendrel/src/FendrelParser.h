@@ -32,6 +32,8 @@ class FendrelParser final : public Fendrel {
     bool FindOrigin(const std::string& section, const std::string& key, std::string& file) override;
     bool HasFile(const std::string& path) override;
     std::string OpenError() override;
+    bool ListEntries(
+        std::vector<std::pair<std::string, std::vector<std::string>>>& sections) override;
 
   private:
     static constexpr std::size_t kSelectionSize = 7;

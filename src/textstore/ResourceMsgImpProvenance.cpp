@@ -2,7 +2,10 @@
 // merges them, so their answers match the table Refresh builds from the same files.
 #include "textstore/ResourceMsgImp.h"
 
+#include <algorithm>
+
 #include "resource/StringOps.h"
+#include "textstore/FileSet.h"
 
 std::vector<LayerInfo> ResourceMsgImp::GetLayers() const {
     std::vector<LayerInfo> result;
@@ -49,4 +52,41 @@ OriginTable ResourceMsgImp::GetMergedOrigins() const {
         });
     }
     return table;
+}
+
+EntryTable ResourceMsgImp::GetEntries() {
+    EntryTable table;
+    for (auto& [section, keys] : GetMergedOrigins()) {
+        const auto shared = std::make_shared<const std::string>(section);
+        const bool reachable = ReachableName(section);
+        for (auto& [key, origin] : keys) {
+            std::string value;
+            if (!reachable || !ReachableName(key) || !GetRawValue(section, key, value)) {
+                ++table.m_unreachable;
+                continue;
+            }
+            origin.m_value = std::move(value);
+            table.m_entries.push_back(StoreEntry{shared, key, std::move(origin)});
+        }
+    }
+    return table;
+}
+
+SelectionCheck ResourceMsgImp::CheckSelection() const {
+    const std::vector<LayerInfo> layers = GetLayers();
+    const auto has = [&layers](const char* name) {
+        return std::any_of(layers.begin(), layers.end(),
+                           [name](const LayerInfo& layer) { return layer.m_name == name; });
+    };
+    SelectionCheck check;
+    check.m_base = {has("base"), {FileSet::BaseFile(m_root)}};
+    check.m_group = {has("group"), {FileSet::GroupFile(m_root, m_group)}};
+    check.m_probe = {has("transducer"), {FileSet::ProbeFile(m_root, m_group, m_probe)}};
+    check.m_clinical = {has("clinical") || has("group clinical"),
+                        {FileSet::ClinicalFile(m_root, m_clinical)}};
+    if (!m_group.empty() && !m_probe.empty()) {
+        check.m_clinical.m_paths.push_back(
+            FileSet::GroupClinicalFile(m_root, m_group, m_probe, m_clinical));
+    }
+    return check;
 }
