@@ -7,6 +7,7 @@
 #include "Command.h"
 #include "EntryDiff.h"
 #include "EntryOutput.h"
+#include "ReportJson.h"
 #include "Selection.h"
 
 namespace {
@@ -19,13 +20,6 @@ struct DiffOptions {
     std::optional<std::string> m_root;
     std::optional<std::string> m_store;
 };
-
-nlohmann::ordered_json Side(const StoreEntry* entry) {
-    if (entry == nullptr) {
-        return nullptr;
-    }
-    return {{"value", entry->m_origin.m_value}, {"origin", OriginJson(entry->m_origin)}};
-}
 
 int RunDiff(const DiffOptions& options) {
     if (!options.m_group && !options.m_probe && !options.m_clinical && !options.m_root &&
@@ -55,18 +49,7 @@ int RunDiff(const DiffOptions& options) {
     const std::vector<EntryChange> changes = DiffEntries(before, after);
 
     if (options.m_selection.m_json) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const EntryChange& change : changes) {
-            const StoreEntry& named = change.m_from != nullptr ? *change.m_from : *change.m_to;
-            list.push_back({{"change", change.m_kind},
-                            {"section", *named.m_section},
-                            {"key", named.m_key},
-                            {"from", Side(change.m_from)},
-                            {"to", Side(change.m_to)}});
-        }
-        nlohmann::ordered_json json = {
-            {"from", SelectionJson(from)}, {"to", SelectionJson(to)}, {"changes", list}};
-        PrintJson(json);
+        PrintJson(DiffJson(from, to, changes));
         return changes.empty() ? kExitOk : kExitNegative;
     }
     std::cout << "--- " << from.Describe() << ": " << from.Source() << "\n"

@@ -7,6 +7,7 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
+#include "ReportJson.h"
 #include "Selection.h"
 
 namespace {
@@ -22,34 +23,17 @@ int RunExplain(const ExplainOptions& options) {
     if (!OpenSelection(selection, options.m_selection, "explain")) {
         return kExitError;
     }
-    std::string value;
-    const bool found =
-        selection.Library().GetParameter(options.m_section, options.m_key, value, std::string());
-    const std::vector<ValueOrigin> layers =
-        selection.Provenance().GetOrigins(options.m_section, options.m_key);
-    if (!found) {
+    const Explanation explanation = Explain(selection, options.m_section, options.m_key);
+    const std::vector<ValueOrigin>& layers = explanation.m_layers;
+    if (!explanation.m_found) {
         std::cerr << "quendel explain: no entry \"" << options.m_section << "\" \"" << options.m_key
                   << "\" (" << selection.Describe() << ")\n";
     }
     if (options.m_selection.m_json) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (size_t i = 0; i < layers.size(); ++i) {
-            nlohmann::ordered_json item = OriginJson(layers[i]);
-            item["value"] = layers[i].m_value;
-            item["wins"] = found && i == 0;
-            list.push_back(std::move(item));
-        }
-        nlohmann::ordered_json json = {
-            {"selection", SelectionJson(selection)},
-            {"section", options.m_section},
-            {"key", options.m_key},
-            {"found", found},
-            {"value", found ? nlohmann::ordered_json(value) : nlohmann::ordered_json()},
-            {"layers", std::move(list)}};
-        PrintJson(json);
-    } else if (found) {
-        std::cout << options.m_section << " " << options.m_key << " = " << value << "  ("
-                  << selection.Describe() << ")\n";
+        PrintJson(ExplainJson(selection, options.m_section, options.m_key, explanation));
+    } else if (explanation.m_found) {
+        std::cout << options.m_section << " " << options.m_key << " = " << explanation.m_value
+                  << "  (" << selection.Describe() << ")\n";
         TextTable rows;
         for (size_t i = 0; i < layers.size(); ++i) {
             rows.Add({i == 0 ? "*" : " ", layers[i].m_layer, layers[i].m_value,
@@ -57,7 +41,7 @@ int RunExplain(const ExplainOptions& options) {
         }
         rows.Print(std::cout, "  ");
     }
-    return found ? kExitOk : kExitNegative;
+    return explanation.m_found ? kExitOk : kExitNegative;
 }
 
 CommandRun SetupExplain(CLI::App& command) {

@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr char kSettingsVariable[] = "CORVEL_SETTINGS";
+
 bool Readable(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error) &&
@@ -35,7 +37,7 @@ bool ApplySettings(const SelectionOptions& options, std::string& error) {
             error = "cannot read the settings file " + options.m_settings;
             return false;
         }
-        setenv("CORVEL_SETTINGS", options.m_settings.c_str(), 1);
+        setenv(kSettingsVariable, options.m_settings.c_str(), 1);
     }
     // Every selection states its settings in full, so that a second one (diff) starts clean.
     corvel::ClearSettings();
@@ -52,4 +54,18 @@ bool ApplySettings(const SelectionOptions& options, std::string& error) {
         apply(FileSet::kUseTextStore, *options.m_store == "text" ? "true" : "false");
     }
     return true;
+}
+
+SettingsFileScope::SettingsFileScope() {
+    if (const char* file = std::getenv(kSettingsVariable)) {
+        m_saved = file;
+    }
+}
+
+SettingsFileScope::~SettingsFileScope() {
+    if (m_saved) {
+        setenv(kSettingsVariable, m_saved->c_str(), 1);
+    } else {
+        unsetenv(kSettingsVariable);
+    }
 }

@@ -3,6 +3,7 @@
 #ifndef QUENDEL_TOOLS_HOSTSETTINGS_H
 #define QUENDEL_TOOLS_HOSTSETTINGS_H
 
+#include <optional>
 #include <string>
 
 #include "Selection.h"
@@ -13,5 +14,20 @@ bool ApplySettings(const SelectionOptions& options, std::string& error);
 
 // Sends host log lines to standard error (verbose) or keeps them out of the output.
 void RouteHostLog(bool verbose);
+
+// Puts the settings file of the process's environment back as it was when the scope ends, for a
+// process that makes many selections (the Python module): the file of one selection reaches
+// neither the next one nor a child process. Host settings are read only while a store is built
+// or re-selected, and while a tree is located.
+class SettingsFileScope {
+  public:
+    SettingsFileScope();
+    ~SettingsFileScope();
+    SettingsFileScope(const SettingsFileScope&) = delete;
+    SettingsFileScope& operator=(const SettingsFileScope&) = delete;
+
+  private:
+    std::optional<std::string> m_saved;
+};
 
 #endif

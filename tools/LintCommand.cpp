@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
-#include <set>
 
 #include "Command.h"
 #include "EntryOutput.h"
@@ -14,10 +13,7 @@
 #include "JsonText.h"
 #include "LintReport.h"
 #include "LintRules.h"
-#include "ParamLint.h"
-#include "Selection.h"
-#include "TreeLint.h"
-#include "textstore/FileSet.h"
+#include "LintRun.h"
 
 namespace {
 
@@ -29,34 +25,6 @@ struct LintOptions {
     bool m_rules = false;
     std::vector<std::string> m_disabled;
 };
-
-// Where the host settings put the tree, as the stores find it: the resource root
-// ShippedRoot/dev/QuendelFileName/, the user-defined tree below SystemHQUserDefinedRoot, and
-// the binary store's product rule (QuendelProductRule, by default SystemHQPath).
-TreeLocation LocateTree() {
-    const std::string name = FileSet::Read(FileSet::kResourceName);
-    TreeLocation tree;
-    tree.m_productRule = FileSet::ProductRule();
-    tree.m_root = FileSet::ResourceRoot(FileSet::Read(FileSet::kShippedRoot), name);
-    tree.m_userDir = FileSet::UserDefinedDir(FileSet::Read(FileSet::kUserDefinedRoot), name);
-    return tree;
-}
-
-// Each named file on its own; false when none could be read.
-void LintFiles(const LintOptions& options, std::vector<std::string>& files,
-               std::vector<LintFinding>& findings, std::vector<std::string>& errors) {
-    files = CollectParamFiles(options.m_names, errors);
-    for (const std::string& file : files) {
-        FileLint lint;
-        std::string error;
-        if (!LintFile(file, lint, error)) {
-            errors.push_back(error);
-            continue;
-        }
-        findings.insert(findings.end(), lint.m_findings.begin(), lint.m_findings.end());
-    }
-    std::sort(findings.begin(), findings.end(), FindingBefore);
-}
 
 void PrintRules() {
     size_t width = 0;
@@ -74,30 +42,18 @@ int RunLint(const LintOptions& options) {
         PrintRules();
         return kExitOk;
     }
-    std::vector<std::string> files;
-    std::vector<LintFinding> findings;
-    std::vector<std::string> errors;
-    if (options.m_names.empty()) {
-        RouteHostLog(false);
-        std::string error;
-        TreeLint tree;
-        if (!ApplySettings(options.m_location, error) || !LintTree(LocateTree(), tree, error)) {
-            std::cerr << "quendel lint: " << error << "\n";
-            return kExitError;
-        }
-        files = std::move(tree.m_files);
-        findings = std::move(tree.m_findings);
-        errors = std::move(tree.m_errors);
-    } else {
-        LintFiles(options, files, findings, errors);
-    }
-    const std::set<std::string> disabled(options.m_disabled.begin(), options.m_disabled.end());
-    findings.erase(std::remove_if(findings.begin(), findings.end(),
-                                  [&](const LintFinding& f) { return disabled.count(f.m_rule); }),
-                   findings.end());
-
-    for (const std::string& error : errors) {
+    RouteHostLog(false);
+    TreeLint result;
+    std::string error;
+    if (!RunLintChecks({options.m_location, options.m_names, options.m_disabled}, result, error)) {
         std::cerr << "quendel lint: " << error << "\n";
+        return kExitError;
+    }
+    const std::vector<std::string>& files = result.m_files;
+    const std::vector<LintFinding>& findings = result.m_findings;
+    const std::vector<std::string>& errors = result.m_errors;
+    for (const std::string& message : errors) {
+        std::cerr << "quendel lint: " << message << "\n";
     }
     const std::string format = options.m_json ? "json" : options.m_format;
     if (format == "json") {

@@ -1,6 +1,5 @@
 // quendel list: the groups, transducers and clinical settings a parameter tree offers, as the
 // text store finds them on disk or as the resource file holds them.
-#include <fendrel/ResourceReader.h>
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -8,6 +7,7 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
+#include "ReportJson.h"
 #include "Selection.h"
 #include "TreeListing.h"
 
@@ -19,43 +19,6 @@ std::string Joined(const std::vector<std::string>& names) {
         text += (text.empty() ? "" : ", ") + name;
     }
     return text;
-}
-
-nlohmann::ordered_json TransducerJson(const TransducerListing& transducer, bool products) {
-    nlohmann::ordered_json json = {{"name", transducer.m_name},
-                                   {"clinical", transducer.m_clinical}};
-    if (products) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const TransducerListing& product : transducer.m_products) {
-            list.push_back(TransducerJson(product, false));
-        }
-        json["products"] = std::move(list);
-    }
-    return json;
-}
-
-void PrintListingJson(const Selection& selection, const TreeListing& listing) {
-    const bool products = selection.Kind() == StoreKind::kBinary;
-    nlohmann::ordered_json groups = nlohmann::ordered_json::array();
-    for (const GroupListing& group : listing.m_groups) {
-        nlohmann::ordered_json transducers = nlohmann::ordered_json::array();
-        for (const TransducerListing& transducer : group.m_transducers) {
-            transducers.push_back(TransducerJson(transducer, products));
-        }
-        groups.push_back({{"name", group.m_name}, {"transducers", std::move(transducers)}});
-    }
-    nlohmann::ordered_json json = {{"store", products ? "bin" : "text"},
-                                   {"source", selection.Source()},
-                                   {"groups", std::move(groups)},
-                                   {"clinical", listing.m_clinical}};
-    if (products) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const ProductFiles& product : listing.m_products) {
-            list.push_back({{"name", product.m_name}, {"files", product.m_files}});
-        }
-        json["products"] = std::move(list);
-    }
-    PrintJson(json);
 }
 
 void PrintListing(const Selection& selection, const TreeListing& listing) {
@@ -89,34 +52,18 @@ int RunList(const SelectionOptions& options) {
     if (!OpenSelection(selection, options, "list", true)) {
         return kExitError;
     }
-    NameTree tree;
-    std::vector<std::string> errors;
-    const bool products = selection.Kind() == StoreKind::kBinary;
-    if (!products) {
-        tree = ReadNameTree(selection.Source(), errors);
-    } else {
-        const std::string& prefix = selection.Provenance().FileRoot();
-        fendrel::ResourceReader reader;
-        std::string error;
-        if (!reader.Open(selection.Source(), error)) {
-            std::cerr << "quendel list: cannot read " << selection.Source() << ": " << error
-                      << "\n";
-            return kExitError;
-        }
-        std::vector<std::string> outside;
-        tree = PathNameTree(reader.Files(), prefix, outside);
-        if (!outside.empty()) {
-            errors.push_back(std::to_string(outside.size()) + " of its files lie outside " +
-                             prefix + " (the first: " + outside.front() +
-                             "); the store reads only below " + prefix + ", which --name sets");
-        }
+    TreeListing listing;
+    std::vector<std::string> warnings;
+    std::string error;
+    if (!ListSelection(selection, listing, warnings, error)) {
+        std::cerr << "quendel list: " << error << "\n";
+        return kExitError;
     }
-    for (const std::string& error : errors) {
-        std::cerr << "quendel list: warning: " << error << "\n";
+    for (const std::string& warning : warnings) {
+        std::cerr << "quendel list: warning: " << warning << "\n";
     }
-    const TreeListing listing = ListTree(tree, products);
     if (options.m_json) {
-        PrintListingJson(selection, listing);
+        PrintJson(ListingJson(selection, listing));
     } else {
         PrintListing(selection, listing);
     }

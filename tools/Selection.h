@@ -52,7 +52,8 @@ class Selection {
 
     // Applies the settings and initialises the library with (F, P, A). False with a message
     // when a settings file cannot be read or the selection finds no parameters at all (no
-    // readable file, or a resource file that does not open).
+    // readable file, or a resource file that does not open). Called again, it re-selects in
+    // the store it built, as a host's later Quendel::Initial does.
     bool Open(const SelectionOptions& options, std::string& error);
     // As Open, but content with a tree that exists: the text store's resource root is a
     // directory, the binary store's resource file opens.

@@ -1,7 +1,10 @@
 #include "TreeListing.h"
 
+#include <fendrel/ResourceReader.h>
+
 #include <filesystem>
 
+#include "Selection.h"
 #include "textstore/FileSet.h"
 #include "textstore/NameConstants.h"
 
@@ -151,4 +154,29 @@ TreeListing ListTree(const NameTree& root, bool products) {
         }
     }
     return listing;
+}
+
+bool ListSelection(const Selection& selection, TreeListing& listing,
+                   std::vector<std::string>& warnings, std::string& error) {
+    const bool products = selection.Kind() == StoreKind::kBinary;
+    NameTree tree;
+    if (!products) {
+        tree = ReadNameTree(selection.Source(), warnings);
+    } else {
+        const std::string& prefix = selection.Provenance().FileRoot();
+        fendrel::ResourceReader reader;
+        if (!reader.Open(selection.Source(), error)) {
+            error = "cannot read " + selection.Source() + ": " + error;
+            return false;
+        }
+        std::vector<std::string> outside;
+        tree = PathNameTree(reader.Files(), prefix, outside);
+        if (!outside.empty()) {
+            warnings.push_back(std::to_string(outside.size()) + " of its files lie outside " +
+                               prefix + " (the first: " + outside.front() +
+                               "); the store reads only below " + prefix + ", which --name sets");
+        }
+    }
+    listing = ListTree(tree, products);
+    return true;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class Selection;
+
 // A directory tree by names.
 struct NameTree {
     std::map<std::string, NameTree> m_dirs;
@@ -54,5 +56,11 @@ NameTree PathNameTree(const std::vector<std::string>& files, const std::string& 
 // holds "ImgResXdr.pp" is a product's, a clinical setting may hold its file only in a product
 // rule directory, and a top directory that holds files of the common tree is a product's.
 TreeListing ListTree(const NameTree& root, bool products);
+
+// The tree of an open selection's store: the text store's resource root on disk, or the paths
+// in the binary store's resource file. What could not be read adds a message to warnings; false
+// with a message when the resource file cannot be read at all.
+bool ListSelection(const Selection& selection, TreeListing& listing,
+                   std::vector<std::string>& warnings, std::string& error);
 
 #endif

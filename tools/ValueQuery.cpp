@@ -10,41 +10,6 @@
 
 namespace {
 
-template <class T>
-struct TypeTag {
-    using Type = T;
-};
-
-// Calls visit(TypeTag<T>) with the C++ type of a value type.
-template <class Visit>
-auto WithType(ValueType type, Visit&& visit) {
-    switch (type) {
-        case ValueType::kString:
-            return visit(TypeTag<std::string>());
-        case ValueType::kInt:
-            return visit(TypeTag<int>());
-        case ValueType::kLong:
-            return visit(TypeTag<long>());
-        case ValueType::kDouble:
-            return visit(TypeTag<double>());
-        case ValueType::kFloat:
-            return visit(TypeTag<float>());
-        case ValueType::kBool:
-            return visit(TypeTag<bool>());
-        case ValueType::kStringList:
-            return visit(TypeTag<std::vector<std::string>>());
-        case ValueType::kIntList:
-            return visit(TypeTag<std::vector<int>>());
-        case ValueType::kDoubleList:
-            return visit(TypeTag<std::vector<double>>());
-        case ValueType::kFloatList:
-            return visit(TypeTag<std::vector<float>>());
-        case ValueType::kBoolList:
-            break;
-    }
-    return visit(TypeTag<std::vector<bool>>());
-}
-
 template <class T, class... Ts>
 constexpr bool kOneOf = (std::is_same_v<T, Ts> || ...);
 
@@ -149,18 +114,6 @@ nlohmann::ordered_json Json(const std::vector<T>& list) {
     return array;
 }
 
-// A value different from value, for telling the default apart from an answer.
-template <class T>
-T Other(const T& value) {
-    if constexpr (std::is_same_v<T, std::string>) {
-        return value + "?";
-    } else if constexpr (std::is_same_v<T, bool>) {
-        return !value;
-    } else {
-        return value == T() ? T(1) : T();
-    }
-}
-
 // The default as the type, converted as the library converts; false with a message for a
 // question the library has no form for or a default that does not convert.
 template <class T>
@@ -190,32 +143,14 @@ bool Ask(Quendel& library, const ValueRequest& request, ValueAnswer& answer, std
     T value{};
     if constexpr (kElementForm<T>) {
         if (byElement) {
-            const uint64_t index = request.m_index.value_or(0);
-            // The element forms return the default for a miss; a second question with another
-            // default tells a miss from an answer that equals the default.
-            {
-                StdoutCapture capture;
-                value = index == 0 && !request.m_index
-                            ? library.GetValue(request.m_section, request.m_key, fallback)
-                            : library.GetParamInArray(request.m_section, request.m_key, index,
-                                                      fallback);
-                answer.m_warnings = capture.Lines();
-            }
-            const T other = Other(fallback);
-            T second{};
-            {
-                StdoutCapture discard;
-                second = library.GetParamInArray(request.m_section, request.m_key, index, other);
-            }
-            answer.m_found = !(value == fallback && second == other);
+            answer.m_found = AskElement(library, request.m_section, request.m_key, request.m_index,
+                                        fallback, value, answer.m_warnings);
         }
     }
     if constexpr (kWholeForm<T>) {
         if (!byElement) {
-            StdoutCapture capture;
-            answer.m_found =
-                library.GetParameter(request.m_section, request.m_key, value, fallback);
-            answer.m_warnings = capture.Lines();
+            answer.m_found = AskWhole(library, request.m_section, request.m_key, fallback, value,
+                                      answer.m_warnings);
         }
     }
     std::vector<std::string> elements;

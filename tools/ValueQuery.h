@@ -11,7 +11,10 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+#include "StdoutCapture.h"
 
 enum class ValueType {
     kString,
@@ -32,6 +35,84 @@ enum class ValueType {
 const std::vector<std::string>& ValueTypeNames();
 bool ParseValueType(const std::string& name, ValueType& type);
 const std::string& ValueTypeName(ValueType type);
+
+template <class T>
+struct TypeTag {
+    using Type = T;
+};
+
+// Calls visit(TypeTag<T>()) with the C++ type the library reads for a value type.
+template <class Visit>
+auto WithType(ValueType type, Visit&& visit) {
+    switch (type) {
+        case ValueType::kString:
+            return visit(TypeTag<std::string>());
+        case ValueType::kInt:
+            return visit(TypeTag<int>());
+        case ValueType::kLong:
+            return visit(TypeTag<long>());
+        case ValueType::kDouble:
+            return visit(TypeTag<double>());
+        case ValueType::kFloat:
+            return visit(TypeTag<float>());
+        case ValueType::kBool:
+            return visit(TypeTag<bool>());
+        case ValueType::kStringList:
+            return visit(TypeTag<std::vector<std::string>>());
+        case ValueType::kIntList:
+            return visit(TypeTag<std::vector<int>>());
+        case ValueType::kDoubleList:
+            return visit(TypeTag<std::vector<double>>());
+        case ValueType::kFloatList:
+            return visit(TypeTag<std::vector<float>>());
+        case ValueType::kBoolList:
+            break;
+    }
+    return visit(TypeTag<std::vector<bool>>());
+}
+
+// Quendel::GetParameter(section, key, value, fallback): the entry's whole text as T. The lines
+// the library writes to standard output meanwhile (its int-cast warning) go to warnings.
+template <class T>
+bool AskWhole(Quendel& library, const std::string& section, const std::string& key,
+              const T& fallback, T& value, std::vector<std::string>& warnings) {
+    StdoutCapture capture;
+    const bool found = library.GetParameter(section, key, value, fallback);
+    warnings = capture.Lines();
+    return found;
+}
+
+// A value different from value, for telling the default apart from an answer.
+template <class T>
+T OtherThan(const T& value) {
+    if constexpr (std::is_same_v<T, std::string>) {
+        return value + "?";
+    } else if constexpr (std::is_same_v<T, bool>) {
+        return !value;
+    } else {
+        return value == T() ? T(1) : T();
+    }
+}
+
+// GetParamInArray(section, key, index, fallback), or GetValue without an index: one element of
+// the entry's list as T (std::string, bool, int, long, double). These forms return the default
+// for a miss (no entry, no such element, text that does not convert); a second question with
+// another default tells a miss (false) from an answer that equals the default.
+template <class T>
+bool AskElement(Quendel& library, const std::string& section, const std::string& key,
+                std::optional<uint64_t> index, const T& fallback, T& value,
+                std::vector<std::string>& warnings) {
+    {
+        StdoutCapture capture;
+        value = index ? library.GetParamInArray(section, key, *index, fallback)
+                      : library.GetValue(section, key, fallback);
+        warnings = capture.Lines();
+    }
+    const T other = OtherThan(fallback);
+    StdoutCapture discard;
+    return !(value == fallback &&
+             library.GetParamInArray(section, key, index.value_or(0), other) == other);
+}
 
 struct ValueRequest {
     std::string m_section;

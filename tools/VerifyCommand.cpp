@@ -1,10 +1,7 @@
 // quendel verify FILE... [--json]: whether each resource file opens as the binary store's
 // parser opens it (the same reader and checks), what it holds, or why it is refused.
-#include <fendrel/ResourceReader.h>
 #include <CLI/CLI.hpp>
 
-#include <cinttypes>
-#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -13,6 +10,7 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
+#include "ReportJson.h"
 
 namespace {
 
@@ -22,32 +20,6 @@ struct VerifyOptions {
     std::vector<std::string> m_files;
     bool m_json = false;
 };
-
-std::string Hex(uint64_t value) {
-    char text[19];
-    std::snprintf(text, sizeof text, "0x%016" PRIx64, value);
-    return text;
-}
-
-// {"path", "ok": true, "version", "size", "checksum", "files", "sections", "keys", "entries"}
-// or {"path", "ok": false, "error"}; entries count each file's entries, as pack does.
-Json Verify(const std::string& path) {
-    fendrel::ResourceReader reader;
-    std::string reason;
-    if (!reader.Open(path, reason)) {
-        return {{"path", path}, {"ok", false}, {"error", reason}};
-    }
-    const fendrel::ResourceSummary summary = reader.Summary();
-    return {{"path", path},
-            {"ok", true},
-            {"version", summary.m_version},
-            {"size", summary.m_size},
-            {"checksum", Hex(summary.m_checksum)},
-            {"files", summary.m_files},
-            {"sections", summary.m_sections},
-            {"keys", summary.m_keys},
-            {"entries", summary.m_entries}};
-}
 
 std::string Counted(const Json& count, const char* one, const char* many) {
     return std::to_string(count.get<uint64_t>()) + " " + (count == 1 ? one : many);
@@ -79,7 +51,7 @@ CommandRun SetupVerify(CLI::App& command) {
         Json results = Json::array();
         bool allSound = true;
         for (const std::string& path : options->m_files) {
-            results.push_back(Verify(path));
+            results.push_back(VerifyJson(path));
             allSound = allSound && results.back()["ok"];
             if (!options->m_json) {
                 PrintText(results.back());

@@ -1,6 +1,7 @@
 # Installs the build into a fresh prefix, builds a consumer with find_package(Quendel), runs
 # it, and checks that libquendel.so exports nothing but its API.
-# Arguments: BUILD_DIR, SOURCE_DIR, WORK_DIR.
+# With PYTHON and PYTHON_DIR, checks that the Python module imports from the prefix.
+# Arguments: BUILD_DIR, SOURCE_DIR, WORK_DIR[, PYTHON, PYTHON_DIR].
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 function(run)
@@ -46,4 +47,11 @@ foreach(line ${symbols})
         message(FATAL_ERROR "unexpected exported symbol: ${name}")
     endif()
 endforeach()
+if(PYTHON)
+    run(${CMAKE_COMMAND} -E env PYTHONPATH=${prefix}/${PYTHON_DIR} ${PYTHON} -c
+        "import quendel\nprint(quendel.__file__, quendel.__version__)")
+    if(NOT last_output MATCHES "^${prefix}/${PYTHON_DIR}/quendel[^ ]*\\.so ")
+        message(FATAL_ERROR "the Python module does not import from the prefix: ${last_output}")
+    endif()
+endif()
 message(STATUS "install check passed")
