@@ -5,9 +5,6 @@ namespace fendrel {
 namespace {
 
 constexpr uint32_t kNone = ResourceImage::kNone;
-// Up to this many holders a pair is scanned; beyond it the view's files are searched for in
-// it, which costs a few binary searches whatever the number of files holding the entry.
-constexpr uint32_t kScanLimit = 16;
 
 }  // namespace
 
@@ -15,6 +12,7 @@ bool FendrelParser::OpenFile(const std::string& path) {
     m_selectionFiles.clear();
     m_baseFiles.clear();
     m_viewFiles.clear();
+    m_crowdedViewFiles.clear();
     m_rank.clear();
     if (!m_image.Load(path, m_openError)) {
         return false;
@@ -64,6 +62,7 @@ void FendrelParser::ResetView() {
         m_rank[f] = kNone;
     }
     m_viewFiles.clear();
+    m_crowdedViewFiles.clear();
 }
 
 // A file named twice keeps its first, higher, rank.
@@ -76,6 +75,9 @@ void FendrelParser::Rank(const std::vector<std::string>& files) {
         if (f != kNone && m_rank[f] == kNone) {
             m_rank[f] = static_cast<uint32_t>(m_viewFiles.size());
             m_viewFiles.push_back(f);
+            if (m_image.HoldsCrowded(f)) {
+                m_crowdedViewFiles.push_back(f);
+            }
         }
     }
 }
@@ -90,37 +92,13 @@ void FendrelParser::Refresh() {
     Rank(m_baseFiles);
 }
 
-uint32_t FendrelParser::BestHolder(ResourceImage::Range holders) const {
-    if (holders.count <= kScanLimit) {
-        uint32_t best = kNone;
-        uint32_t bestRank = kNone;
-        for (uint32_t h = holders.first; h < holders.first + holders.count; ++h) {
-            const uint32_t rank = m_rank[m_image.HolderFile(h)];
-            if (rank < bestRank) {
-                bestRank = rank;
-                best = h;
-            }
-        }
-        return best;
-    }
-    for (uint32_t f : m_viewFiles) {
-        const uint32_t h = m_image.FindHolder(holders, f);
-        if (h != kNone) {
-            return h;
-        }
-    }
-    return kNone;
-}
-
 template <class Section, class Key>
 uint32_t FendrelParser::Lookup(const Section& section, const Key& key) const {
-    if (!m_image.IsOpen() || m_viewFiles.empty()) {
+    if (!m_image.IsOpen() || m_viewFiles.empty() || m_image.Damaged()) {
         return kNone;
     }
-    const uint32_t s = m_image.FindSection(section);
-    const uint32_t k = s == kNone ? kNone : m_image.FindKey(key);
-    const uint32_t pair = k == kNone ? kNone : m_image.FindPair(s, k);
-    return pair == kNone ? kNone : BestHolder(m_image.Holders(pair));
+    const uint32_t pair = m_image.FindPair(section, key);
+    return pair == kNone ? kNone : m_image.BestHolder(pair, m_rank, m_crowdedViewFiles);
 }
 
 template <class Section, class Key>
@@ -129,8 +107,12 @@ bool FendrelParser::FindValueOf(const Section& section, const Key& key, std::str
     if (h == kNone) {
         return false;
     }
-    value.assign(m_image.HolderValue(h));
-    return true;
+    // Appending to the emptied string skips the overlap handling of assign: the text lies in
+    // the mapping, never in value.
+    value.clear();
+    value.append(m_image.HolderValue(h));
+    // A file that shrank under the mapping may have been read as zeros meanwhile.
+    return !m_image.Damaged();
 }
 
 bool FendrelParser::FindValue(const std::vector<uint64_t>& section, const std::string& key,
@@ -160,7 +142,7 @@ bool FendrelParser::FindOrigin(const std::string& section, const std::string& ke
         return false;
     }
     file.assign(m_image.FilePath(m_image.HolderFile(h)));
-    return true;
+    return !m_image.Damaged();
 }
 
 bool FendrelParser::GetFileValue(const std::string& file, const std::string& section,
@@ -169,15 +151,13 @@ bool FendrelParser::GetFileValue(const std::string& file, const std::string& sec
         return false;
     }
     const uint32_t f = m_image.FindFile(file);
-    const uint32_t s = f == kNone ? kNone : m_image.FindSection(section);
-    const uint32_t k = s == kNone ? kNone : m_image.FindKey(key);
-    const uint32_t pair = k == kNone ? kNone : m_image.FindPair(s, k);
-    const uint32_t h = pair == kNone ? kNone : m_image.FindHolder(m_image.Holders(pair), f);
+    const uint32_t pair = f == kNone ? kNone : m_image.FindPair(section, key);
+    const uint32_t h = pair == kNone ? kNone : m_image.FindHolder(pair, f);
     if (h == kNone) {
         return false;
     }
     value.assign(m_image.HolderValue(h));
-    return true;
+    return !m_image.Damaged();
 }
 
 bool FendrelParser::ListKeys(const std::string& file, const std::string& section,
@@ -193,7 +173,7 @@ bool FendrelParser::ListKeys(const std::string& file, const std::string& section
     }
     const ResourceImage::Range pairs = m_image.SectionPairs(s);
     for (uint32_t p = pairs.first; p < pairs.first + pairs.count; ++p) {
-        if (m_image.FindHolder(m_image.Holders(p), f) != kNone) {
+        if (m_image.FindHolder(p, f) != kNone) {
             keys.emplace_back(m_image.KeyText(m_image.PairKey(p)));
         }
     }

@@ -43,7 +43,6 @@ class FendrelParser final : public Fendrel {
     uint32_t Lookup(const Section& section, const Key& key) const;
     template <class Section, class Key>
     bool FindValueOf(const Section& section, const Key& key, std::string& value) const;
-    uint32_t BestHolder(ResourceImage::Range holders) const;
     void Rank(const std::vector<std::string>& files);
     void ResetView();
 
@@ -52,10 +51,11 @@ class FendrelParser final : public Fendrel {
     // The lists as handed over; they take effect at the next Refresh.
     std::vector<std::string> m_selectionFiles;
     std::vector<std::string> m_baseFiles;
-    // The view: precedence rank per contained file (kNone when not handed over) and the ranked
-    // files in precedence order.
+    // The view: precedence rank per contained file (kNone when not handed over), the ranked
+    // files in precedence order, and those of them that hold a crowded pair.
     std::vector<uint32_t> m_rank;
     std::vector<uint32_t> m_viewFiles;
+    std::vector<uint32_t> m_crowdedViewFiles;
 };
 
 }  // namespace fendrel
