@@ -1,6 +1,7 @@
 #include "resource/StringOps.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 bool TrimChars(const char* set, std::string& text) {
@@ -88,11 +89,27 @@ bool EraseAll(const std::string& erase, std::string& text) {
     return true;
 }
 
-// Two scans for one character each: find_first_of calls memchr once per character of name,
-// which a section path as long as its file makes slow.
+// Eight bytes at a time; only a word with a byte below '!' is looked at byte by byte.
+bool HasBlank(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    const char* p = s.data();
+    const size_t n = s.size();
+    if (n <= 8) {
+        return n > 0 && LowBytes(ShortWord(p, n)) != 0 && std::any_of(p, p + n, blank);
+    }
+    uint64_t word = 0;
+    for (size_t at = 0; at < n; at += 8) {
+        at = std::min(at, n - 8);  // the last word overlaps the one before
+        std::memcpy(&word, p + at, 8);
+        if (LowBytes(word) != 0 && std::any_of(p + at, p + at + 8, blank)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 const std::string& LookupName(const std::string& name, std::string& buffer) {
-    if (std::memchr(name.data(), ' ', name.size()) == nullptr &&
-        std::memchr(name.data(), '\t', name.size()) == nullptr) {
+    if (!HasBlank(name)) {
         return name;
     }
     buffer = name;

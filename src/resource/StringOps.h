@@ -2,6 +2,8 @@
 #ifndef QUENDEL_RESOURCE_STRINGOPS_H
 #define QUENDEL_RESOURCE_STRINGOPS_H
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +37,29 @@ inline std::string_view TrimBlanks(std::string_view s) {
     return TrimView(s, " \t");
 }
 // Whether s holds a space or a tab, which lookups remove from names.
-inline bool HasBlank(std::string_view s) {
-    return s.find_first_of(" \t") != std::string_view::npos;
+bool HasBlank(std::string_view s);
+// Nonzero when one of the eight bytes of word is below ' ' + 1, so possibly a space or a tab
+// (the classic byte-below test, without false positives for the word as a whole). Words of
+// names that have none are cleared with these three operations; the others are checked byte
+// by byte.
+inline uint64_t LowBytes(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    return (word - kOnes * (' ' + 1)) & ~word & (kOnes * 0x80);
 }
+// The bytes of p[0, n), 0 < n <= 8, in one word; every byte of the word is one of them.
+inline uint64_t ShortWord(const char* p, size_t n) {
+    if (n >= 4) {
+        uint32_t low = 0;
+        uint32_t high = 0;
+        std::memcpy(&low, p, 4);
+        std::memcpy(&high, p + n - 4, 4);
+        return low | uint64_t{high} << 32;
+    }
+    const auto byte = [p](size_t i) { return uint32_t{static_cast<unsigned char>(p[i])}; };
+    const uint32_t bytes = byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16 | byte(0) << 24;
+    return bytes | uint64_t{bytes} << 32;
+}
+
 // Whether a stored name is found by a lookup under the same name: lookups remove blanks, and an
 // empty name is none (the binary store reads an empty section as the top-level one).
 inline bool ReachableName(std::string_view name) {

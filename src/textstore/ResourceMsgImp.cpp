@@ -276,7 +276,8 @@ void ResourceMsgImp::Refresh() {
     } catch (...) {
         // A file half merged or half taken out would pass for done at the next Refresh, which
         // now starts from nothing instead.
-        m_merged.clear();
+        m_merged.Clear();
+        m_sections.clear();
         m_mergedFiles.clear();
         throw;
     }
@@ -291,16 +292,9 @@ void ResourceMsgImp::Merge(const ParamFile& file) {
         if (list.m_values.empty()) {
             return;
         }
-        auto section = m_merged.find(sectionPath);
-        if (section == m_merged.end()) {
-            section = m_merged.emplace(sectionPath, KeyTable()).first;
-        }
-        KeyTable& table = section->second;
+        const auto section = m_sections.try_emplace(sectionPath, 0).first;
         for (const auto& [key, value] : list.m_values) {
-            const auto [entry, added] = table.try_emplace(key, &value.m_text);
-            if (!added) {
-                entry->second = &value.m_text;
-            }
+            section->second += m_merged.Set(section->first, key, &value.m_text) ? 1 : 0;
         }
     });
 }
@@ -316,8 +310,8 @@ void ResourceMsgImp::Unmerge() {
         if (list.m_values.empty()) {
             return;
         }
-        const auto section = m_merged.find(sectionPath);
-        if (section == m_merged.end()) {
+        const auto section = m_sections.find(sectionPath);
+        if (section == m_sections.end()) {
             return;
         }
         below.clear();
@@ -326,7 +320,6 @@ void ResourceMsgImp::Unmerge() {
                 below.push_back(lower);
             }
         }
-        KeyTable& table = section->second;
         for (const auto& [key, value] : list.m_values) {
             const std::string* previous = nullptr;
             for (const BlockList* lower : below) {
@@ -337,28 +330,37 @@ void ResourceMsgImp::Unmerge() {
                 }
             }
             if (previous != nullptr) {
-                table.find(key)->second = previous;
+                m_merged.Replace(sectionPath, key, previous);
             } else {
-                table.erase(key);
+                m_merged.Erase(sectionPath, key);
+                --section->second;
             }
         }
-        if (table.empty()) {
-            m_merged.erase(section);
+        if (section->second == 0) {
+            m_sections.erase(section);
         }
     });
 }
 
+// The names are scanned once, for the hash and for blanks; only names with blanks are copied
+// without them and hashed again.
 bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& key,
                                  std::string& value) {
-    std::string buffer;
-    const auto found = m_merged.find(LookupName(section, buffer));
-    if (found == m_merged.end()) {
+    bool blanks = false;
+    const uint64_t hash = MergedTable::Hash(section, key, blanks);
+    const std::string* text = nullptr;
+    if (!blanks) {
+        text = m_merged.Find(section, key, hash);
+    } else {
+        std::string sectionBuffer;
+        std::string keyBuffer;
+        const std::string& sectionName = LookupName(section, sectionBuffer);
+        const std::string& keyName = LookupName(key, keyBuffer);
+        text = m_merged.Find(sectionName, keyName, MergedTable::Hash(sectionName, keyName, blanks));
+    }
+    if (text == nullptr) {
         return false;
     }
-    const auto entry = found->second.find(LookupName(key, buffer));
-    if (entry == found->second.end()) {
-        return false;
-    }
-    value = *entry->second;
+    value = *text;
     return true;
 }
