@@ -57,12 +57,13 @@ uint64_t MergedTable::Hash(std::string_view section, std::string_view key, bool&
 }
 
 std::size_t MergedTable::Locate(std::string_view section, std::string_view key,
-                                uint64_t hash) const {
+                                uint32_t hash) const {
     const std::size_t mask = m_slots.size() - 1;
     std::size_t at = hash & mask;
-    while (m_slots[at].value != nullptr) {
+    while (m_slots[at].entry != nullptr) {
         const Slot& slot = m_slots[at];
-        if (slot.hash == hash && Same(*slot.section, section) && Same(*slot.key, key)) {
+        if (slot.hash == hash && Same(*m_sections[slot.section].path, section) &&
+            Same(slot.entry->first, key)) {
             break;
         }
         at = (at + 1) & mask;
@@ -70,41 +71,67 @@ std::size_t MergedTable::Locate(std::string_view section, std::string_view key,
     return at;
 }
 
-const std::string* MergedTable::Find(std::string_view section, std::string_view key,
-                                     uint64_t hash) const {
-    return m_slots.empty() ? nullptr : m_slots[Locate(section, key, hash)].value;
+const ParamEntry* MergedTable::Find(std::string_view section, std::string_view key,
+                                    uint64_t hash) const {
+    return m_slots.empty() ? nullptr
+                           : m_slots[Locate(section, key, static_cast<uint32_t>(hash))].entry;
 }
 
-bool MergedTable::Set(const std::string& section, const std::string& key,
-                      const std::string* value) {
+void MergedTable::Set(const std::string& section, const ParamEntry& entry) {
     if ((m_size + 1) * 2 > m_slots.size()) {
         Grow();
     }
-    bool blanks = false;
-    const uint64_t hash = Hash(section, key, blanks);
-    Slot& slot = m_slots[Locate(section, key, hash)];
-    const bool added = slot.value == nullptr;
-    if (added) {
-        slot = Slot{hash, &section, &key, value};
-        ++m_size;
+    // Room for every section to come free, so that Reset never allocates.
+    if (m_freeSections.capacity() <= m_sections.size()) {
+        m_freeSections.reserve(2 * m_sections.size() + 16);
     }
-    slot.value = value;
-    return added;
-}
-
-void MergedTable::Replace(std::string_view section, std::string_view key,
-                          const std::string* value) {
+    auto [id, added] = m_sectionIds.try_emplace(section, 0);
+    if (added) {
+        try {
+            if (m_freeSections.empty()) {
+                m_sections.push_back({&id->first, 0});
+                id->second = static_cast<uint32_t>(m_sections.size() - 1);
+            } else {
+                id->second = m_freeSections.back();
+                m_freeSections.pop_back();
+                m_sections[id->second] = {&id->first, 0};
+            }
+        } catch (...) {
+            m_sectionIds.erase(id);
+            throw;
+        }
+    }
     bool blanks = false;
-    m_slots[Locate(section, key, Hash(section, key, blanks))].value = value;
+    const auto hash = static_cast<uint32_t>(Hash(section, entry.first, blanks));
+    Slot& slot = m_slots[Locate(section, entry.first, hash)];
+    if (slot.entry == nullptr) {
+        slot = Slot{hash, id->second, &entry};
+        ++m_size;
+        ++m_sections[id->second].entries;
+    }
+    slot.entry = &entry;
 }
 
 // Backward-shift deletion: each entry after the hole moves into it unless its own slot lies
 // between the hole and it, so every entry stays reachable from its slot without tombstones.
-void MergedTable::Erase(std::string_view section, std::string_view key) {
+void MergedTable::Reset(std::string_view section, std::string_view key, const ParamEntry* lower) {
     bool blanks = false;
+    const auto hash = static_cast<uint32_t>(Hash(section, key, blanks));
+    std::size_t hole = m_slots.empty() ? 0 : Locate(section, key, hash);
+    if (m_slots.empty() || m_slots[hole].entry == nullptr) {
+        return;
+    }
+    if (lower != nullptr) {
+        m_slots[hole].entry = lower;
+        return;
+    }
+    Section& owner = m_sections[m_slots[hole].section];
+    if (--owner.entries == 0) {
+        m_freeSections.push_back(m_slots[hole].section);  // reserved by Set, cannot throw
+        m_sectionIds.erase(m_sectionIds.find(*owner.path));
+    }
     const std::size_t mask = m_slots.size() - 1;
-    std::size_t hole = Locate(section, key, Hash(section, key, blanks));
-    for (std::size_t at = (hole + 1) & mask; m_slots[at].value != nullptr; at = (at + 1) & mask) {
+    for (std::size_t at = (hole + 1) & mask; m_slots[at].entry != nullptr; at = (at + 1) & mask) {
         const std::size_t home = m_slots[at].hash & mask;
         const bool stays = hole <= at ? hole < home && home <= at : hole < home || home <= at;
         if (!stays) {
@@ -119,15 +146,18 @@ void MergedTable::Erase(std::string_view section, std::string_view key) {
 void MergedTable::Clear() {
     m_slots.clear();
     m_size = 0;
+    m_sectionIds.clear();
+    m_sections.clear();
+    m_freeSections.clear();
 }
 
 void MergedTable::Grow() {
     std::vector<Slot> grown(m_slots.empty() ? 16 : 2 * m_slots.size());
     const std::size_t mask = grown.size() - 1;
     for (const Slot& slot : m_slots) {
-        if (slot.value != nullptr) {
+        if (slot.entry != nullptr) {
             std::size_t at = slot.hash & mask;
-            while (grown[at].value != nullptr) {
+            while (grown[at].entry != nullptr) {
                 at = (at + 1) & mask;
             }
             grown[at] = slot;

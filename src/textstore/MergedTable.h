@@ -1,6 +1,6 @@
-// The text store's lookup table: every (section path, key) the merged files hold, with the text
-// of the value a lookup returns, in one open-addressing table. A lookup hashes both names in one
-// pass that also notices blanks, and probes once; the texts are compared exactly.
+// The text store's lookup table: for every (section path, key) the merged files hold, the entry
+// of the file that answers it, in one open-addressing table of 16-byte slots. A lookup hashes
+// both names in one pass that also notices blanks, and probes once; names compare exactly.
 #ifndef QUENDEL_TEXTSTORE_MERGEDTABLE_H
 #define QUENDEL_TEXTSTORE_MERGEDTABLE_H
 
@@ -8,7 +8,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "textstore/ParamFile.h"
+
+// One entry of a parsed file's list: its key and its value, a node of the file's map.
+using ParamEntry = std::pair<const std::string, ParamValue>;
 
 class MergedTable {
   public:
@@ -16,32 +23,34 @@ class MergedTable {
     // tab, which a lookup must first remove.
     static uint64_t Hash(std::string_view section, std::string_view key, bool& blanks);
 
-    // The value text of (section, key), or null; hash is Hash(section, key).
-    const std::string* Find(std::string_view section, std::string_view key, uint64_t hash) const;
-    // Sets the value of (section, key); section and key must outlive the entry (the key is kept
-    // from the first Set). True when the entry is new.
-    bool Set(const std::string& section, const std::string& key, const std::string* value);
-    // Replaces the value of an entry that exists.
-    void Replace(std::string_view section, std::string_view key, const std::string* value);
-    // Removes an entry that exists.
-    void Erase(std::string_view section, std::string_view key);
+    // The entry that answers (section, key), or null; hash is Hash(section, key).
+    const ParamEntry* Find(std::string_view section, std::string_view key, uint64_t hash) const;
+    // Makes entry, which must outlive its place in the table, answer (section, its key).
+    void Set(const std::string& section, const ParamEntry& entry);
+    // Makes lower answer (section, key) instead, or removes the pair when lower is null.
+    void Reset(std::string_view section, std::string_view key, const ParamEntry* lower);
     void Clear();
-    std::size_t Size() const { return m_size; }
 
   private:
     struct Slot {
-        uint64_t hash = 0;
-        const std::string* section = nullptr;
-        const std::string* key = nullptr;
-        const std::string* value = nullptr;  // null: an empty slot
+        uint32_t hash = 0;  // the low half of Hash
+        uint32_t section = 0;
+        const ParamEntry* entry = nullptr;  // null: an empty slot
+    };
+    struct Section {
+        const std::string* path;  // the key of its m_sectionIds entry
+        uint32_t entries;
     };
 
     // The slot holding (section, key), or the empty slot where it would go.
-    std::size_t Locate(std::string_view section, std::string_view key, uint64_t hash) const;
+    std::size_t Locate(std::string_view section, std::string_view key, uint32_t hash) const;
     void Grow();
 
     std::vector<Slot> m_slots;  // a power of two, at most half full
     std::size_t m_size = 0;
+    std::unordered_map<std::string, uint32_t> m_sectionIds;  // index into m_sections
+    std::vector<Section> m_sections;
+    std::vector<uint32_t> m_freeSections;  // indexes of m_sections no section uses
 };
 
 #endif

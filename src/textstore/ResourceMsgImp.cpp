@@ -277,7 +277,6 @@ void ResourceMsgImp::Refresh() {
         // A file half merged or half taken out would pass for done at the next Refresh, which
         // now starts from nothing instead.
         m_merged.Clear();
-        m_sections.clear();
         m_mergedFiles.clear();
         throw;
     }
@@ -289,19 +288,15 @@ void ResourceMsgImp::Refresh() {
 // A section without entries answers no lookup, so none is made for it.
 void ResourceMsgImp::Merge(const ParamFile& file) {
     file.ForEachList([this](const std::string& sectionPath, const BlockList& list) {
-        if (list.m_values.empty()) {
-            return;
-        }
-        const auto section = m_sections.try_emplace(sectionPath, 0).first;
-        for (const auto& [key, value] : list.m_values) {
-            section->second += m_merged.Set(section->first, key, &value.m_text) ? 1 : 0;
+        for (const ParamEntry& entry : list.m_values) {
+            m_merged.Set(sectionPath, entry);
         }
     });
 }
 
-// A key stays viewed in the file that added it, the lowest that holds it, which is merged as
-// long as the entry exists. Only lists with entries are looked up, as only they were merged:
-// the lists a deep tag passes through would cost the length of their paths each.
+// Each entry of the file goes back to the highest file below it that holds it, or leaves the
+// table. Only lists with entries are looked up, as only they were merged: the lists a deep tag
+// passes through would cost the length of their paths each.
 void ResourceMsgImp::Unmerge() {
     const FileSlot top = std::move(m_mergedFiles.back());
     m_mergedFiles.pop_back();
@@ -310,34 +305,22 @@ void ResourceMsgImp::Unmerge() {
         if (list.m_values.empty()) {
             return;
         }
-        const auto section = m_sections.find(sectionPath);
-        if (section == m_sections.end()) {
-            return;
-        }
         below.clear();
         for (auto file = m_mergedFiles.rbegin(); file != m_mergedFiles.rend(); ++file) {
             if (const BlockList* lower = (*file)->FindList(sectionPath)) {
                 below.push_back(lower);
             }
         }
-        for (const auto& [key, value] : list.m_values) {
-            const std::string* previous = nullptr;
+        for (const ParamEntry& entry : list.m_values) {
+            const ParamEntry* previous = nullptr;
             for (const BlockList* lower : below) {
-                const auto found = lower->m_values.find(key);
+                const auto found = lower->m_values.find(entry.first);
                 if (found != lower->m_values.end()) {
-                    previous = &found->second.m_text;
+                    previous = &*found;
                     break;
                 }
             }
-            if (previous != nullptr) {
-                m_merged.Replace(sectionPath, key, previous);
-            } else {
-                m_merged.Erase(sectionPath, key);
-                --section->second;
-            }
-        }
-        if (section->second == 0) {
-            m_sections.erase(section);
+            m_merged.Reset(sectionPath, entry.first, previous);
         }
     });
 }
@@ -348,19 +331,20 @@ bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& 
                                  std::string& value) {
     bool blanks = false;
     const uint64_t hash = MergedTable::Hash(section, key, blanks);
-    const std::string* text = nullptr;
+    const ParamEntry* entry = nullptr;
     if (!blanks) {
-        text = m_merged.Find(section, key, hash);
+        entry = m_merged.Find(section, key, hash);
     } else {
         std::string sectionBuffer;
         std::string keyBuffer;
         const std::string& sectionName = LookupName(section, sectionBuffer);
         const std::string& keyName = LookupName(key, keyBuffer);
-        text = m_merged.Find(sectionName, keyName, MergedTable::Hash(sectionName, keyName, blanks));
+        entry =
+            m_merged.Find(sectionName, keyName, MergedTable::Hash(sectionName, keyName, blanks));
     }
-    if (text == nullptr) {
+    if (entry == nullptr) {
         return false;
     }
-    value = *text;
+    value = entry->second.m_text;
     return true;
 }

@@ -108,11 +108,8 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
     std::vector<FileSlot*> m_fileSlots;
     std::vector<ListedFile> m_extraFiles;  // File0 first
     // The lookup table and the files merged into it, lowest precedence first. Refresh takes
-    // out only the files above the first one that changed and merges the new ones. The table's
-    // keys and values point into the merged files; its section paths are those of m_sections,
-    // each with the number of its entries in the table.
+    // out only the files above the first one that changed and merges the new ones.
     MergedTable m_merged;
-    std::unordered_map<std::string, size_t> m_sections;
     std::vector<FileSlot> m_mergedFiles;
     std::unordered_map<std::string, ParsedFile> m_parsedFiles;  // by path
     std::string m_root;
