@@ -89,29 +89,11 @@ bool EraseAll(const std::string& erase, std::string& text) {
     return true;
 }
 
-// Eight bytes at a time; only a word with a byte below '!' is looked at byte by byte.
-bool HasBlank(std::string_view s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    const char* p = s.data();
-    const size_t n = s.size();
-    if (n <= 8) {
-        return n > 0 && LowBytes(ShortWord(p, n)) != 0 && std::any_of(p, p + n, blank);
-    }
-    uint64_t word = 0;
-    for (size_t at = 0; at < n; at += 8) {
-        at = std::min(at, n - 8);  // the last word overlaps the one before
-        std::memcpy(&word, p + at, 8);
-        if (LowBytes(word) != 0 && std::any_of(p + at, p + at + 8, blank)) {
-            return true;
-        }
-    }
-    return false;
+bool HasBlankByte(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
-const std::string& LookupName(const std::string& name, std::string& buffer) {
-    if (!HasBlank(name)) {
-        return name;
-    }
+const std::string& WithoutBlanks(const std::string& name, std::string& buffer) {
     buffer = name;
     EraseAll(" ", buffer);
     return buffer;

@@ -14,10 +14,12 @@ bool FendrelParser::OpenFile(const std::string& path) {
     m_viewFiles.clear();
     m_crowdedViewFiles.clear();
     m_rank.clear();
+    m_chosen.reset();
     if (!m_image.Load(path, m_openError)) {
         return false;
     }
     m_rank.assign(m_image.FileCount(), kNone);
+    m_chosen.reset(new std::atomic<uint64_t>[m_image.PairCount()]());
     return true;
 }
 
@@ -90,15 +92,35 @@ void FendrelParser::Refresh() {
     ResetView();
     Rank(m_selectionFiles);
     Rank(m_baseFiles);
+    // A new view: every holder chosen for the old one is stale. Generation 0 marks none.
+    if (++m_viewGeneration == 0) {
+        for (uint32_t p = 0; p < m_image.PairCount(); ++p) {
+            m_chosen[p].store(0, std::memory_order_relaxed);
+        }
+        m_viewGeneration = 1;
+    }
 }
 
+// The holder a pair resolves to depends on the view alone, so it is chosen once per view and
+// kept with the view's generation. Concurrent lookups may store the same choice; relaxed atomic
+// words keep that free of data races.
 template <class Section, class Key>
 uint32_t FendrelParser::Lookup(const Section& section, const Key& key) const {
     if (!m_image.IsOpen() || m_viewFiles.empty() || m_image.Damaged()) {
         return kNone;
     }
     const uint32_t pair = m_image.FindPair(section, key);
-    return pair == kNone ? kNone : m_image.BestHolder(pair, m_rank, m_crowdedViewFiles);
+    if (pair == kNone) {
+        return kNone;
+    }
+    std::atomic<uint64_t>& chosen = m_chosen[pair];
+    const uint64_t kept = chosen.load(std::memory_order_relaxed);
+    if (kept >> 32 == m_viewGeneration) {
+        return static_cast<uint32_t>(kept);
+    }
+    const uint32_t holder = m_image.BestHolder(pair, m_rank, m_crowdedViewFiles);
+    chosen.store(uint64_t{m_viewGeneration} << 32 | holder, std::memory_order_relaxed);
+    return holder;
 }
 
 template <class Section, class Key>

@@ -3,6 +3,8 @@
 #ifndef FENDREL_FENDRELPARSER_H
 #define FENDREL_FENDRELPARSER_H
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,9 @@ class FendrelParser final : public Fendrel {
     std::vector<uint32_t> m_rank;
     std::vector<uint32_t> m_viewFiles;
     std::vector<uint32_t> m_crowdedViewFiles;
+    // Per pair, the holder chosen in the view of generation (high word) m_viewGeneration.
+    std::unique_ptr<std::atomic<uint64_t>[]> m_chosen;
+    uint32_t m_viewGeneration = 1;
 };
 
 }  // namespace fendrel

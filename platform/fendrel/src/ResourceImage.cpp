@@ -51,12 +51,12 @@ bool ResourceImage::Load(const std::string& path, std::string& error) {
         Clear();
         return false;
     }
-    m_holdsCrowded.assign(FileCount(), false);
+    m_crowdedBits.assign(FileCount(), 0);
     for (uint32_t p = 0; p < m_count[kPairs]; ++p) {
         const Range holders = Holders(p);
         for (uint32_t h = holders.first;
              holders.count > kScanLimit && h < holders.first + holders.count; ++h) {
-            m_holdsCrowded[HolderFile(h)] = true;
+            m_crowdedBits[HolderFile(h)] |= CrowdedBit(p);
         }
     }
     return true;
@@ -68,19 +68,7 @@ void ResourceImage::Clear() {
     m_size = 0;
     std::fill(std::begin(m_table), std::end(m_table), nullptr);
     std::fill(std::begin(m_count), std::end(m_count), 0);
-    m_holdsCrowded.clear();
-}
-
-bool ResourceImage::ValidText(const unsigned char* ref) const {
-    const uint32_t offset = LoadU32(ref);
-    return offset <= m_count[kPool] && LoadU32(ref + 4) <= m_count[kPool] - offset;
-}
-
-std::string_view ResourceImage::Text(const unsigned char* ref) const {
-    if (!ValidText(ref)) {
-        return {};
-    }
-    return {reinterpret_cast<const char*>(m_table[kPool]) + LoadU32(ref), LoadU32(ref + 4)};
+    m_crowdedBits.clear();
 }
 
 std::string_view ResourceImage::FilePath(uint32_t file) const {
@@ -104,14 +92,6 @@ uint32_t ResourceImage::FindSection(std::string_view text) const {
     const uint32_t i =
         LowerBound(SectionCount(), [&](uint32_t s) { return SectionText(s) < text; });
     return i < SectionCount() && SectionText(i) == text ? i : kNone;
-}
-
-bool ResourceImage::NameIs(Table table, uint32_t id, uint64_t hash, std::string_view text) const {
-    if (id >= m_count[table]) {
-        return false;
-    }
-    const unsigned char* record = Record(table, id);
-    return LoadU64(record + kNameTextHashAt) == hash && Text(record) == text;
 }
 
 uint64_t ResourceImage::NameHash(Table table, uint32_t id) const {
@@ -216,10 +196,6 @@ uint32_t ResourceImage::HolderFile(uint32_t holder) const {
     return holder < HolderCount() ? LoadU32(Record(kHolderFiles, holder)) : kNone;
 }
 
-std::string_view ResourceImage::HolderValue(uint32_t holder) const {
-    return holder < HolderCount() ? Text(Record(kHolderValues, holder)) : std::string_view();
-}
-
 uint32_t ResourceImage::FindHolderSlot(uint32_t pair, Range holders, uint32_t file) const {
     // holders lies inside the holder tables (Holders checks it), so a holder of the run is read
     // without another check.
@@ -246,8 +222,10 @@ uint32_t ResourceImage::BestHolder(uint32_t pair, const std::vector<uint32_t>& r
                                    const std::vector<uint32_t>& crowdedRanked) const {
     const Range holders = Holders(pair);
     if (holders.count > kScanLimit) {
+        const uint64_t bit = CrowdedBit(pair);
         for (uint32_t file : crowdedRanked) {
-            const uint32_t h = FindHolderSlot(pair, holders, file);
+            const uint32_t h =
+                (m_crowdedBits[file] & bit) != 0 ? FindHolderSlot(pair, holders, file) : kNone;
             if (h != kNone) {
                 return h;
             }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,7 @@ class ResourceImage {
     uint32_t FileCount() const { return m_count[format::kFiles]; }
     uint32_t SectionCount() const { return m_count[format::kSections]; }
     uint32_t KeyCount() const { return m_count[format::kKeys]; }
+    uint32_t PairCount() const { return m_count[format::kPairs]; }
     // Entries of all contained files together: one holder per file and entry.
     uint32_t HolderCount() const { return m_count[format::kHolderFiles]; }
     std::string_view FilePath(uint32_t file) const;
@@ -62,12 +64,15 @@ class ResourceImage {
     // The holders of one pair, in file order.
     Range Holders(uint32_t pair) const;
     uint32_t HolderFile(uint32_t holder) const;
-    std::string_view HolderValue(uint32_t holder) const;
+    std::string_view HolderValue(uint32_t holder) const {
+        return holder < HolderCount() ? Text(Record(format::kHolderValues, holder))
+                                      : std::string_view();
+    }
     // The holder of pair in file, or kNone.
     uint32_t FindHolder(uint32_t pair, uint32_t file) const;
     // Whether file holds some pair held by more than kScanLimit files (a crowded pair).
     bool HoldsCrowded(uint32_t file) const {
-        return file < m_holdsCrowded.size() && m_holdsCrowded[file];
+        return file < m_crowdedBits.size() && m_crowdedBits[file] != 0;
     }
     // The holder of pair whose file ranks best: rank holds a rank per file id (kNone outside
     // the view), crowdedRanked the files with a rank that HoldsCrowded, best first. kNone when
@@ -79,11 +84,54 @@ class ResourceImage {
     const unsigned char* Record(format::Table table, uint32_t index) const {
         return m_table[table] + static_cast<std::size_t>(index) * format::kRecordSize[table];
     }
+    bool ValidText(const unsigned char* ref) const {
+        const uint32_t offset = format::LoadU32(ref);
+        const uint32_t pool = m_count[format::kPool];
+        return offset <= pool && format::LoadU32(ref + 4) <= pool - offset;
+    }
     // A text reference; the empty text when it does not lie inside the pool.
-    std::string_view Text(const unsigned char* ref) const;
-    bool ValidText(const unsigned char* ref) const;
+    std::string_view Text(const unsigned char* ref) const {
+        if (!ValidText(ref)) {
+            return {};
+        }
+        return {reinterpret_cast<const char*>(m_table[format::kPool]) + format::LoadU32(ref),
+                format::LoadU32(ref + 4)};
+    }
     // Whether name id of table (sections or keys) exists and has this text hash and text.
-    bool NameIs(format::Table table, uint32_t id, uint64_t hash, std::string_view text) const;
+    bool NameIs(format::Table table, uint32_t id, uint64_t hash, std::string_view text) const {
+        if (id >= m_count[table]) {
+            return false;
+        }
+        const unsigned char* record = Record(table, id);
+        if (format::LoadU64(record + format::kNameTextHashAt) != hash) {
+            return false;
+        }
+        const std::string_view stored = Text(record);
+        return stored.size() == text.size() && SameBytes(stored.data(), text.data(), text.size());
+    }
+    // Names are short: up to 32 bytes they are compared a few words at a time, without a call.
+    static bool SameBytes(const char* a, const char* b, std::size_t n) {
+        const auto same = [a, b](std::size_t at, auto word) {
+            std::memcpy(&word, a + at, sizeof word);
+            decltype(word) other{};
+            std::memcpy(&other, b + at, sizeof other);
+            return word == other;
+        };
+        if (n > 32) {
+            return std::memcmp(a, b, n) == 0;
+        }
+        if (n > 16) {
+            return same(0, uint64_t{}) && same(8, uint64_t{}) && same(n - 16, uint64_t{}) &&
+                   same(n - 8, uint64_t{});
+        }
+        if (n >= 8) {
+            return same(0, uint64_t{}) && same(n - 8, uint64_t{});
+        }
+        if (n >= 4) {
+            return same(0, uint32_t{}) && same(n - 4, uint32_t{});
+        }
+        return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
+    }
     // The section or key with this hashed key (four words), through its slot table.
     uint32_t FindName(format::Table table, const uint64_t* key) const;
     uint32_t FindName(format::Table table, const std::vector<uint64_t>& key) const;
@@ -93,6 +141,7 @@ class ResourceImage {
     template <class Match>
     uint32_t Probe(format::Table slots, uint64_t hash, Match match) const;
     uint32_t FindHolderSlot(uint32_t pair, Range holders, uint32_t file) const;
+    static uint64_t CrowdedBit(uint32_t pair) { return uint64_t{1} << (format::Mix64(pair) >> 58); }
 
     // Checks at load, in ResourceImageChecks.cpp.
     bool CheckHeader(const unsigned char* header, std::size_t length, std::string& error) const;
@@ -110,8 +159,9 @@ class ResourceImage {
     std::size_t m_size = 0;
     const unsigned char* m_table[format::kTableCount] = {};
     uint32_t m_count[format::kTableCount] = {};
-    // Per file; a file that holds no crowded pair is never looked up in the holder slots.
-    std::vector<bool> m_holdsCrowded;
+    // Per file, the bits (CrowdedBit) of the crowded pairs it holds: a file whose bits lack a
+    // pair's bit does not hold it, so it is not looked up in the holder slots for it.
+    std::vector<uint64_t> m_crowdedBits;
 };
 
 template <class Match>
