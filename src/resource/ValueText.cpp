@@ -330,7 +330,37 @@ bool StreamDoubleOf(std::string_view text, double& value) {
 
 // Truncates toward zero; numbers past int's range are held at its ends, where a plain cast would
 // be undefined. The stream never reads a NaN, but one would fail rather than give a number.
+// A plain decimal with at most 9 digits before the point and 6 after it: a stream reads it
+// whole, and with at most 15 significant digits the double it reads lies closer to the text's
+// value than to the next integer, so truncating it gives the text's integer part.
+bool ShortIntOf(std::string_view text, int& value) {
+    const size_t n = text.size();
+    size_t i = 0;
+    const bool negative = n > 0 && text[0] == '-';
+    i = n > 0 && (negative || text[0] == '+') ? 1 : 0;
+    uint64_t whole = 0;  // unsigned: a long text wraps harmlessly before it is refused
+    size_t digits = 0;
+    for (unsigned d = 0; i < n && (d = static_cast<unsigned char>(text[i]) - unsigned{'0'}) <= 9;
+         ++i, ++digits) {
+        whole = whole * 10 + d;
+    }
+    size_t fraction = 0;
+    if (i < n && text[i] == '.') {
+        for (++i; i < n && static_cast<unsigned char>(text[i]) - unsigned{'0'} <= 9; ++i) {
+            ++fraction;
+        }
+    }
+    if (i != n || digits > 9 || fraction > 6 || digits + fraction == 0) {
+        return false;
+    }
+    value = negative ? -static_cast<int>(whole) : static_cast<int>(whole);
+    return true;
+}
+
 bool StreamIntOf(std::string_view text, int& value) {
+    if (ShortIntOf(text, value)) {
+        return true;
+    }
     double number = 0.0;
     if (!StreamDoubleOf(text, number) || std::isnan(number)) {
         return false;

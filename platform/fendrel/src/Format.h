@@ -92,12 +92,6 @@ inline void StoreU64(unsigned char* p, uint64_t v) {
     StoreU32(p + 4, static_cast<uint32_t>(v >> 32));
 }
 
-// The hashes that place records in the slot tables. Each table is probed linearly from the
-// slot the hash gives modulo its size.
-inline uint64_t TextHash(std::string_view text) {
-    return XXH3_64bits(text.data(), text.size());
-}
-
 // The 64-bit finaliser of MurmurHash3: every input bit reaches every output bit, so the low
 // bits that pick a slot depend on all of the input. Cheaper than a hash call for fixed-size ids.
 inline uint64_t Mix64(uint64_t x) {
@@ -106,6 +100,35 @@ inline uint64_t Mix64(uint64_t x) {
     x ^= x >> 33;
     x *= 0xc4ceb9fe1a85ec53ULL;
     return x ^ (x >> 33);
+}
+
+// One step of the text hash: the hash so far, rotated, takes in a word and is multiplied.
+inline uint64_t Fold(uint64_t hash, uint64_t word) {
+    return ((hash << 27 | hash >> 37) ^ word) * 0x9e3779b97f4a7c15ULL;
+}
+
+// Of a section or key text: its length, then its bytes eight at a time as little-endian words
+// (the last word the last eight bytes, overlapping the one before), folded in. A text of 1 to 8
+// bytes is one word: for 4 to 8 bytes its first four bytes and its last four (high half); for 1
+// to 3 bytes b0, b(n/2), b(n-1), b0 as four bytes, twice. Names are short, so this costs a few
+// operations per name where a general hash costs a call. It is not mixed: it only places
+// records through the pair hash, which mixes.
+inline uint64_t TextHash(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    uint64_t hash = Fold(0, n);
+    if (n > 8) {
+        for (std::size_t at = 0; at + 8 < n; at += 8) {
+            hash = Fold(hash, LoadU64(p + at));
+        }
+        hash = Fold(hash, LoadU64(p + n - 8));
+    } else if (n >= 4) {
+        hash = Fold(hash, LoadU32(p) | uint64_t{LoadU32(p + n - 4)} << 32);
+    } else if (n > 0) {
+        const uint32_t bytes = p[0] | p[n / 2] << 8 | p[n - 1] << 16 | uint32_t{p[0]} << 24;
+        hash = Fold(hash, bytes | uint64_t{bytes} << 32);
+    }
+    return hash;
 }
 
 // Of the four words of a hashed key.

@@ -24,15 +24,6 @@ uint32_t LowerBound(uint32_t count, Less less) {
     return low;
 }
 
-bool SameKey(const unsigned char* stored, const uint64_t* words) {
-    for (std::size_t i = 0; i < kHashWords; ++i) {
-        if (LoadU64(stored + 8 * i) != words[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 bool ResourceImage::Load(const std::string& path, std::string& error) {
@@ -96,13 +87,6 @@ uint32_t ResourceImage::FindSection(std::string_view text) const {
 
 uint64_t ResourceImage::NameHash(Table table, uint32_t id) const {
     return LoadU64(Record(table, id) + kNameTextHashAt);
-}
-
-uint32_t ResourceImage::FindName(Table table, const uint64_t* key) const {
-    const uint32_t count = m_count[table];
-    return Probe(static_cast<Table>(table + 1), KeyHash(key), [&](uint32_t id) {
-        return id < count && SameKey(Record(table, id) + kNameKeyAt, key);
-    });
 }
 
 uint32_t ResourceImage::FindName(Table table, const std::vector<uint64_t>& key) const {

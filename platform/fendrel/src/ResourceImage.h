@@ -133,13 +133,23 @@ class ResourceImage {
         return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
     }
     // The section or key with this hashed key (four words), through its slot table.
-    uint32_t FindName(format::Table table, const uint64_t* key) const;
+    uint32_t FindName(format::Table table, const uint64_t* key) const {
+        const uint32_t count = m_count[table];
+        return Probe(static_cast<format::Table>(table + 1), format::KeyHash(key), [&](uint32_t id) {
+            if (id >= count) {
+                return false;
+            }
+            const unsigned char* stored = Record(table, id) + format::kNameKeyAt;
+            return format::LoadU64(stored) == key[0] && format::LoadU64(stored + 8) == key[1] &&
+                   format::LoadU64(stored + 16) == key[2] && format::LoadU64(stored + 24) == key[3];
+        });
+    }
     uint32_t FindName(format::Table table, const std::vector<uint64_t>& key) const;
     uint64_t NameHash(format::Table table, uint32_t id) const;
     // The first record that match(id) accepts, probing the slot table from hash; kNone at an
     // empty slot or after every slot.
     template <class Match>
-    uint32_t Probe(format::Table slots, uint64_t hash, Match match) const;
+    [[gnu::always_inline]] uint32_t Probe(format::Table slots, uint64_t hash, Match match) const;
     uint32_t FindHolderSlot(uint32_t pair, Range holders, uint32_t file) const;
     static uint64_t CrowdedBit(uint32_t pair) { return uint64_t{1} << (format::Mix64(pair) >> 58); }
 
@@ -165,7 +175,7 @@ class ResourceImage {
 };
 
 template <class Match>
-uint32_t ResourceImage::Probe(format::Table slots, uint64_t hash, Match match) const {
+inline uint32_t ResourceImage::Probe(format::Table slots, uint64_t hash, Match match) const {
     const uint32_t size = m_count[slots];
     const uint32_t mask = size - 1;  // a power of two, checked at load
     uint32_t at = static_cast<uint32_t>(hash) & mask;
