@@ -79,6 +79,8 @@ inline const char* const kListToml = "LookupList256/toml++";
 inline const char* const kListBoost = "LookupList256/Boost_PropertyTree_from_chars";
 inline const char* const kListLibconfig = "LookupList256/libconfig++";
 inline const char* const kListFromChars = "Convert256/from_chars";
+// What opening the resource file costs at the least: map it and compute its checksum.
+inline const char* const kMapAndHash = "Baseline/map_and_XXH3_64";
 inline const char* const kListStrtof = "Convert256/strtof";
 
 inline const char* const kIntOursText = "LookupInt/Quendel_text";

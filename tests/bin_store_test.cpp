@@ -357,7 +357,7 @@ TEST_F(BinStoreTest, FileThatDoesNotOpenAnswersNothing) {
         m_log.Clear();
         binFileMsgImpl store("G1", "P1", "A1");
         store.Refresh();
-        const std::string reason = corrupt ? "too small: 8 bytes (a resource file has at least 160)"
+        const std::string reason = corrupt ? "too small: 8 bytes (a resource file has at least 208)"
                                            : "cannot open: No such file or directory";
         std::string told;
         EXPECT_FALSE(store.IsOpen(told));

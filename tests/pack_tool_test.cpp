@@ -245,10 +245,10 @@ TEST_F(PackToolTest, VerifyTellsWhatEachFileHoldsOrWhyItIsRefused) {
     EXPECT_EQ(std::stoull(checksum, nullptr, 16), stored);
     EXPECT_EQ(results["results"][2]["error"], "truncated at 100 of " + size + " bytes");
     for (const std::string& line : std::vector<std::string>{
-             good + ": ok, format version 1, " + size + " bytes, checksum " + checksum +
+             good + ": ok, format version 2, " + size + " bytes, checksum " + checksum +
                  ", 3 files, 3 sections, 5 keys, 5 entries\n",
              "noise.bin: bad magic: not a resource file\n", cut + ": truncated at 100 of " + size,
-             "ImgResBase.pp: too small: 46 bytes (a resource file has at least 160)\n"}) {
+             "ImgResBase.pp: too small: 46 bytes (a resource file has at least 208)\n"}) {
         EXPECT_NE(text.output.find(line), std::string::npos) << text.output;
     }
     const ToolRun get =

@@ -25,7 +25,7 @@ std::string Counted(const Json& count, const char* one, const char* many) {
     return std::to_string(count.get<uint64_t>()) + " " + (count == 1 ? one : many);
 }
 
-// "<path>: ok, format version 1, ..." on standard output, or the reason on standard error.
+// "<path>: ok, format version 2, ..." on standard output, or the reason on standard error.
 void PrintText(const Json& result) {
     const std::string path = result["path"];
     if (!result["ok"]) {

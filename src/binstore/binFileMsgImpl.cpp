@@ -103,19 +103,26 @@ void binFileMsgImpl::Refresh() {
     }
 }
 
+// A name without blanks, the common case, is passed on as it is, without a buffer.
 bool binFileMsgImpl::GetRawValue(const HashedKey& section, const std::string& key,
                                  std::string& value) {
     if (m_parser == nullptr) {
         return false;
     }
+    if (!HasBlank(key)) {
+        return m_parser->FindValue(section, key, value);
+    }
     std::string buffer;
-    return m_parser->FindValue(section, LookupName(key, buffer), value);
+    return m_parser->FindValue(section, WithoutBlanks(key, buffer), value);
 }
 
 bool binFileMsgImpl::GetRawValue(const std::string& section, const HashedKey& key,
                                  std::string& value) {
     if (m_parser == nullptr) {
         return false;
+    }
+    if (!section.empty() && !HasBlank(section)) {
+        return m_parser->FindValue(section, key, value);
     }
     std::string buffer;
     return m_parser->FindValue(SectionName(section, buffer), key, value);
@@ -133,6 +140,9 @@ bool binFileMsgImpl::GetRawValue(const std::string& section, const std::string& 
                                  std::string& value) {
     if (m_parser == nullptr) {
         return false;
+    }
+    if (!section.empty() && !HasBlank(section) && !HasBlank(key)) {
+        return m_parser->FindValue(section, key, value);
     }
     std::string sectionBuffer;
     std::string keyBuffer;

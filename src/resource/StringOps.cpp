@@ -1,6 +1,7 @@
 #include "resource/StringOps.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 bool TrimChars(const char* set, std::string& text) {
@@ -88,13 +89,11 @@ bool EraseAll(const std::string& erase, std::string& text) {
     return true;
 }
 
-// Two scans for one character each: find_first_of calls memchr once per character of name,
-// which a section path as long as its file makes slow.
-const std::string& LookupName(const std::string& name, std::string& buffer) {
-    if (std::memchr(name.data(), ' ', name.size()) == nullptr &&
-        std::memchr(name.data(), '\t', name.size()) == nullptr) {
-        return name;
-    }
+bool HasBlankByte(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+const std::string& WithoutBlanks(const std::string& name, std::string& buffer) {
     buffer = name;
     EraseAll(" ", buffer);
     return buffer;

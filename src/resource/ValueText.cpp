@@ -1,5 +1,6 @@
 #include "resource/ValueText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -19,31 +20,46 @@ namespace {
 
 constexpr std::string_view kListDelimiters = ", ";
 
-void WarnIntCast() {
+// Out of line and cold, so that the conversions that rarely call it stay small.
+[[gnu::noinline, gnu::cold]] void WarnIntCast() {
     // One write of the whole line, so that lines of concurrent queries do not interleave.
     static const std::string line = std::string(kIntCastWarning) + '\n';
     std::cout.write(line.data(), static_cast<std::streamsize>(line.size()));
     std::cout.flush();
 }
 
-// atoi of a text that passed IsNumber, as the C library computes it: (int)strtol(text), where
-// strtol stops at the point and saturates at LONG_MIN/LONG_MAX, and the cast keeps the low bits.
-int AtoiOf(std::string_view number) {
+// IsNumber and atoi in one pass. atoi is (int)strtol(text): strtol stops at the point and
+// saturates at LONG_MIN/LONG_MAX, and the cast keeps the low bits. False when IsNumber fails;
+// point tells whether the text holds a point.
+bool AtoiOf(std::string_view text, int& value, bool& point) {
+    const size_t n = text.size();
     size_t i = 0;
     bool negative = false;
-    if (!number.empty() && (number[0] == '+' || number[0] == '-')) {
-        negative = number[0] == '-';
+    if (n > 0 && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
         i = 1;
     }
     constexpr uint64_t kMaxMagnitude = uint64_t{1} << 63;  // |LONG_MIN|
+    constexpr uint64_t kSaturated = kMaxMagnitude + 1;
+    constexpr uint64_t kNoOverflow = (UINT64_MAX - 9) / 10;  // below it, times 10 plus 9 fits
     uint64_t magnitude = 0;
-    for (; i < number.size() && number[i] != '.'; ++i) {
-        const unsigned digit = static_cast<unsigned>(number[i] - '0');
-        if (magnitude > (kMaxMagnitude - digit) / 10) {
-            magnitude = kMaxMagnitude + 1;  // saturated either way
+    for (; i < n; ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+        if (digit > 9) {
             break;
         }
-        magnitude = magnitude * 10 + digit;
+        magnitude =
+            magnitude >= kNoOverflow ? kSaturated : std::min(magnitude * 10 + digit, kSaturated);
+    }
+    point = i < n && text[i] == '.';
+    if (point) {
+        for (++i; i < n && static_cast<unsigned char>(text[i]) - unsigned{'0'} <= 9; ++i) {
+        }
+    }
+    // Only digits around at most one point after at most one leading sign, and not a lone sign
+    // or point.
+    if (i < n || (n == 1 && (negative || text[0] == '+' || point))) {
+        return false;
     }
     long asLong = 0;
     if (negative) {
@@ -52,7 +68,8 @@ int AtoiOf(std::string_view number) {
         asLong =
             magnitude > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(magnitude);
     }
-    return static_cast<int>(asLong);
+    value = static_cast<int>(asLong);
+    return true;
 }
 
 // Exact powers of ten as doubles: 10^22 is the largest one a double holds exactly.
@@ -60,35 +77,31 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// The common short decimal in one pass, tested and read together: with at most 15 significant
-// digits the digits are an exact double, and so is 10^k up to k = 22, so one correctly rounded
-// division gives the correctly rounded value atof gives (Clinger's fast path). True only for a
-// text that passes IsNumber and holds a digit; false for everything else, which the general
-// path then tests and reads.
-bool ShortNumberOf(std::string_view text, double& value) {
-    size_t i = 0;
+// The common short decimal, tested and read together: an optional sign, digits around at most
+// one point, at least one digit. With at most 15 significant digits the digits are an exact
+// double, and so is 10^k up to k = 22, so one correctly rounded division gives the correctly
+// rounded value that atof and a stream give (Clinger's fast path). Reads from p up to the
+// first character that cannot continue the number and returns where it stopped; null when
+// what it read is no such decimal (the general path then tests and reads the text).
+const char* ReadShortDecimal(const char* p, const char* end, double& value) {
     bool negative = false;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-        negative = text[0] == '-';
-        i = 1;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
     }
     uint64_t mantissa = 0;
     int significant = 0;
     size_t fraction = 0;
     bool point = false;
     bool digit = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '.') {
-            if (point) {
-                return false;
+    for (; p != end; ++p) {
+        const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (d > 9) {
+            if (*p != '.' || point) {
+                break;
             }
             point = true;
             continue;
-        }
-        const unsigned d = static_cast<unsigned>(c - '0');
-        if (d > 9) {
-            return false;
         }
         digit = true;
         fraction += point ? 1 : 0;
@@ -96,16 +109,53 @@ bool ShortNumberOf(std::string_view text, double& value) {
             continue;  // a leading zero is not significant
         }
         if (++significant > 15) {
-            return false;
+            return nullptr;
         }
         mantissa = mantissa * 10 + d;
     }
     if (!digit || fraction >= std::size(kExactPowersOfTen)) {
-        return false;
+        return nullptr;
     }
     const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
     value = negative ? -magnitude : magnitude;
+    return p;
+}
+
+// True only for a text that is one short decimal as a whole, which passes IsNumber.
+bool ShortNumberOf(std::string_view text, double& value) {
+    const char* const end = text.data() + text.size();
+    double number = 0.0;
+    if (ReadShortDecimal(text.data(), end, number) != end) {
+        return false;
+    }
+    value = number;
     return true;
+}
+
+// A list of short decimals in one pass, split as Tokenize splits it: runs of commas, spaces
+// and tabs (which Tokenize turns into spaces) between the numbers. Every token is then a number
+// that IsNumber passes and atof reads, and that a stream reads whole, with the same value. False
+// for any other text (a quote, a token of other characters), which the general path converts.
+template <class T>
+bool ShortDecimalList(const std::string& text, std::vector<T>& list) {
+    list.clear();
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const auto separator = [](char c) { return c == ',' || c == ' ' || c == '\t'; };
+    for (;;) {
+        while (p != end && separator(*p)) {
+            ++p;
+        }
+        if (p == end) {
+            return true;
+        }
+        double value = 0.0;
+        p = ReadShortDecimal(p, end, value);
+        if (p == nullptr || (p != end && !separator(*p))) {
+            return false;
+        }
+        list.push_back(static_cast<T>(value));  // below 10^15: a float cast cannot overflow
+    }
 }
 
 // atof of a text that passed IsNumber, as the C library computes it in the "C" locale:
@@ -135,21 +185,23 @@ double AtofOf(std::string_view number) {
 }
 
 bool IntOf(std::string_view text, int& value) {
-    if (!IsNumber(text)) {
+    bool point = false;
+    if (!AtoiOf(text, value, point)) {
         return false;
     }
-    value = AtoiOf(text);
-    if (text.find('.') != std::string_view::npos) {
+    if (point) {
         WarnIntCast();
     }
     return true;
 }
 
 bool LongOf(std::string_view text, long& value) {
-    if (!IsNumber(text)) {
+    int number = 0;
+    bool point = false;
+    if (!AtoiOf(text, number, point)) {
         return false;
     }
-    value = AtoiOf(text);
+    value = number;
     return true;
 }
 
@@ -261,6 +313,9 @@ struct NumberReader {
 };
 
 bool StreamDoubleOf(std::string_view text, double& value) {
+    if (ShortNumberOf(text, value)) {
+        return true;  // read as the stream reads it, without the stream
+    }
     thread_local NumberReader reader;
     reader.buffer.Reset(text);
     reader.stream.clear();
@@ -275,7 +330,37 @@ bool StreamDoubleOf(std::string_view text, double& value) {
 
 // Truncates toward zero; numbers past int's range are held at its ends, where a plain cast would
 // be undefined. The stream never reads a NaN, but one would fail rather than give a number.
+// A plain decimal with at most 9 digits before the point and 6 after it: a stream reads it
+// whole, and with at most 15 significant digits the double it reads lies closer to the text's
+// value than to the next integer, so truncating it gives the text's integer part.
+bool ShortIntOf(std::string_view text, int& value) {
+    const size_t n = text.size();
+    size_t i = 0;
+    const bool negative = n > 0 && text[0] == '-';
+    i = n > 0 && (negative || text[0] == '+') ? 1 : 0;
+    uint64_t whole = 0;  // unsigned: a long text wraps harmlessly before it is refused
+    size_t digits = 0;
+    for (unsigned d = 0; i < n && (d = static_cast<unsigned char>(text[i]) - unsigned{'0'}) <= 9;
+         ++i, ++digits) {
+        whole = whole * 10 + d;
+    }
+    size_t fraction = 0;
+    if (i < n && text[i] == '.') {
+        for (++i; i < n && static_cast<unsigned char>(text[i]) - unsigned{'0'} <= 9; ++i) {
+            ++fraction;
+        }
+    }
+    if (i != n || digits > 9 || fraction > 6 || digits + fraction == 0) {
+        return false;
+    }
+    value = negative ? -static_cast<int>(whole) : static_cast<int>(whole);
+    return true;
+}
+
 bool StreamIntOf(std::string_view text, int& value) {
+    if (ShortIntOf(text, value)) {
+        return true;
+    }
     double number = 0.0;
     if (!StreamDoubleOf(text, number) || std::isnan(number)) {
         return false;
@@ -339,10 +424,10 @@ bool ToLongVector(const std::string& text, std::vector<long>& list) {
     return ConvertTokens(text, list, LongOfAsInt);
 }
 bool ToFloatVector(const std::string& text, std::vector<float>& list) {
-    return ConvertTokens(text, list, FloatOf);
+    return ShortDecimalList(text, list) || ConvertTokens(text, list, FloatOf);
 }
 bool ToDoubleVector(const std::string& text, std::vector<double>& list) {
-    return ConvertTokens(text, list, DoubleOf);
+    return ShortDecimalList(text, list) || ConvertTokens(text, list, DoubleOf);
 }
 bool ToBoolVector(const std::string& text, std::vector<bool>& list) {
     return ConvertTokens(text, list, BoolOf);
@@ -365,8 +450,8 @@ bool StreamToIntVector(const std::string& text, std::vector<int>& list) {
     return ConvertTokens(text, list, StreamIntOf);
 }
 bool StreamToFloatVector(const std::string& text, std::vector<float>& list) {
-    return ConvertTokens(text, list, StreamFloatOf);
+    return ShortDecimalList(text, list) || ConvertTokens(text, list, StreamFloatOf);
 }
 bool StreamToDoubleVector(const std::string& text, std::vector<double>& list) {
-    return ConvertTokens(text, list, StreamDoubleOf);
+    return ShortDecimalList(text, list) || ConvertTokens(text, list, StreamDoubleOf);
 }

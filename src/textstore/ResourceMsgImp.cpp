@@ -276,7 +276,7 @@ void ResourceMsgImp::Refresh() {
     } catch (...) {
         // A file half merged or half taken out would pass for done at the next Refresh, which
         // now starts from nothing instead.
-        m_merged.clear();
+        m_merged.Clear();
         m_mergedFiles.clear();
         throw;
     }
@@ -288,26 +288,15 @@ void ResourceMsgImp::Refresh() {
 // A section without entries answers no lookup, so none is made for it.
 void ResourceMsgImp::Merge(const ParamFile& file) {
     file.ForEachList([this](const std::string& sectionPath, const BlockList& list) {
-        if (list.m_values.empty()) {
-            return;
-        }
-        auto section = m_merged.find(sectionPath);
-        if (section == m_merged.end()) {
-            section = m_merged.emplace(sectionPath, KeyTable()).first;
-        }
-        KeyTable& table = section->second;
-        for (const auto& [key, value] : list.m_values) {
-            const auto [entry, added] = table.try_emplace(key, &value.m_text);
-            if (!added) {
-                entry->second = &value.m_text;
-            }
+        for (const ParamEntry& entry : list.m_values) {
+            m_merged.Set(sectionPath, entry);
         }
     });
 }
 
-// A key stays viewed in the file that added it, the lowest that holds it, which is merged as
-// long as the entry exists. Only lists with entries are looked up, as only they were merged:
-// the lists a deep tag passes through would cost the length of their paths each.
+// Each entry of the file goes back to the highest file below it that holds it, or leaves the
+// table. Only lists with entries are looked up, as only they were merged: the lists a deep tag
+// passes through would cost the length of their paths each.
 void ResourceMsgImp::Unmerge() {
     const FileSlot top = std::move(m_mergedFiles.back());
     m_mergedFiles.pop_back();
@@ -316,49 +305,46 @@ void ResourceMsgImp::Unmerge() {
         if (list.m_values.empty()) {
             return;
         }
-        const auto section = m_merged.find(sectionPath);
-        if (section == m_merged.end()) {
-            return;
-        }
         below.clear();
         for (auto file = m_mergedFiles.rbegin(); file != m_mergedFiles.rend(); ++file) {
             if (const BlockList* lower = (*file)->FindList(sectionPath)) {
                 below.push_back(lower);
             }
         }
-        KeyTable& table = section->second;
-        for (const auto& [key, value] : list.m_values) {
-            const std::string* previous = nullptr;
+        for (const ParamEntry& entry : list.m_values) {
+            const ParamEntry* previous = nullptr;
             for (const BlockList* lower : below) {
-                const auto found = lower->m_values.find(key);
+                const auto found = lower->m_values.find(entry.first);
                 if (found != lower->m_values.end()) {
-                    previous = &found->second.m_text;
+                    previous = &*found;
                     break;
                 }
             }
-            if (previous != nullptr) {
-                table.find(key)->second = previous;
-            } else {
-                table.erase(key);
-            }
-        }
-        if (table.empty()) {
-            m_merged.erase(section);
+            m_merged.Reset(sectionPath, entry.first, previous);
         }
     });
 }
 
+// The names are scanned once, for the hash and for blanks; only names with blanks are copied
+// without them and hashed again.
 bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& key,
                                  std::string& value) {
-    std::string buffer;
-    const auto found = m_merged.find(LookupName(section, buffer));
-    if (found == m_merged.end()) {
+    bool blanks = false;
+    const uint64_t hash = MergedTable::Hash(section, key, blanks);
+    const ParamEntry* entry = nullptr;
+    if (!blanks) {
+        entry = m_merged.Find(section, key, hash);
+    } else {
+        std::string sectionBuffer;
+        std::string keyBuffer;
+        const std::string& sectionName = LookupName(section, sectionBuffer);
+        const std::string& keyName = LookupName(key, keyBuffer);
+        entry =
+            m_merged.Find(sectionName, keyName, MergedTable::Hash(sectionName, keyName, blanks));
+    }
+    if (entry == nullptr) {
         return false;
     }
-    const auto entry = found->second.find(LookupName(key, buffer));
-    if (entry == found->second.end()) {
-        return false;
-    }
-    value = *entry->second;
+    value = entry->second.m_text;
     return true;
 }

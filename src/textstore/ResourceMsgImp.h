@@ -16,6 +16,7 @@
 
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
+#include "textstore/MergedTable.h"
 #include "textstore/ParamFile.h"
 
 // Section path to key to the origin of the value a lookup returns.
@@ -79,9 +80,6 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
         size_t m_size = 0;
         size_t m_hash = 0;
     };
-    // Key to value text, both pointing into the merged files.
-    using KeyTable = std::unordered_map<std::string_view, const std::string*>;
-    using SectionTable = std::unordered_map<std::string, KeyTable>;
 
     bool ReadFile(FileSlot& slot, const std::string& path);
     // The parsed file at path: the earlier one when the bytes are unchanged; null when the file
@@ -111,7 +109,7 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
     std::vector<ListedFile> m_extraFiles;  // File0 first
     // The lookup table and the files merged into it, lowest precedence first. Refresh takes
     // out only the files above the first one that changed and merges the new ones.
-    SectionTable m_merged;
+    MergedTable m_merged;
     std::vector<FileSlot> m_mergedFiles;
     std::unordered_map<std::string, ParsedFile> m_parsedFiles;  // by path
     std::string m_root;

@@ -5,9 +5,6 @@ namespace fendrel {
 namespace {
 
 constexpr uint32_t kNone = ResourceImage::kNone;
-// Up to this many holders a pair is scanned; beyond it the view's files are searched for in
-// it, which costs a few binary searches whatever the number of files holding the entry.
-constexpr uint32_t kScanLimit = 16;
 
 }  // namespace
 
@@ -15,11 +12,14 @@ bool FendrelParser::OpenFile(const std::string& path) {
     m_selectionFiles.clear();
     m_baseFiles.clear();
     m_viewFiles.clear();
+    m_crowdedViewFiles.clear();
     m_rank.clear();
+    m_chosen.reset();
     if (!m_image.Load(path, m_openError)) {
         return false;
     }
     m_rank.assign(m_image.FileCount(), kNone);
+    m_chosen.reset(new std::atomic<uint64_t>[m_image.PairCount()]());
     return true;
 }
 
@@ -64,6 +64,7 @@ void FendrelParser::ResetView() {
         m_rank[f] = kNone;
     }
     m_viewFiles.clear();
+    m_crowdedViewFiles.clear();
 }
 
 // A file named twice keeps its first, higher, rank.
@@ -76,6 +77,9 @@ void FendrelParser::Rank(const std::vector<std::string>& files) {
         if (f != kNone && m_rank[f] == kNone) {
             m_rank[f] = static_cast<uint32_t>(m_viewFiles.size());
             m_viewFiles.push_back(f);
+            if (m_image.HoldsCrowded(f)) {
+                m_crowdedViewFiles.push_back(f);
+            }
         }
     }
 }
@@ -88,39 +92,35 @@ void FendrelParser::Refresh() {
     ResetView();
     Rank(m_selectionFiles);
     Rank(m_baseFiles);
+    // A new view: every holder chosen for the old one is stale. Generation 0 marks none.
+    if (++m_viewGeneration == 0) {
+        for (uint32_t p = 0; p < m_image.PairCount(); ++p) {
+            m_chosen[p].store(0, std::memory_order_relaxed);
+        }
+        m_viewGeneration = 1;
+    }
 }
 
-uint32_t FendrelParser::BestHolder(ResourceImage::Range holders) const {
-    if (holders.count <= kScanLimit) {
-        uint32_t best = kNone;
-        uint32_t bestRank = kNone;
-        for (uint32_t h = holders.first; h < holders.first + holders.count; ++h) {
-            const uint32_t rank = m_rank[m_image.HolderFile(h)];
-            if (rank < bestRank) {
-                bestRank = rank;
-                best = h;
-            }
-        }
-        return best;
-    }
-    for (uint32_t f : m_viewFiles) {
-        const uint32_t h = m_image.FindHolder(holders, f);
-        if (h != kNone) {
-            return h;
-        }
-    }
-    return kNone;
-}
-
+// The holder a pair resolves to depends on the view alone, so it is chosen once per view and
+// kept with the view's generation. Concurrent lookups may store the same choice; relaxed atomic
+// words keep that free of data races.
 template <class Section, class Key>
 uint32_t FendrelParser::Lookup(const Section& section, const Key& key) const {
-    if (!m_image.IsOpen() || m_viewFiles.empty()) {
+    if (!m_image.IsOpen() || m_viewFiles.empty() || m_image.Damaged()) {
         return kNone;
     }
-    const uint32_t s = m_image.FindSection(section);
-    const uint32_t k = s == kNone ? kNone : m_image.FindKey(key);
-    const uint32_t pair = k == kNone ? kNone : m_image.FindPair(s, k);
-    return pair == kNone ? kNone : BestHolder(m_image.Holders(pair));
+    const uint32_t pair = m_image.FindPair(section, key);
+    if (pair == kNone) {
+        return kNone;
+    }
+    std::atomic<uint64_t>& chosen = m_chosen[pair];
+    const uint64_t kept = chosen.load(std::memory_order_relaxed);
+    if (kept >> 32 == m_viewGeneration) {
+        return static_cast<uint32_t>(kept);
+    }
+    const uint32_t holder = m_image.BestHolder(pair, m_rank, m_crowdedViewFiles);
+    chosen.store(uint64_t{m_viewGeneration} << 32 | holder, std::memory_order_relaxed);
+    return holder;
 }
 
 template <class Section, class Key>
@@ -129,8 +129,12 @@ bool FendrelParser::FindValueOf(const Section& section, const Key& key, std::str
     if (h == kNone) {
         return false;
     }
-    value.assign(m_image.HolderValue(h));
-    return true;
+    // Appending to the emptied string skips the overlap handling of assign: the text lies in
+    // the mapping, never in value.
+    value.clear();
+    value.append(m_image.HolderValue(h));
+    // A file that shrank under the mapping may have been read as zeros meanwhile.
+    return !m_image.Damaged();
 }
 
 bool FendrelParser::FindValue(const std::vector<uint64_t>& section, const std::string& key,
@@ -160,7 +164,7 @@ bool FendrelParser::FindOrigin(const std::string& section, const std::string& ke
         return false;
     }
     file.assign(m_image.FilePath(m_image.HolderFile(h)));
-    return true;
+    return !m_image.Damaged();
 }
 
 bool FendrelParser::GetFileValue(const std::string& file, const std::string& section,
@@ -169,15 +173,13 @@ bool FendrelParser::GetFileValue(const std::string& file, const std::string& sec
         return false;
     }
     const uint32_t f = m_image.FindFile(file);
-    const uint32_t s = f == kNone ? kNone : m_image.FindSection(section);
-    const uint32_t k = s == kNone ? kNone : m_image.FindKey(key);
-    const uint32_t pair = k == kNone ? kNone : m_image.FindPair(s, k);
-    const uint32_t h = pair == kNone ? kNone : m_image.FindHolder(m_image.Holders(pair), f);
+    const uint32_t pair = f == kNone ? kNone : m_image.FindPair(section, key);
+    const uint32_t h = pair == kNone ? kNone : m_image.FindHolder(pair, f);
     if (h == kNone) {
         return false;
     }
     value.assign(m_image.HolderValue(h));
-    return true;
+    return !m_image.Damaged();
 }
 
 bool FendrelParser::ListKeys(const std::string& file, const std::string& section,
@@ -193,7 +195,7 @@ bool FendrelParser::ListKeys(const std::string& file, const std::string& section
     }
     const ResourceImage::Range pairs = m_image.SectionPairs(s);
     for (uint32_t p = pairs.first; p < pairs.first + pairs.count; ++p) {
-        if (m_image.FindHolder(m_image.Holders(p), f) != kNone) {
+        if (m_image.FindHolder(p, f) != kNone) {
             keys.emplace_back(m_image.KeyText(m_image.PairKey(p)));
         }
     }

@@ -3,6 +3,8 @@
 #ifndef FENDREL_FENDRELPARSER_H
 #define FENDREL_FENDRELPARSER_H
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,7 +45,6 @@ class FendrelParser final : public Fendrel {
     uint32_t Lookup(const Section& section, const Key& key) const;
     template <class Section, class Key>
     bool FindValueOf(const Section& section, const Key& key, std::string& value) const;
-    uint32_t BestHolder(ResourceImage::Range holders) const;
     void Rank(const std::vector<std::string>& files);
     void ResetView();
 
@@ -52,10 +53,14 @@ class FendrelParser final : public Fendrel {
     // The lists as handed over; they take effect at the next Refresh.
     std::vector<std::string> m_selectionFiles;
     std::vector<std::string> m_baseFiles;
-    // The view: precedence rank per contained file (kNone when not handed over) and the ranked
-    // files in precedence order.
+    // The view: precedence rank per contained file (kNone when not handed over), the ranked
+    // files in precedence order, and those of them that hold a crowded pair.
     std::vector<uint32_t> m_rank;
     std::vector<uint32_t> m_viewFiles;
+    std::vector<uint32_t> m_crowdedViewFiles;
+    // Per pair, the holder chosen in the view of generation (high word) m_viewGeneration.
+    std::unique_ptr<std::atomic<uint64_t>[]> m_chosen;
+    uint32_t m_viewGeneration = 1;
 };
 
 }  // namespace fendrel

@@ -1,9 +1,8 @@
 #include "fendrel/ResourceWriter.h"
 
-#include <xxhash.h>
-
 #include <algorithm>
 #include <iterator>
+#include <numeric>
 #include <unordered_map>
 
 #include "Format.h"
@@ -19,7 +18,6 @@ struct NameSet {
     std::map<std::string_view, uint32_t> ids;
     std::vector<std::string_view> texts;
     std::vector<KeyWords> hashes;
-    std::vector<uint32_t> byHash;
 };
 
 // Appends every text once and hands out its pool reference.
@@ -44,6 +42,7 @@ struct Holder {
     std::string_view value;
 };
 
+// Names and their hashed keys; two names sharing a hashed key could not be told apart.
 bool FinishNames(NameSet& names, const std::map<std::string, KeyWords, std::less<>>& fixed,
                  const char* what, std::string& error) {
     uint32_t id = 0;
@@ -52,13 +51,14 @@ bool FinishNames(NameSet& names, const std::map<std::string, KeyWords, std::less
         names.texts.push_back(text);
         const auto it = fixed.find(text);
         names.hashes.push_back(it != fixed.end() ? it->second : TextKey(text));
-        names.byHash.push_back(slot);
     }
-    std::sort(names.byHash.begin(), names.byHash.end(),
+    std::vector<uint32_t> byHash(names.texts.size());
+    std::iota(byHash.begin(), byHash.end(), 0);
+    std::sort(byHash.begin(), byHash.end(),
               [&](uint32_t a, uint32_t b) { return names.hashes[a] < names.hashes[b]; });
-    for (std::size_t i = 1; i < names.byHash.size(); ++i) {
-        const uint32_t a = names.byHash[i - 1];
-        const uint32_t b = names.byHash[i];
+    for (std::size_t i = 1; i < byHash.size(); ++i) {
+        const uint32_t a = byHash[i - 1];
+        const uint32_t b = byHash[i];
         if (names.hashes[a] == names.hashes[b]) {
             error = std::string("the ") + what + " \"" + std::string(names.texts[a]) + "\" and \"" +
                     std::string(names.texts[b]) + "\" have the same hashed key";
@@ -66,6 +66,24 @@ bool FinishNames(NameSet& names, const std::map<std::string, KeyWords, std::less
         }
     }
     return true;
+}
+
+// A slot table placing records 0 to hashes.size() - 1 by linear probing: a power of two of at
+// least twice as many slots, at least one.
+std::vector<uint32_t> SlotTable(const std::vector<uint64_t>& hashes) {
+    std::size_t size = 1;
+    while (size < 2 * hashes.size()) {
+        size *= 2;
+    }
+    std::vector<uint32_t> slots(size, 0);
+    for (std::size_t id = 0; id < hashes.size(); ++id) {
+        std::size_t at = hashes[id] & (size - 1);
+        while (slots[at] != 0) {
+            at = (at + 1) & (size - 1);
+        }
+        slots[at] = static_cast<uint32_t>(id + 1);
+    }
+    return slots;
 }
 
 std::size_t Align(std::size_t offset) {
@@ -81,18 +99,29 @@ void StoreText(unsigned char* p, std::pair<uint32_t, uint32_t> ref) {
     StoreU32(p + 4, ref.second);
 }
 
-void StoreNames(std::string& image, std::size_t records, std::size_t index, const NameSet& names,
-                Pool& pool) {
+void StoreNames(std::string& image, std::size_t records, const NameSet& names, Pool& pool) {
     for (std::size_t id = 0; id < names.texts.size(); ++id) {
         unsigned char* rec = At(image, records + id * kNameRecordSize);
         StoreText(rec, pool.Add(names.texts[id]));
+        StoreU64(rec + kNameTextHashAt, TextHash(names.texts[id]));
         for (std::size_t w = 0; w < kHashWords; ++w) {
-            StoreU64(rec + kTextRefSize + 8 * w, names.hashes[id][w]);
+            StoreU64(rec + kNameKeyAt + 8 * w, names.hashes[id][w]);
         }
     }
-    for (std::size_t at = 0; at < names.byHash.size(); ++at) {
-        StoreU32(At(image, index + at * kIndexRecordSize), names.byHash[at]);
+}
+
+void StoreSlots(std::string& image, std::size_t offset, const std::vector<uint32_t>& slots) {
+    for (std::size_t at = 0; at < slots.size(); ++at) {
+        StoreU32(At(image, offset + at * kSlotSize), slots[at]);
     }
+}
+
+std::vector<uint64_t> KeyHashes(const NameSet& names) {
+    std::vector<uint64_t> hashes;
+    for (const KeyWords& key : names.hashes) {
+        hashes.push_back(KeyHash(key.data()));
+    }
+    return hashes;
 }
 
 }  // namespace
@@ -164,10 +193,54 @@ bool ResourceWriter::Build(std::string& image, std::string& error) const {
         }
         ++file;
     }
+    if (holderCount >= kMaxFileSize / 12) {
+        error = "the resource file would reach 4 GiB";
+        return false;
+    }
 
-    const std::size_t counts[kTableCount] = {
-        m_files.size(),    sections.texts.size(), sections.texts.size(), keys.texts.size(),
-        keys.texts.size(), pairs.size(),          holderCount,           0};
+    std::vector<uint64_t> pairHashes;
+    std::vector<uint64_t> crowdedHashes;  // by holder id; only crowded holders are placed
+    std::vector<uint32_t> crowdedIds;
+    uint32_t holderId = 0;
+    for (const auto& [ids, holders] : pairs) {
+        const auto pairId = static_cast<uint32_t>(pairHashes.size());
+        pairHashes.push_back(
+            PairHash(TextHash(sections.texts[ids.first]), TextHash(keys.texts[ids.second])));
+        for (const Holder& h : holders) {
+            if (holders.size() > kScanLimit) {
+                crowdedHashes.push_back(HolderHash(pairId, h.file));
+                crowdedIds.push_back(holderId);
+            }
+            ++holderId;
+        }
+    }
+    std::vector<uint32_t> holderSlots = SlotTable(crowdedHashes);
+    for (uint32_t& slot : holderSlots) {
+        slot = slot == 0 ? 0 : crowdedIds[slot - 1] + 1;
+    }
+    const std::vector<uint32_t> slotTables[kTableCount] = {{},
+                                                           {},
+                                                           SlotTable(KeyHashes(sections)),
+                                                           {},
+                                                           SlotTable(KeyHashes(keys)),
+                                                           {},
+                                                           SlotTable(pairHashes),
+                                                           {},
+                                                           {},
+                                                           holderSlots,
+                                                           {}};
+
+    const std::size_t counts[kTableCount] = {m_files.size(),
+                                             sections.texts.size(),
+                                             slotTables[kSectionSlots].size(),
+                                             keys.texts.size(),
+                                             slotTables[kKeySlots].size(),
+                                             pairs.size(),
+                                             slotTables[kPairSlots].size(),
+                                             holderCount,
+                                             holderCount,
+                                             slotTables[kHolderSlots].size(),
+                                             0};
     std::size_t offsets[kTableCount] = {};
     std::size_t end = kHeaderSize;
     for (unsigned t = 0; t < kPool; ++t) {
@@ -184,10 +257,13 @@ bool ResourceWriter::Build(std::string& image, std::string& error) const {
     Pool pool;
     uint32_t index = 0;
     for (const auto& entry : m_files) {
-        StoreText(At(image, offsets[kFiles] + index++ * kFileRecordSize), pool.Add(entry.first));
+        StoreText(At(image, offsets[kFiles] + index++ * kTextRefSize), pool.Add(entry.first));
     }
-    StoreNames(image, offsets[kSections], offsets[kSectionsByHash], sections, pool);
-    StoreNames(image, offsets[kKeys], offsets[kKeysByHash], keys, pool);
+    StoreNames(image, offsets[kSections], sections, pool);
+    StoreNames(image, offsets[kKeys], keys, pool);
+    for (Table t : {kSectionSlots, kKeySlots, kPairSlots, kHolderSlots}) {
+        StoreSlots(image, offsets[t], slotTables[t]);
+    }
     uint32_t pairIndex = 0;
     uint32_t holderIndex = 0;
     for (const auto& [ids, holders] : pairs) {
@@ -197,9 +273,10 @@ bool ResourceWriter::Build(std::string& image, std::string& error) const {
         StoreU32(rec + 8, holderIndex);
         StoreU32(rec + 12, static_cast<uint32_t>(holders.size()));
         for (const Holder& h : holders) {
-            unsigned char* hrec = At(image, offsets[kHolders] + holderIndex++ * kHolderRecordSize);
-            StoreU32(hrec, h.file);
-            StoreText(hrec + 4, pool.Add(h.value));
+            StoreU32(At(image, offsets[kHolderFiles] + holderIndex * 4), h.file);
+            StoreText(At(image, offsets[kHolderValues] + holderIndex * kTextRefSize),
+                      pool.Add(h.value));
+            ++holderIndex;
         }
     }
     if (image.size() + pool.Bytes().size() > kMaxFileSize) {

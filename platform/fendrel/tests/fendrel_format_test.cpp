@@ -1,10 +1,13 @@
 // The resource file as untrusted input: truncated, bit-flipped and hostile files (with a valid
 // checksum) are refused by OpenFile or, where a change keeps the file well-formed, answered
-// consistently; never a crash or an over-read (the sanitizer build checks the latter).
+// consistently; never a crash or an over-read (the sanitizer build checks the latter), not even
+// when the file changes under the mapping.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <xxhash.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,12 +19,17 @@ namespace {
 
 using namespace fendrel::format;
 
-// Three files; pair (S1, K1) is held by all three, the other pairs by one each.
-// Files A, B, C have ids 0 to 2; sections S1 to S3 and keys K1 to K3 ids 0 to 2.
+// Seventeen files; pair (S1, K1) is held by all of them, so it is crowded (its holders are in
+// the holder slots), the other pairs by one each. Files 00 to 13, A, B, C have ids 0 to 16;
+// sections S1 to S3 and keys K1 to K3 ids 0 to 2.
 std::string SampleImage() {
     fendrel::ResourceWriter writer;
     writer.SetFixedKeys({{"S3", fendrel::TextKey("fixed")}});
     std::string error;
+    for (int i = 0; i < 14; ++i) {
+        const std::string name = std::to_string(i / 10) + std::to_string(i % 10);
+        EXPECT_TRUE(writer.AddFile("Quendel/" + name + ".pp", {{"S1", "K1", name}}, error));
+    }
     EXPECT_TRUE(writer.AddFile("Quendel/A.pp",
                                {{"S1", "K1", "a"}, {"S1", "K2", "a2"}, {"S2", "K1", "a3"}}, error));
     EXPECT_TRUE(writer.AddFile("Quendel/B.pp", {{"S1", "K1", "b"}, {"S2", "K2", "b2"}}, error));
@@ -56,6 +64,18 @@ struct Layout {
         std::swap_ranges(Record(t, a), Record(t, a) + bytes, Record(t, b));
     }
     uint32_t PoolSize() const { return static_cast<uint32_t>(Count(kPool)); }
+    // The index of the nth filled (or empty) slot of a slot table.
+    uint64_t Slot(Table t, bool filled, int nth = 0) const {
+        for (uint64_t i = 0; i < Count(t); ++i) {
+            if ((Field(t, i, 0) != 0) == filled && nth-- == 0) {
+                return i;
+            }
+        }
+        ADD_FAILURE() << kTableName[t] << " lacks the slot looked for";
+        return 0;
+    }
+    // Two filled slots naming the same record: another record is then named by none.
+    void DuplicateSlot(Table t) { SetField(t, Slot(t, true, 0), 0, Field(t, Slot(t, true, 1), 0)); }
 
     std::string& image;
 };
@@ -117,7 +137,7 @@ TEST_F(FendrelFormatTest, EveryTruncationExtensionAndFlipIsRefused) {
         ASSERT_EQ(
             m_parser->OpenError(),
             at < kChecksumStart + 8
-                ? "too small: " + std::to_string(at) + " bytes (a resource file has at least 160)"
+                ? "too small: " + std::to_string(at) + " bytes (a resource file has at least 208)"
                 : "truncated at " + std::to_string(at) + " of " + size + " bytes");
         // Outside the magic, version, flags and size fields only the checksum sees a flip.
         const bool checksummed =
@@ -170,22 +190,26 @@ struct HostileCase {
 };
 
 TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
+    const auto version = [](uint32_t v) {
+        return [v](Layout& l) { StoreU32(Byte(l.image, kVersionOffset), v); };
+    };
     const std::vector<HostileCase> cases = {
         {"bad magic", [](Layout& l) { l.image[0] = 'X'; }},
-        {"unknown format version 2", [](Layout& l) { StoreU32(Byte(l.image, kVersionOffset), 2); }},
+        {"unknown format version 3 (this parser reads version 2)", version(3)},
+        {"format version 1: re-pack the tree with quendel pack", version(1)},
         {"unknown flags 0x00000001", [](Layout& l) { StoreU32(Byte(l.image, kFlagsOffset), 1); }},
         {"truncated at",
          [](Layout& l) { StoreU64(Byte(l.image, kFileSizeOffset), l.image.size() + 1); }},
         {"size mismatch",
          [](Layout& l) { StoreU64(Byte(l.image, kFileSizeOffset), l.image.size() - 1); }},
         {"files table: 1099511627776", [](Layout& l) { l.SetCount(kFiles, uint64_t{1} << 40); }},
-        {"holders table", [](Layout& l) { l.SetCount(kHolders, uint64_t{1} << 62); }},
+        {"holder files table", [](Layout& l) { l.SetCount(kHolderFiles, uint64_t{1} << 62); }},
         {"string pool table: starts", [](Layout& l) { l.SetOffset(kPool, l.image.size() + 8); }},
         {"files table: starts at offset 0", [](Layout& l) { l.SetOffset(kFiles, 0); }},
         {"sections table: starts", [](Layout& l) { l.SetOffset(kSections, l.Offset(kFiles)); }},
         {"string pool table",
          [](Layout& l) { l.SetCount(kPool, l.image.size() - l.Offset(kPool) + 1); }},
-        {"files record 1", [](Layout& l) { l.SwapRecords(kFiles, 0, 1, kFileRecordSize); }},
+        {"files record 1", [](Layout& l) { l.SwapRecords(kFiles, 0, 1, kTextRefSize); }},
         {"files record 1",
          [](Layout& l) {
              l.SetField(kFiles, 1, 0, l.Field(kFiles, 0, 0));
@@ -202,12 +226,20 @@ TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
         {"sections record 1", [](Layout& l) { l.SwapRecords(kSections, 0, 1, kNameRecordSize); }},
         {"keys record 2", [](Layout& l) { l.SwapRecords(kKeys, 1, 2, kNameRecordSize); }},
         {"sections record 2", [](Layout& l) { l.SetField(kSections, 2, 4, l.PoolSize()); }},
-        {"sections by hash table", [](Layout& l) { l.SetCount(kSectionsByHash, 2); }},
-        {"sections by hash record 0", [](Layout& l) { l.SetField(kSectionsByHash, 0, 0, 3); }},
-        {"sections by hash record 1",
-         [](Layout& l) { l.SwapRecords(kSectionsByHash, 0, 1, kIndexRecordSize); }},
-        {"keys by hash record 1",
-         [](Layout& l) { l.SetField(kKeysByHash, 1, 0, l.Field(kKeysByHash, 0, 0)); }},
+        {"keys record 1: text hash", [](Layout& l) { l.SetField(kKeys, 1, kNameTextHashAt, 0); }},
+        {"section slots table: 7 slots", [](Layout& l) { l.SetCount(kSectionSlots, 7); }},
+        {"section slots table: 2 filled",
+         [](Layout& l) { l.SetField(kSectionSlots, l.Slot(kSectionSlots, true), 0, 0); }},
+        {"section slots record",
+         [](Layout& l) { l.SetField(kSectionSlots, l.Slot(kSectionSlots, false), 0, 4); }},
+        {"sections record", [](Layout& l) { l.DuplicateSlot(kSectionSlots); }},
+        {"keys record", [](Layout& l) { l.DuplicateSlot(kKeySlots); }},
+        {"sections record",  // S3 takes the hashed key of S1
+         [](Layout& l) {
+             for (std::size_t at = kNameKeyAt; at < kNameRecordSize; at += 4) {
+                 l.SetField(kSections, 2, at, l.Field(kSections, 0, at));
+             }
+         }},
         {"pairs record 0: section", [](Layout& l) { l.SetField(kPairs, 0, 0, 3); }},
         {"pairs record 0: key", [](Layout& l) { l.SetField(kPairs, 0, 4, 3); }},
         {"pairs record 2", [](Layout& l) { l.SwapRecords(kPairs, 1, 2, 8); }},
@@ -219,17 +251,27 @@ TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
         {"pairs record 1", [](Layout& l) { l.SetField(kPairs, 1, 8, 0); }},
         {"pairs record 4: empty", [](Layout& l) { l.SetField(kPairs, 4, 12, 0); }},
         {"pairs record 4: holder run", [](Layout& l) { l.SetField(kPairs, 4, 12, UINT32_MAX); }},
-        {"holders table: the", [](Layout& l) { l.SetCount(kPairs, l.Count(kPairs) - 1); }},
-        {"pairs record 4: holder run",
-         [](Layout& l) { l.SetCount(kHolders, l.Count(kHolders) - 1); }},
-        {"holders record 0", [](Layout& l) { l.SetField(kHolders, 0, 0, 3); }},
-        {"holders record 1", [](Layout& l) { l.SwapRecords(kHolders, 0, 1, 4); }},
-        {"holders record 1", [](Layout& l) { l.SetField(kHolders, 1, 0, 0); }},
-        {"holders record 3", [](Layout& l) {
-             l.SetField(kHolders, 3, 8, l.PoolSize() - l.Field(kHolders, 3, 4) + 1);
-         }}};
+        {"holder files table: the", [](Layout& l) { l.SetCount(kPairs, l.Count(kPairs) - 1); }},
+        {"holder values table: 21 records for 20",
+         [](Layout& l) { l.SetCount(kHolderFiles, l.Count(kHolderFiles) - 1); }},
+        {"holder files record 0", [](Layout& l) { l.SetField(kHolderFiles, 0, 0, 17); }},
+        {"holder files record 1", [](Layout& l) { l.SwapRecords(kHolderFiles, 0, 1, 4); }},
+        {"holder files record 1", [](Layout& l) { l.SetField(kHolderFiles, 1, 0, 0); }},
+        {"holder values record 3",
+         [](Layout& l) {
+             l.SetField(kHolderValues, 3, 4, l.PoolSize() - l.Field(kHolderValues, 3, 0) + 1);
+         }},
+        {"pair slots table: 15", [](Layout& l) { l.SetCount(kPairSlots, 15); }},
+        {"pairs record", [](Layout& l) { l.DuplicateSlot(kPairSlots); }},
+        {"holder slots table: 16 filled",
+         [](Layout& l) { l.SetField(kHolderSlots, l.Slot(kHolderSlots, true), 0, 0); }},
+        {"holder slots table: 18 filled",  // a holder of a pair that is not crowded
+         [](Layout& l) { l.SetField(kHolderSlots, l.Slot(kHolderSlots, false), 0, 19); }},
+        {"holder slots record",
+         [](Layout& l) { l.SetField(kHolderSlots, l.Slot(kHolderSlots, false), 0, 22); }},
+        {"holder files record", [](Layout& l) { l.DuplicateSlot(kHolderSlots); }}};
     std::string sample = m_good;
-    ASSERT_EQ(Layout(sample).Field(kPairs, 0, 12), 3u);  // the patches below rely on the layout
+    ASSERT_EQ(Layout(sample).Field(kPairs, 0, 12), 17u);  // the patches below rely on the layout
     for (const HostileCase& c : cases) {
         std::string image = m_good;
         Layout layout(image);
@@ -240,6 +282,38 @@ TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
         EXPECT_FALSE(m_parser->HasFile("Quendel/A.pp")) << c.reason;
         EXPECT_EQ(m_parser->OpenError().rfind(c.reason, 0), 0u) << m_parser->OpenError();
     }
+}
+
+// A file rewritten in place or cut short while it is mapped: lookups never read outside the
+// mapping (a stray read would end the child process) and, once the file shrank, find nothing.
+TEST_F(FendrelFormatTest, FileChangingUnderTheMappingEndsNoLookup) {
+    fendrel::ResourceWriter writer;
+    std::string error;
+    ASSERT_TRUE(
+        writer.AddFile("f", {{"S", "K", std::string(100000, 'v')}, {"S", "L", "1"}}, error));
+    const std::string path = m_dir.Write("mapped.bin", BuildImage(writer));
+    EXPECT_EXIT(
+        {
+            ParserHandle parser;
+            std::string value;
+            const bool open = parser->OpenFile(path) && parser->SetBaseFiles({"f"});
+            parser->Refresh();
+            const bool found = parser->FindValue("S", "L", value) && value == "1";
+            const std::string garbage(BuildImage(writer).size(), '\xff');
+            const int fd = ::open(path.c_str(), O_WRONLY);  // in place: no truncation
+            const bool rewritten = ::pwrite(fd, garbage.data(), garbage.size(), 0) > 0;
+            parser->FindValue("S", "K", value);
+            const bool cut = ::ftruncate(fd, 0) == 0;
+            const bool missed = !parser->FindValue("S", "L", value) &&
+                                !parser->FindValue("S", "K", value) &&
+                                !parser->FindValue(Words(fendrel::TextKey("S")), "L", value);
+            ::close(fd);
+            std::exit(open && found && rewritten && cut && missed ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    ParserHandle parser;
+    EXPECT_FALSE(parser->OpenFile(path));
+    EXPECT_EQ(parser->OpenError(), "too small: 0 bytes (a resource file has at least 208)");
 }
 
 // A FIFO is refused at once instead of waiting for a writer; a good file clears the reason.
