@@ -14,4 +14,8 @@ constexpr std::size_t kIdKeyWords = 4;
 // The hashed key of id, or an empty vector when id is outside 0 to kIdKeyCount - 1.
 std::vector<uint64_t> IdHashedKey(int id);
 
+// The same key, made once per process, for an id in 0 to kIdKeyCount - 1: every Quendel's table
+// holds exactly these keys, so a query can take its key here without searching the map.
+const std::vector<uint64_t>& IdHashedKeyRef(int id);
+
 #endif

@@ -163,7 +163,7 @@ bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultVa
         }
         return false;
     }
-    const HashedKey& hashed = m_idKeyMap.find(id)->second;
+    const HashedKey& hashed = IdHashedKeyRef(static_cast<int>(slot));
     return FetchConverted([&](std::string& text) { return lookup(hashed, text); },
                           ValueRule<T>::Stream, value, defaultValue);
 }
