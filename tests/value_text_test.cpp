@@ -1,4 +1,5 @@
-// The strict, word and stream conversions of value text, with the int-cast warning line.
+// The strict, word and stream conversions of value text, with the int-cast warning line, and the
+// tables of numbers built on them.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -12,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "quendel/Quendel.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
 
@@ -230,6 +232,29 @@ TEST(ValueTextTest, BoolAndStringLists) {
     EXPECT_EQ(strings, (std::vector<std::string>{"a", "b c", "d"}));
     EXPECT_TRUE(ToStringVector("", strings));
     EXPECT_TRUE(strings.empty());
+}
+
+// Tables of numbers: a flat list is a column; ";" splits rows, inside quotes too; empty rows go;
+// a bad token ends its row; every int cast warns.
+TEST(NestedListsTest, RowsSplitAtSemicolons) {
+    using IntRows = std::vector<std::vector<int>>;
+    struct Case {
+        std::string text;
+        IntRows rows;
+        int warnings;
+    };
+    const Case cases[] = {{"1, 2, 3", {{1}, {2}, {3}}, 0},   {"1 2;3", {{1, 2}, {3}}, 0},
+                          {"1, x, 3; 4", {{1}, {4}}, 0},     {"1.5; 2", {{1}, {2}}, 1},
+                          {"\"1\"; \"2;3\"", {{1}, {2}}, 0}, {";1;; x;2;", {{1}, {2}}, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("'" + c.text + "'");
+        IntRows rows;
+        EXPECT_EQ(WarningsOf([&] { rows = StringToNestedIntVec(c.text); }), c.warnings);
+        EXPECT_EQ(rows, c.rows);
+    }
+    using FloatRows = std::vector<std::vector<float>>;
+    EXPECT_EQ(StringToNestedFLoatVec("0.5, 1.25; -2"), (FloatRows{{0.5f, 1.25f}, {-2.0f}}));
+    EXPECT_EQ(StringToNestedFLoatVec("1e3; 7"), (FloatRows{{7.0f}}));
 }
 
 // "1e400" is out of double's range: the stream fails. Past int's range the number is held at
