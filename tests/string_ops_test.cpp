@@ -16,8 +16,7 @@ TEST(StringOpsTest, TrimReplaceAndEraseInPlace) {
     const std::vector<std::vector<std::string>> trims = {
         {" \t", "\t a\t", "a"},
         {" ", "\ta ", "\ta"},
-        {"", " a ", " a "},  // only the set is trimmed
-    };
+        {"", " a ", " a "}};  // only the set is trimmed
     for (const auto& c : trims) {
         std::string text = c[1];
         EXPECT_TRUE(TrimChars(c[0].c_str(), text));
