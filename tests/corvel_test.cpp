@@ -56,18 +56,15 @@ TEST_F(CorvelTest, SettingsComeFromTheFileReadAfreshAndOverrides) {
 }
 
 TEST_F(CorvelTest, BoolWordsIgnoreCaseAndOtherTextGivesDefault) {
+    const std::pair<const char*, int> cases[] = {
+        {"true", 1}, {"TRUE", 1}, {"1", 1},  {"Yes", 1}, {"on", 1},     {"false", 0}, {"0", 0},
+        {"NO", 0},   {"Off", 0},  {"2", -1}, {"", -1},   {"truthy", -1}};  // -1: default
     for (const bool defaultValue : {false, true}) {
-        for (const char* text : {"true", "TRUE", "1", "Yes", "on"}) {
+        for (const auto& [text, expected] : cases) {
             corvel::SetSetting("S", "K", text);
-            EXPECT_TRUE(ResourceMgr::GetValue("S", "K", defaultValue)) << text;
-        }
-        for (const char* text : {"false", "0", "NO", "Off"}) {
-            corvel::SetSetting("S", "K", text);
-            EXPECT_FALSE(ResourceMgr::GetValue("S", "K", defaultValue)) << text;
-        }
-        for (const char* text : {"2", "", "truthy"}) {
-            corvel::SetSetting("S", "K", text);
-            EXPECT_EQ(ResourceMgr::GetValue("S", "K", defaultValue), defaultValue) << text;
+            EXPECT_EQ(ResourceMgr::GetValue("S", "K", defaultValue),
+                      expected < 0 ? defaultValue : expected == 1)
+                << text;
         }
     }
 }

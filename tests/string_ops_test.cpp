@@ -10,12 +10,13 @@ namespace {
 
 using Tokens = std::vector<std::string>;
 
-// Each case: the edit's argument(s), the text, the result.
+// Each case: the edit's argument(s), the text, the result. The value_text fuzzer compares the
+// three edits with plain restatements on every input; these are the readings worth naming.
 TEST(StringOpsTest, TrimReplaceAndEraseInPlace) {
     const std::vector<std::vector<std::string>> trims = {
-        {" ", "  a b  ", "a b"}, {" ", "   ", ""},   {" \t", "\t a\t", "a"},
-        {" ", "\ta ", "\ta"},    {"", " a ", " a "},  // only the set is trimmed
-    };
+        {" \t", "\t a\t", "a"},
+        {" ", "\ta ", "\ta"},
+        {"", " a ", " a "}};  // only the set is trimmed
     for (const auto& c : trims) {
         std::string text = c[1];
         EXPECT_TRUE(TrimChars(c[0].c_str(), text));
@@ -23,18 +24,18 @@ TEST(StringOpsTest, TrimReplaceAndEraseInPlace) {
     }
     const std::vector<std::vector<std::string>> replaces = {
         {"a", "aa", "aXa", "aaXaa"},  // inserted text is not searched again
-        {"aa", "b", "aaa", "ba"},         {"aa", "a", "aaaa", "aa"}, {"ab", "", "aabb", "ab"},
-        {"\t", " ", "a\tb\t\t", "a b  "}, {"", "x", "abc", "abc"}};
+        {"aa", "a", "aaaa", "aa"},
+        {"", "x", "abc", "abc"}};
     for (const auto& c : replaces) {
         std::string text = c[2];
         EXPECT_TRUE(ReplaceAll(c[0], c[1], text));
         EXPECT_EQ(text, c[3]) << c[0] << " -> " << c[1] << " in " << c[2];
     }
     const std::vector<std::vector<std::string>> erases = {
-        {" ", "a \tb", "ab"},                              // a space takes tabs with it
-        {"\t", "a \tb", "a b"},     {"ab", "aabb", "ab"},  // a match made by an erasure stays
-        {"::", ":::", ":"},         {"  ", "a   b", "a b"},
-        {"  ", "a\t\tb", "a\t\tb"}, {"", "abc", "abc"}};
+        {" ", "a \tb", "ab"},  // a space takes tabs with it
+        {"ab", "aabb", "ab"},  // a match made by an erasure stays
+        {"  ", "a\t\tb", "a\t\tb"},
+        {"", "abc", "abc"}};
     for (const auto& c : erases) {
         std::string text = c[1];
         EXPECT_TRUE(EraseAll(c[0], text));
