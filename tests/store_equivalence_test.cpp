@@ -215,52 +215,44 @@ class TreeGenerator {
 
     void Write(const TempDir& dir) {
         const std::string root = "gen/dev/Quendel/";
+        const auto maybe = [&](double chance, const std::string& file) {
+            if (std::bernoulli_distribution(chance)(m_rng)) {
+                dir.Write(root + file, File());
+            }
+        };
         dir.Write(root + "ImgResBase.pp", File());
-        Maybe(0.8, [&] { dir.Write(root + "Clns/ImgResClnBase.pp", File()); });
-        for (const char* a : kClinicals) {
-            Maybe(0.7, [&] { dir.Write(root + "Clns/" + a + "/ImgResCln.pp", File()); });
+        maybe(0.8, "Clns/ImgResClnBase.pp");
+        for (const char* a : {"A0", "A1", "A2"}) {
+            maybe(0.7, "Clns/" + std::string(a) + "/ImgResCln.pp");
         }
-        for (const char* f : kGroups) {
-            Maybe(0.8, [&] { dir.Write(root + f + "/ImgResGrp.pp", File()); });
-            for (const char* p : kProbes) {
-                Maybe(0.6, [&] { dir.Write(root + f + "/" + p + "/ImgResXdr.pp", File()); });
-                for (const char* a : kClinicals) {
-                    Maybe(0.4, [&] {
-                        dir.Write(root + f + "/" + p + "/" + a + "/ImgResCln.pp", File());
-                    });
+        for (const std::string f : {"G0", "G1", "G2"}) {
+            maybe(0.8, f + "/ImgResGrp.pp");
+            for (const std::string p : {"P0", "P1", "P2"}) {
+                maybe(0.6, f + "/" + p + "/ImgResXdr.pp");
+                for (const char* a : {"A0", "A1", "A2"}) {
+                    maybe(0.4, f + "/" + p + "/" + a + "/ImgResCln.pp");
                 }
             }
         }
         for (int i = 0; i < 4; ++i) {
-            Maybe(0.8, [&] { dir.Write(root + "Common/L" + std::to_string(i) + ".pp", File()); });
+            maybe(0.8, "Common/L" + std::to_string(i) + ".pp");
         }
         dir.Write(root + "Common/Unlisted.pp", File());
         dir.Write(root + "FileConfig.pp", FileConfig());
     }
 
-    static constexpr const char* kGroups[] = {"G0", "G1", "G2"};
-    static constexpr const char* kProbes[] = {"P0", "P1", "P2"};
-    static constexpr const char* kClinicals[] = {"A0", "A1", "A2"};
-
   private:
-    template <class Action>
-    void Maybe(double chance, Action action) {
-        if (std::bernoulli_distribution(chance)(m_rng)) {
-            action();
-        }
-    }
     size_t Pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(m_rng); }
 
     std::string FileConfig() {
         const int count = static_cast<int>(Pick(6));
         std::string text = "# listed files\nFileNumbers<" + std::to_string(count) + ">\n";
+        const char* listed[] = {"Common/L0.pp", "Common/L1.pp",  "Common/L2.pp", "Common/L3.pp",
+                                "Common/L9.pp", "ImgResBase.pp", "Common",       " Common/L1.pp "};
         for (int i = 0; i <= count; ++i) {  // File<count> lies beyond the count
-            Maybe(0.75, [&] {
-                const char* listed[] = {"Common/L0.pp", "Common/L1.pp",  "Common/L2.pp",
-                                        "Common/L3.pp", "Common/L9.pp",  "ImgResBase.pp",
-                                        "Common",       " Common/L1.pp "};
+            if (std::bernoulli_distribution(0.75)(m_rng)) {
                 text += "File" + std::to_string(i) + "<" + listed[Pick(std::size(listed))] + ">\n";
-            });
+            }
         }
         return text + Section() + Entry() + "\n";
     }
@@ -313,16 +305,8 @@ class TreeGenerator {
 };
 
 TEST(StoreEquivalence, GeneratedTrees) {
-    std::vector<std::string> groups = {"", "G9"};
-    std::vector<std::string> probes = {""};
-    std::vector<std::string> clinicals = {""};
-    groups.insert(groups.end(), std::begin(TreeGenerator::kGroups),
-                  std::end(TreeGenerator::kGroups));
-    probes.insert(probes.end(), std::begin(TreeGenerator::kProbes),
-                  std::end(TreeGenerator::kProbes));
-    clinicals.insert(clinicals.end(), std::begin(TreeGenerator::kClinicals),
-                     std::end(TreeGenerator::kClinicals));
-    const std::vector<Selection> selections = AllSelections(groups, probes, clinicals);
+    const std::vector<Selection> selections =
+        AllSelections({"", "G9", "G0", "G1", "G2"}, {"", "P0", "P1", "P2"}, {"", "A0", "A1", "A2"});
     for (uint32_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         TempDir dir;
