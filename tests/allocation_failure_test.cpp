@@ -36,19 +36,18 @@ void ExpectEveryFailurePassesOn(const std::string& name,
     }
 }
 
+std::string Text(const std::string& value) {
+    return value;
+}
+template <class T>
+std::string Text(T value) {
+    return std::to_string(value);
+}
 template <class T>
 std::string Join(const std::vector<T>& list, bool ok) {
     std::string text = ok ? "ok:" : "failed:";
     for (const T& value : list) {
-        text += std::to_string(value) + ",";
-    }
-    return text;
-}
-
-std::string Join(const std::vector<std::string>& list, bool ok) {
-    std::string text = ok ? "ok:" : "failed:";
-    for (const std::string& value : list) {
-        text += value + "|";
+        text += Text(value) + "|";
     }
     return text;
 }
