@@ -137,7 +137,6 @@ TEST_F(BinStoreTest, SelectionListsAreHandedOver) {
     const std::string clinical = "Quendel/Clns/A1/ImgResCln.pp";
     const std::string group = "Quendel/G1/ImgResGrp.pp";
     const std::vector<std::pair<Paths, Paths>> cases = {
-        {{"", "", "A1"}, {clinical, kClnBase, "", "", "", "", ""}},
         {{"", "P1", "A1"}, {clinical, kClnBase, "", "", "", "", ""}},
         {{"G1", "", "A1"}, {clinical, kClnBase, "", "", "", "", group}},
         {{"G1", "P1", ""},
