@@ -36,19 +36,24 @@ void ExpectEveryFailurePassesOn(const std::string& name,
     }
 }
 
+std::string Text(const std::string& value) {
+    return value;
+}
+template <class T>
+std::string Text(T value) {
+    return std::to_string(value);
+}
+template <class T>
+std::string Join(const std::vector<T>& list, bool ok);
+template <class T>
+std::string Text(const std::vector<T>& row) {
+    return Join(row, true);
+}
 template <class T>
 std::string Join(const std::vector<T>& list, bool ok) {
     std::string text = ok ? "ok:" : "failed:";
     for (const T& value : list) {
-        text += std::to_string(value) + ",";
-    }
-    return text;
-}
-
-std::string Join(const std::vector<std::string>& list, bool ok) {
-    std::string text = ok ? "ok:" : "failed:";
-    for (const std::string& value : list) {
-        text += value + "|";
+        text += Text(value) + "|";
     }
     return text;
 }
@@ -90,21 +95,9 @@ TEST(AllocationFailureTest, ConversionsPassTheFailureOn) {
          }},
         {"Tokenize", [] { return Join(Tokenize(kWords, ", "), true); }},
         {"StringToNestedIntVec",
-         [] {
-             std::string text;
-             for (const auto& row : StringToNestedIntVec("1, 2; 3, 4, 5; ; 6\t7")) {
-                 text += Join(row, true);
-             }
-             return text;
-         }},
+         [] { return Join(StringToNestedIntVec("1, 2; 3, 4, 5; ; 6\t7"), true); }},
         {"StringToNestedFLoatVec",
-         [] {
-             std::string text;
-             for (const auto& row : StringToNestedFLoatVec("0.5 1 2 3 4 5 6 7 8 9 10 11")) {
-                 text += Join(row, true);
-             }
-             return text;
-         }},
+         [] { return Join(StringToNestedFLoatVec("0.5 1 2 3 4 5 6 7 8 9 10 11"), true); }},
     };
     for (const auto& [name, action] : cases) {
         ExpectEveryFailurePassesOn(name, action);

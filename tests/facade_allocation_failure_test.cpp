@@ -117,6 +117,19 @@ TEST_P(AllocationFailure, ClassInterfacePassesTheFailureOn) {
         initial);
 }
 
+// A flat collection call on entry key of section "S" that frees what it gets.
+template <class T>
+std::function<int()> Collection(int (*get)(void*, const char*, const char*, T**, int*),
+                                void* handle, const char* key) {
+    return [=] {
+        T* values = nullptr;
+        int count = 0;
+        const int ok = get(handle, "S", key, &values, &count);
+        QUENDEL_Free(values);
+        return ok;
+    };
+}
+
 // Each allocation of a flat call fails in turn: one report, the fallback, nothing leaked.
 TEST_P(AllocationFailure, FlatFunctionsReportOnceAndFallBack) {
     void* handle = QUENDEL_Create();
@@ -141,30 +154,9 @@ TEST_P(AllocationFailure, FlatFunctionsReportOnceAndFallBack) {
              QUENDEL_Free(text);
              return ok;
          }},
-        {"GetIntColl",
-         [&] {
-             int* values = nullptr;
-             int count = 0;
-             const int ok = QUENDEL_GetIntColl(handle, "S", "L", &values, &count);
-             QUENDEL_Free(values);
-             return ok;
-         }},
-        {"GetStrColl",
-         [&] {
-             char* text = nullptr;
-             int count = 0;
-             const int ok = QUENDEL_GetStrColl(handle, "S", "W", &text, &count);
-             QUENDEL_Free(text);
-             return ok;
-         }},
-        {"GetDoubleColl",
-         [&] {
-             double* values = nullptr;
-             int count = 0;
-             const int ok = QUENDEL_GetDoubleColl(handle, "S", "L", &values, &count);
-             QUENDEL_Free(values);
-             return ok;
-         }},
+        {"GetIntColl", Collection<int>(QUENDEL_GetIntColl, handle, "L")},
+        {"GetStrColl", Collection<char>(QUENDEL_GetStrColl, handle, "W")},
+        {"GetDoubleColl", Collection<double>(QUENDEL_GetDoubleColl, handle, "L")},
     };
     for (const Call& call : calls) {
         SCOPED_TRACE(call.name);

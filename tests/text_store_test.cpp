@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "StoreSelection.h"
 #include "TestSupport.h"
 
 using ::testing::ElementsAre;
@@ -85,11 +84,10 @@ TEST_F(TextStoreTest, ConstructionReadsTheLevelsItsSelectorsReach) {
         std::string f, p, a;
         std::vector<std::string> read;
     };
-    // The full selection, read in order, is in EachLayerWinsOverTheNext.
+    // The full selection, read in order, is in EachLayerWinsOverTheNext; partial ones answer
+    // as the binary store does (store equivalence).
     const std::vector<Case> cases = {
         {"", "X1", "C1", {"Clns/C1/ImgResCln.pp"}},
-        {"G1", "", "C1", {"G1/ImgResGrp.pp", "Clns/C1/ImgResCln.pp"}},
-        {"G1", "X1", "", {"G1/ImgResGrp.pp", "G1/X1/ImgResXdr.pp"}},
         {"", "", "", {}},
         {"G 1",
          "X/1",
@@ -321,76 +319,6 @@ TEST_F(TextStoreTest, SettingsAreReadWhenTheirPathsAreBuilt) {
     store.SetUserDefined("x", "y", "z");
     EXPECT_THAT(m_log.Lines(), ElementsAre(Failed("C:/Shipped//dev/Other/G2/ImgResGrp.pp"),
                                            Failed("U:/Renamed/G2///ImgResCln.pp")));
-}
-
-// Re-selections keep what did not change and merge only the rest; whatever the order of the
-// switches and whatever changed on disk, each answers as a store built afresh for it.
-TEST_F(TextStoreTest, SwitchesAnswerAsAFreshStore) {
-    Write("FileConfig.pp", kTwoListed);
-    std::vector<std::string> files = {"listed/first.pp", "listed/second.pp", "ImgResBase.pp",
-                                      "Clns/ImgResClnBase.pp"};
-    for (const char* f : {"G1", "G2"}) {
-        files.push_back(std::string(f) + "/ImgResGrp.pp");
-        for (const char* p : {"X1", "X2"}) {
-            files.push_back(std::string(f) + "/" + p + "/ImgResXdr.pp");
-            for (const char* a : {"C1", "C2"}) {
-                files.push_back(std::string(f) + "/" + p + "/" + a + "/ImgResCln.pp");
-                files.push_back("user:" + std::string(f) + "/" + p + "/" + a + "/ImgResCln.pp");
-            }
-        }
-    }
-    files.push_back("Clns/C1/ImgResCln.pp");
-    files.push_back("Clns/C2/ImgResCln.pp");
-    // Every file sets the shared entries and one of its own; some leave a section out. Only
-    // files a re-selection reads again are rewritten (the clinical base file is kept).
-    auto content = [](size_t i, const std::string& tag) {
-        std::string text = "<S>\nShared<" + tag + ">\nOwn" + std::to_string(i) + "<" + tag + ">\n";
-        if (i % 3 != 0) {
-            text += "<S:Deep>\nShared<" + tag + ">\n<:Top>\nK" + std::to_string(i % 4) + "<" + tag +
-                    ">\n";
-        }
-        return text;
-    };
-    for (size_t i = 0; i < files.size(); ++i) {
-        Write(files[i], content(i, files[i]));
-    }
-    std::vector<std::pair<std::string, std::string>> queries = {{"S", "Shared"},
-                                                                {"S:Deep", "Shared"}};
-    for (size_t i = 0; i < files.size(); ++i) {
-        queries.emplace_back("S", "Own" + std::to_string(i));
-        queries.emplace_back("GlobalParameters:Top", "K" + std::to_string(i % 4));
-    }
-    struct Step {
-        const char* f;
-        const char* p;
-        const char* a;
-        int rewrite;  // index of a file given new content before the step, or -1
-    };
-    const Step kSteps[] = {{"G1", "X1", "C2", -1}, {"G1", "X1", "C1", -1}, {"G1", "X2", "C1", -1},
-                           {"G2", "X2", "C2", -1}, {"G2", "", "", -1},     {"G1", "X1", "C1", 2},
-                           {"G1", "X1", "C2", 0},  {"G1", "X1", "C1", 6},  {"", "", "", 4},
-                           {"G2", "X1", "C1", 16}, {"G2", "X1", "C1", 1},  {"G1", "X1", "C1", -1},
-                           {"G1", "X1", "C1", 7}};
-    auto store = Store("G1", "X1", "C1");
-    for (const Step& step : kSteps) {
-        if (step.rewrite >= 0) {
-            const size_t i = static_cast<size_t>(step.rewrite);
-            Write(files[i], content(i + 100, files[i] + " changed"));
-        }
-        Reselect(*store, step.f, step.p, step.a);
-        auto fresh = Store(step.f, step.p, step.a);
-        // The fresh store holds the user-defined file the switched one kept from earlier
-        // selections only when F, P and A are all given, as the switched one does then.
-        if (std::string(step.f).empty() || std::string(step.p).empty() ||
-            std::string(step.a).empty()) {
-            continue;
-        }
-        for (const auto& [section, key] : queries) {
-            EXPECT_EQ(Get(*store, section, key), Get(*fresh, section, key))
-                << step.f << "/" << step.p << "/" << step.a << " " << section << " " << key;
-        }
-        EXPECT_EQ(store->GetMergedOrigins().size(), fresh->GetMergedOrigins().size());
-    }
 }
 
 // The table answers from the files of the last Refresh, also after they were released and
