@@ -4,11 +4,9 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -17,36 +15,17 @@
 #include <vector>
 
 #include "FendrelSamples.h"
+#include "ToolRun.h"
 #include "api/IdKeyTable.h"
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string output;  // standard output and standard error
-};
-
 // Standard error joins the output unless the arguments send it elsewhere; setup runs in the
 // shell first (a file-size limit).
-ToolRun RunTool(const std::string& arguments, const std::string& setup = "") {
-    ToolRun run;
-    const std::string command = setup + QUENDEL_TOOL + " 2>&1 " + arguments;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.output.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+ToolRun RunJoined(const std::string& arguments, const std::string& setup = "") {
+    ToolRun run = RunCommand(setup + QUENDEL_TOOL + " 2>&1 " + arguments);
+    run.out += run.err;
     return run;
-}
-
-std::string Quoted(const std::string& text) {
-    return "'" + text + "'";
 }
 
 class PackToolTest : public ::testing::Test {
@@ -76,12 +55,13 @@ class PackToolTest : public ::testing::Test {
     std::string m_tree;
 };
 
+// Every ".pp" file below the tree under "TREE/relative path", the same bytes each time, and the
+// names the ids file lists under their IdEnum keys.
 TEST_F(PackToolTest, StoresEveryParameterFileUnderTheTreeName) {
-    const ToolRun run = RunTool("pack " + Quoted(m_tree + "/"));
-    ASSERT_EQ(run.status, 0) << run.output;
-    const std::string output = m_tree + ".bin";
-    EXPECT_EQ(run.output, "Packed 3 files (5 entries) into " + output + "\n");
-
+    const ToolRun run = RunJoined("pack " + Quoted(m_tree + "/"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    const std::string output = m_tree + ".bin", again = m_dir.Path() + "/again.bin";
+    EXPECT_EQ(run.out, "Packed 3 files (5 entries) into " + output + "\n");
     ParserHandle parser;
     ASSERT_TRUE(parser->OpenFile(output));
     std::vector<std::string> paths;
@@ -98,32 +78,22 @@ TEST_F(PackToolTest, StoresEveryParameterFileUnderTheTreeName) {
         EXPECT_TRUE(parser->GetFileValue(e[0], e[1], e[2], value)) << e[2];
         EXPECT_EQ(value, e[3]);
     }
+    ASSERT_EQ(RunJoined("pack " + Quoted(m_tree) + " -o " + Quoted(again)).status, 0);
+    EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(output));
 
-    // The same tree packs to the same bytes.
-    const std::string first = ReadWholeFile(output);
-    ASSERT_EQ(
-        RunTool("pack " + Quoted(m_tree) + " -o " + Quoted(m_dir.Path() + "/again.bin")).status, 0);
-    EXPECT_EQ(ReadWholeFile(m_dir.Path() + "/again.bin"), first);
-}
-
-TEST_F(PackToolTest, ListedNamesCarryIdEnumKeys) {
-    const std::string ids = m_dir.Write("ids.txt",
-                                        "# parameter groups\n"
-                                        "5 Display:Zoom\n"
-                                        "\t7\tLevel   # the zoom level\r\n"
-                                        "\n");
-    const std::string output = m_dir.Path() + "/out.bin";
-    const ToolRun run =
-        RunTool("pack " + Quoted(m_tree) + " --ids " + Quoted(ids) + " -o " + Quoted(output));
-    ASSERT_EQ(run.status, 0) << run.output;
-    ParserHandle parser;
-    ASSERT_TRUE(parser->OpenFile(output));
-    parser->SetBaseFiles({"Quendel/ImgResBase.pp"});
-    parser->Refresh();
+    const std::string ids =
+        m_dir.Write("ids.txt", "# parameter groups\n5 Display:Zoom\n\t7\tLevel   # zoom\r\n\n");
+    ASSERT_EQ(RunJoined("pack " + Quoted(m_tree) + " --ids " + Quoted(ids) + " -o " + Quoted(again))
+                  .status,
+              0);
+    ParserHandle withIds;
+    ASSERT_TRUE(withIds->OpenFile(again));
+    withIds->SetBaseFiles({"Quendel/ImgResBase.pp"});
+    withIds->Refresh();
     std::string value;
-    EXPECT_TRUE(parser->FindValue(IdHashedKey(5), IdHashedKey(7), value));
+    EXPECT_TRUE(withIds->FindValue(IdHashedKey(5), IdHashedKey(7), value));
     EXPECT_EQ(value, "2");
-    EXPECT_TRUE(parser->FindValue(IdHashedKey(5), "Pan", value));
+    EXPECT_TRUE(withIds->FindValue(IdHashedKey(5), "Pan", value));
     EXPECT_EQ(value, "0, 0");
 }
 
@@ -158,9 +128,9 @@ TEST_F(PackToolTest, ErrorsLeaveTheOutputAsItWas) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments + " with ids " + c.ids);
         m_dir.Write("ids.txt", c.ids);
-        const ToolRun run = RunTool("pack " + c.arguments);
+        const ToolRun run = RunJoined("pack " + c.arguments);
         EXPECT_NE(run.status, 0);
-        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
         EXPECT_EQ(ReadWholeFile(output), "old contents");
     }
     EXPECT_EQ(Leftovers(), 0);
@@ -173,7 +143,7 @@ TEST_F(PackToolTest, OutputIsReplacedWholeOrLeftAsItWas) {
     const std::string pack = "pack " + Quoted(m_tree) + " -o ";
     const std::string good = m_dir.Path() + "/good.bin";
     const mode_t saved = ::umask(077);  // a new file gets 0666 less the umask
-    ASSERT_EQ(RunTool(pack + Quoted(good)).status, 0);
+    ASSERT_EQ(RunJoined(pack + Quoted(good)).status, 0);
     ::umask(saved);
     const std::string image = ReadWholeFile(good);
     ASSERT_GT(image.size(), 512u);  // a limit of one 512-byte block cuts it
@@ -205,9 +175,9 @@ TEST_F(PackToolTest, OutputIsReplacedWholeOrLeftAsItWas) {
                  {param, "", param + " exists and is not a resource file: it is left as it is"}};
     for (const auto& c : cases) {
         const auto before = Node(c.target);
-        const ToolRun run = RunTool(pack + c.target, c.setup);
+        const ToolRun run = RunJoined(pack + c.target, c.setup);
         EXPECT_EQ(run.status, 2);
-        EXPECT_NE(run.output.find("quendel pack: " + c.message), std::string::npos) << run.output;
+        EXPECT_NE(run.out.find("quendel pack: " + c.message), std::string::npos) << run.out;
         EXPECT_EQ(Node(c.target), before) << c.target;
     }
     EXPECT_EQ(ReadWholeFile(old), "FNDRLRES old");
@@ -215,8 +185,8 @@ TEST_F(PackToolTest, OutputIsReplacedWholeOrLeftAsItWas) {
     EXPECT_EQ(Leftovers(), 0);
 
     // The summary goes to standard error, which is kept out of the captured bytes.
-    EXPECT_TRUE(RunTool(pack + "- 2>" + Quoted(m_dir.Path() + "/err")).output == image);
-    ASSERT_EQ(RunTool(pack + Quoted(param) + " --force").status, 0);
+    EXPECT_TRUE(RunJoined(pack + "- 2>" + Quoted(m_dir.Path() + "/err")).out == image);
+    ASSERT_EQ(RunJoined(pack + Quoted(param) + " --force").status, 0);
     EXPECT_TRUE(ReadWholeFile(param) == image);
     EXPECT_EQ(Node(param).second & 0777, 0640u);  // the replaced file's permissions
 }
@@ -224,7 +194,7 @@ TEST_F(PackToolTest, OutputIsReplacedWholeOrLeftAsItWas) {
 // verify: a summary for a sound file, each damaged one's reason and status 2; get on a damaged
 // resource file gives the same reason.
 TEST_F(PackToolTest, VerifyTellsWhatEachFileHoldsOrWhyItIsRefused) {
-    ASSERT_EQ(RunTool("pack " + Quoted(m_tree)).status, 0);
+    ASSERT_EQ(RunJoined("pack " + Quoted(m_tree)).status, 0);
     std::string good = m_tree + ".bin", image = ReadWholeFile(good), noise(400, 0);
     std::mt19937 random(7);
     std::generate(noise.begin(), noise.end(), [&] { return static_cast<char>(random()); });
@@ -232,9 +202,9 @@ TEST_F(PackToolTest, VerifyTellsWhatEachFileHoldsOrWhyItIsRefused) {
                       size = std::to_string(image.size());
     const std::string files = Quoted(good) + " " + Quoted(m_dir.Write("noise.bin", noise)) + " " +
                               Quoted(cut) + " " + Quoted(m_tree + "/ImgResBase.pp");
-    const ToolRun text = RunTool("verify " + files), json = RunTool("verify --json " + files);
+    const ToolRun text = RunJoined("verify " + files), json = RunJoined("verify --json " + files);
     EXPECT_EQ(text.status + json.status, 4);
-    const auto results = nlohmann::ordered_json::parse(json.output);
+    const auto results = nlohmann::ordered_json::parse(json.out);
     const std::string checksum = results["results"][0]["checksum"];
     EXPECT_EQ(results.begin().key(), "schema");
     // The header's checksum field: a little-endian u64 at byte 16 (FORMAT.md).
@@ -249,11 +219,11 @@ TEST_F(PackToolTest, VerifyTellsWhatEachFileHoldsOrWhyItIsRefused) {
                  ", 3 files, 3 sections, 5 keys, 5 entries\n",
              "noise.bin: bad magic: not a resource file\n", cut + ": truncated at 100 of " + size,
              "ImgResBase.pp: too small: 46 bytes (a resource file has at least 208)\n"}) {
-        EXPECT_NE(text.output.find(line), std::string::npos) << text.output;
+        EXPECT_NE(text.out.find(line), std::string::npos) << text.out;
     }
     const ToolRun get =
-        RunTool("get --store bin --root " + Quoted(m_dir.Path() + "/root") + " A B");
-    EXPECT_NE(get.output.find(cut + " (binary store): truncated at 100"), std::string::npos);
+        RunJoined("get --store bin --root " + Quoted(m_dir.Path() + "/root") + " A B");
+    EXPECT_NE(get.out.find(cut + " (binary store): truncated at 100"), std::string::npos);
 }
 
 TEST_F(PackToolTest, UnreadableDirectoryIsAnError) {
@@ -263,10 +233,10 @@ TEST_F(PackToolTest, UnreadableDirectoryIsAnError) {
     const std::string locked = m_tree + "/Locked";
     m_dir.Write("Quendel/Locked/ImgResGrp.pp", "Key<1>\n");
     std::filesystem::permissions(locked, std::filesystem::perms::none);
-    const ToolRun run = RunTool("pack " + Quoted(m_tree));
+    const ToolRun run = RunJoined("pack " + Quoted(m_tree));
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
     EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.output.find("cannot read"), std::string::npos) << run.output;
+    EXPECT_NE(run.out.find("cannot read"), std::string::npos) << run.out;
     EXPECT_FALSE(std::filesystem::exists(m_tree + ".bin"));
 }
 
