@@ -197,6 +197,7 @@ TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
         {"bad magic", [](Layout& l) { l.image[0] = 'X'; }},
         {"unknown format version 3 (this parser reads version 2)", version(3)},
         {"format version 1: re-pack the tree with quendel pack", version(1)},
+        {"unknown format version 0", version(0)},
         {"unknown flags 0x00000001", [](Layout& l) { StoreU32(Byte(l.image, kFlagsOffset), 1); }},
         {"truncated at",
          [](Layout& l) { StoreU64(Byte(l.image, kFileSizeOffset), l.image.size() + 1); }},
@@ -242,8 +243,8 @@ TEST_F(FendrelFormatTest, HostileFilesWithValidChecksumAreRefused) {
          }},
         {"pairs record 0: section", [](Layout& l) { l.SetField(kPairs, 0, 0, 3); }},
         {"pairs record 0: key", [](Layout& l) { l.SetField(kPairs, 0, 4, 3); }},
-        {"pairs record 2", [](Layout& l) { l.SwapRecords(kPairs, 1, 2, 8); }},
-        {"pairs record 2",
+        {"pairs record 2: not after", [](Layout& l) { l.SwapRecords(kPairs, 1, 2, 8); }},
+        {"pairs record 2: not after",  // the pair before it again
          [](Layout& l) {
              l.SetField(kPairs, 2, 0, l.Field(kPairs, 1, 0));
              l.SetField(kPairs, 2, 4, l.Field(kPairs, 1, 4));
