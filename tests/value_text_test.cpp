@@ -81,6 +81,13 @@ TEST(ValueTextTest, StrictNumbers) {
         {".", false, 0, 0.0, 0},
         {"-", false, 0, 0.0, 0},
         {"+.", true, 0, 0.0, 1},
+        {"++1", false, 0, 0.0, 0},
+        {"0x10", false, 0, 0.0, 0},
+        {"1,5", false, 0, 0.0, 0},
+        {std::string("1\0"
+                     "2",
+                     3),
+         false, 0, 0.0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("'" + c.text + "'");
