@@ -320,21 +320,3 @@ TEST_F(TextStoreTest, SettingsAreReadWhenTheirPathsAreBuilt) {
     EXPECT_THAT(m_log.Lines(), ElementsAre(Failed("C:/Shipped//dev/Other/G2/ImgResGrp.pp"),
                                            Failed("U:/Renamed/G2///ImgResCln.pp")));
 }
-
-// The table answers from the files of the last Refresh, also after they were released and
-// changed on disk.
-TEST_F(TextStoreTest, LookupsKeepTheLastRefreshUntilTheNext) {
-    Write("G1/ImgResGrp.pp", "<S>\nK<one>\n");
-    Write("G2/ImgResGrp.pp", "<S>\nK<two>\n");
-    auto store = Store("G1", "", "");
-    Write("G1/ImgResGrp.pp", "<S>\nK<changed>\n");
-    store->SetGroup("G2");
-    store->SetGroup("G1");
-    EXPECT_EQ(Get(*store, "S", "K"), "one");
-    store->Refresh();
-    EXPECT_EQ(Get(*store, "S", "K"), "changed");
-    store->SetGroup("G2");
-    EXPECT_EQ(Get(*store, "S", "K"), "changed");
-    store->Refresh();
-    EXPECT_EQ(Get(*store, "S", "K"), "two");
-}
