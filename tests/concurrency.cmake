@@ -1,4 +1,4 @@
-# The concurrency test builds its resource file with the writer.
-if(TARGET concurrency_test AND TARGET fendrel_writer)
-    target_link_libraries(concurrency_test PRIVATE fendrel_writer)
+# The concurrency test packs its resource file from its text tree.
+if(TARGET concurrency_test AND TARGET quendel_tool_lib)
+    target_link_libraries(concurrency_test PRIVATE quendel_tool_lib)
 endif()

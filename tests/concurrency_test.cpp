@@ -1,7 +1,6 @@
 // Many threads query one initialised Quendel (text store and binary store) while others
 // create, initialise and delete objects of their own. Run under ThreadSanitizer too.
 #include <corvel/CorvelControl.h>
-#include <fendrel/ResourceWriter.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "ResourcePack.h"
 #include "TestSupport.h"
 #include "quendel/Quendel.h"
 
@@ -36,30 +36,22 @@ class ConcurrencyTest : public ::testing::Test {
         corvel::SetSetting("Path", "ShippedRoot", m_dir.Path());
         std::string base;
         std::string group;
-        std::vector<fendrel::ResourceEntry> baseEntries;
-        std::vector<fendrel::ResourceEntry> groupEntries;
         for (int s = 0; s < kSections; ++s) {
             base += "<" + Section(s) + ">\n";
             group += "<" + Section(s) + ">\n";
             for (int k = 0; k < kKeys; ++k) {
-                const std::string value = std::to_string(s * 100 + k);
-                base += Key(k) + "<" + value + ">\n";
-                baseEntries.push_back({Section(s), Key(k), value});
-                if (k % 2 == 0) {
-                    group += Key(k) + "<-1>\n";
-                    groupEntries.push_back({Section(s), Key(k), "-1"});
-                }
+                base += Key(k) + "<" + std::to_string(s * 100 + k) + ">\n";
+                group += k % 2 == 0 ? Key(k) + "<-1>\n" : "";
             }
         }
         m_dir.Write("dev/Quendel/ImgResBase.pp", base);
         m_dir.Write("dev/Quendel/G/ImgResGrp.pp", group);
-        fendrel::ResourceWriter writer;
+        PackOptions options;
+        options.m_dir = m_dir.Path() + "/dev/Quendel";
+        options.m_output = m_dir.Path() + "/dev/Quendel.bin";
+        PackResult result;
         std::string error;
-        ASSERT_TRUE(writer.AddFile("Quendel/ImgResBase.pp", baseEntries, error)) << error;
-        ASSERT_TRUE(writer.AddFile("Quendel/G/ImgResGrp.pp", groupEntries, error)) << error;
-        std::string image;
-        ASSERT_TRUE(writer.Build(image, error)) << error;
-        m_dir.Write("dev/Quendel.bin", image);
+        ASSERT_TRUE(PackTree(options, result, error)) << error;
     }
     void TearDown() override {
         corvel::ClearSettings();
