@@ -2,7 +2,6 @@
 // ours alone, and failed or missing figures never shown as a result.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,24 +11,6 @@
 
 using bench::Result;
 namespace name = bench::name;
-
-namespace {
-
-// The table line whose measure and peer columns are these (an empty peer: ours alone).
-std::string LineOf(const std::string& table, const std::string& measure, const std::string& peer) {
-    std::istringstream lines(table);
-    const std::string start = "| " + measure + " | ";
-    for (std::string line; std::getline(lines, line);) {
-        const size_t peerStart = line.find(" | ", start.size()) + 3;
-        if (line.rfind(start, 0) == 0 &&
-            line.compare(peerStart, peer.size() + 3, peer + " | ") == 0) {
-            return line;
-        }
-    }
-    return "no line for " + measure + " / " + peer;
-}
-
-}  // namespace
 
 TEST(ResultTable, RatiosLimitsErrorsAndNotes) {
     // Result{ns, bytes per second, items per second, factor}
@@ -72,10 +53,10 @@ TEST(ResultTable, RatiosLimitsErrorsAndNotes) {
         const std::string text = table.Format("Header line.\n");
         EXPECT_EQ(text.rfind("Header line.\n", 0), 0u);
         EXPECT_NE(text.find("|\n\ntext store: some detail.\n"), std::string::npos);
-        for (const auto& [measure, rest] : lines[t]) {  // the peer is rest's second column
-            const size_t peerEnd = rest.find(" | ") + 3;
-            const std::string peer = rest.substr(peerEnd, rest.find(" | ", peerEnd) - peerEnd);
-            EXPECT_EQ(LineOf(text, measure, peer), "| " + measure + " | " + rest);
+        for (const auto& [measure, rest] : lines[t]) {
+            EXPECT_NE(text.find("\n| " + measure + " | " + rest + "\n"), std::string::npos)
+                << measure << " | " << rest << "\n"
+                << text;
         }
     }
 }
