@@ -201,6 +201,42 @@ TEST_F(BinStoreTest, SelectionCallsHandOverOnlyWhatChanged) {
     EXPECT_FALSE(noGroup.SetProbe("P2"));
 }
 
+// Re-selecting as the facade does changes only the levels whose selectors are given: an empty
+// group keeps the group and probe held (a host switching the clinical setting alone), a new
+// group or probe deselects the levels below it, also without a clinical setting.
+TEST_F(BinStoreTest, ReselectionChangesTheLevelsItNames) {
+    corvel::SetSetting(kProduct, "QuendelProductRule", "Prod");
+    Files files = WorkedExample(true).files;
+    AddFiles(files, {"Quendel/G2/P2/ImgResXdr.pp", "Quendel/G2/ImgResGrp.pp",
+                     "Quendel/Clns/A2/ImgResCln.pp", "Quendel/G1/P1/Prod/A2/ImgResCln.pp"});
+    WriteProduct(files);
+    // Requested (F, P, A) after G1/P1/A1, the selection a new store must match, and how often
+    // the product probe redirect is logged (only a selection applied with G1/P1 logs it).
+    struct Case {
+        Paths requested, held;
+        int redirects;
+    };
+    const Case cases[] = {
+        {{"", "", "A2"}, {"G1", "P1", "A2"}, 1},   {{"G2", "", "A2"}, {"G2", "", "A2"}, 0},
+        {{"G1", "", "A1"}, {"G1", "P1", "A1"}, 0}, {{"", "", ""}, {"G1", "P1", "A1"}, 0},
+        {{"G1", "P1", ""}, {"G1", "P1", "A1"}, 0}, {{"G2", "P2", ""}, {"G2", "P2", ""}, 0},
+        {{"G2", "", ""}, {"G2", "", ""}, 0},       {{"G1", "P1", "A2"}, {"G1", "P1", "A2"}, 1}};
+    for (const Case& c : cases) {
+        const Paths& t = c.requested;
+        SCOPED_TRACE(t[0] + "/" + t[1] + "/" + t[2]);
+        binFileMsgImpl store("G1", "P1", "A1");
+        store.Refresh();
+        m_log.Clear();
+        Reselect(store, t[0], t[1], t[2]);
+        EXPECT_EQ(m_log.Count("INFO [Quendel] Redirect ProbeProduct: Quendel/G1/P1/Prod/"),
+                  c.redirects);
+        binFileMsgImpl fresh(c.held[0], c.held[1], c.held[2]);
+        fresh.Refresh();
+        EXPECT_EQ(store.SelectionFiles(), fresh.SelectionFiles());
+        EXPECT_EQ(InView(store, files), InView(fresh, files));
+    }
+}
+
 // Each store keeps the file-name prefix it was built with, whatever a later store was built
 // with: its re-selections still name its own product's files.
 TEST_F(BinStoreTest, StoresOfTwoProductsKeepTheirPrefixes) {

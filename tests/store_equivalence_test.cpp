@@ -17,6 +17,7 @@
 #include "StoreSelection.h"
 #include "TestSupport.h"
 #include "binstore/binFileMsgImpl.h"
+#include "quendel/Quendel.h"
 #include "textstore/ResourceMsgImp.h"
 
 namespace fs = std::filesystem;
@@ -149,6 +150,12 @@ class Product {
         }
     }
 
+    // Points the host settings at one of the two forms, for a Quendel built next.
+    void Use(bool text) const {
+        corvel::SetSetting("Path", "ShippedRoot", text ? m_shipped : m_packed.Path());
+        corvel::SetSetting("PostProcessing", "UseTxtQuendel", text ? "true" : "false");
+    }
+
   private:
     std::string m_shipped;
     TempDir m_packed;
@@ -177,6 +184,27 @@ TEST(StoreEquivalence, ExampleTree) {
         AllSelections({"", "Convex", "Linear", "Nowhere"}, {"", "CX5", "CX9", "LN12", "LN18"},
                       {"", "Abdomen", "Cardiac", "Vascular"}),
         1);
+}
+
+// Through Quendel, as a host switches the clinical setting alone: the binary store answers for
+// the group and transducer it holds with the new clinical setting; the text store for the new
+// clinical setting over the base.
+TEST(StoreEquivalence, ClinicalSwitchAloneKeepsTheBinaryStoresGroup) {
+    const Product product(kExampleShipped);
+    LogCapture quiet;
+    for (const bool text : {false, true}) {
+        SCOPED_TRACE(text ? "text store" : "binary store");
+        product.Use(text);
+        Quendel q;
+        q.Initial("Convex", "CX5", "Abdomen");
+        q.Initial("", "", "Cardiac");
+        int pivot = 0;
+        int kernel = 0;
+        EXPECT_TRUE(q.GetParameter("DynamicControl", "DycDesiredPivotValue", pivot, 0));
+        EXPECT_TRUE(q.GetParameter("SpeckleReduction:Filter:Kernel", "Size", kernel, 0));
+        EXPECT_EQ(pivot, 96);             // Clns/Cardiac
+        EXPECT_EQ(kernel, text ? 5 : 7);  // base, or the CX5 transducer file still held
+    }
 }
 
 // A tree with files missing at every level, listed files with gaps, repeats, a directory, a
