@@ -228,14 +228,10 @@ bool DoubleOf(std::string_view text, double& value) {
 
 bool FloatOf(std::string_view text, float& value) {
     double number = 0.0;
-    if (ShortNumberOf(text, number)) {
-        value = NarrowToFloat(number);
-        return true;
-    }
-    if (!IsNumber(text)) {
+    if (!DoubleOf(text, number)) {
         return false;
     }
-    value = NarrowToFloat(AtofOf(text));
+    value = NarrowToFloat(number);
     return true;
 }
 

@@ -104,12 +104,13 @@ void MergedTable::Set(const std::string& section, const ParamEntry& entry) {
     bool blanks = false;
     const auto hash = static_cast<uint32_t>(Hash(section, entry.first, blanks));
     Slot& slot = m_slots[Locate(section, entry.first, hash)];
-    if (slot.entry == nullptr) {
-        slot = Slot{hash, id->second, &entry};
-        ++m_size;
-        ++m_sections[id->second].entries;
+    if (slot.entry != nullptr) {
+        slot.entry = &entry;
+        return;
     }
-    slot.entry = &entry;
+    slot = Slot{hash, id->second, &entry};
+    ++m_size;
+    ++m_sections[id->second].entries;
 }
 
 // Backward-shift deletion: each entry after the hole moves into it unless its own slot lies

@@ -93,17 +93,26 @@ uint32_t ResourceImage::FindName(Table table, const std::vector<uint64_t>& key) 
     return key.size() == kHashWords ? FindName(table, key.data()) : kNone;
 }
 
-uint32_t ResourceImage::FindPair(std::string_view section, std::string_view key) const {
-    const uint64_t sectionHash = TextHash(section);
-    const uint64_t keyHash = TextHash(key);
+// The pair whose section and key ids the two tests accept, probed from the names' hashes.
+template <class SectionIs, class KeyIs>
+uint32_t ResourceImage::PairOf(uint64_t sectionHash, uint64_t keyHash, SectionIs sectionIs,
+                               KeyIs keyIs) const {
     return Probe(kPairSlots, PairHash(sectionHash, keyHash), [&](uint32_t pair) {
         if (pair >= m_count[kPairs]) {
             return false;
         }
         const unsigned char* record = Record(kPairs, pair);
-        return NameIs(kSections, LoadU32(record), sectionHash, section) &&
-               NameIs(kKeys, LoadU32(record + 4), keyHash, key);
+        return sectionIs(LoadU32(record)) && keyIs(LoadU32(record + 4));
     });
+}
+
+uint32_t ResourceImage::FindPair(std::string_view section, std::string_view key) const {
+    const uint64_t sectionHash = TextHash(section);
+    const uint64_t keyHash = TextHash(key);
+    return PairOf(
+        sectionHash, keyHash,
+        [&](uint32_t s) { return NameIs(kSections, s, sectionHash, section); },
+        [&](uint32_t k) { return NameIs(kKeys, k, keyHash, key); });
 }
 
 uint32_t ResourceImage::FindPair(const std::vector<uint64_t>& section, std::string_view key) const {
@@ -112,13 +121,9 @@ uint32_t ResourceImage::FindPair(const std::vector<uint64_t>& section, std::stri
         return kNone;
     }
     const uint64_t keyHash = TextHash(key);
-    return Probe(kPairSlots, PairHash(NameHash(kSections, s), keyHash), [&](uint32_t pair) {
-        if (pair >= m_count[kPairs]) {
-            return false;
-        }
-        const unsigned char* record = Record(kPairs, pair);
-        return LoadU32(record) == s && NameIs(kKeys, LoadU32(record + 4), keyHash, key);
-    });
+    return PairOf(
+        NameHash(kSections, s), keyHash, [s](uint32_t id) { return id == s; },
+        [&](uint32_t k) { return NameIs(kKeys, k, keyHash, key); });
 }
 
 uint32_t ResourceImage::FindPair(std::string_view section, const std::vector<uint64_t>& key) const {
@@ -127,13 +132,10 @@ uint32_t ResourceImage::FindPair(std::string_view section, const std::vector<uin
         return kNone;
     }
     const uint64_t sectionHash = TextHash(section);
-    return Probe(kPairSlots, PairHash(sectionHash, NameHash(kKeys, k)), [&](uint32_t pair) {
-        if (pair >= m_count[kPairs]) {
-            return false;
-        }
-        const unsigned char* record = Record(kPairs, pair);
-        return LoadU32(record + 4) == k && NameIs(kSections, LoadU32(record), sectionHash, section);
-    });
+    return PairOf(
+        sectionHash, NameHash(kKeys, k),
+        [&](uint32_t s) { return NameIs(kSections, s, sectionHash, section); },
+        [k](uint32_t id) { return id == k; });
 }
 
 uint32_t ResourceImage::FindPair(const std::vector<uint64_t>& section,
@@ -143,14 +145,9 @@ uint32_t ResourceImage::FindPair(const std::vector<uint64_t>& section,
     if (k == kNone) {
         return kNone;
     }
-    return Probe(kPairSlots, PairHash(NameHash(kSections, s), NameHash(kKeys, k)),
-                 [&](uint32_t pair) {
-                     if (pair >= m_count[kPairs]) {
-                         return false;
-                     }
-                     const unsigned char* record = Record(kPairs, pair);
-                     return LoadU32(record) == s && LoadU32(record + 4) == k;
-                 });
+    return PairOf(
+        NameHash(kSections, s), NameHash(kKeys, k), [s](uint32_t id) { return id == s; },
+        [k](uint32_t id) { return id == k; });
 }
 
 ResourceImage::Range ResourceImage::SectionPairs(uint32_t section) const {

@@ -145,6 +145,8 @@ class ResourceImage {
         });
     }
     uint32_t FindName(format::Table table, const std::vector<uint64_t>& key) const;
+    template <class SectionIs, class KeyIs>
+    uint32_t PairOf(uint64_t sectionHash, uint64_t keyHash, SectionIs sectionIs, KeyIs keyIs) const;
     uint64_t NameHash(format::Table table, uint32_t id) const;
     // The first record that match(id) accepts, probing the slot table from hash; kNone at an
     // empty slot or after every slot.
