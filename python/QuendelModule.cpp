@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "HostSettings.h"
-#include "LintReport.h"
-#include "LintRules.h"
-#include "LintRun.h"
 #include "PythonSelection.h"
 #include "PythonValues.h"
-#include "ReportJson.h"
-#include "TreeListing.h"
+#include "inspect/lint/LintRules.h"
+#include "inspect/lint/LintRun.h"
+#include "inspect/output/LintReport.h"
+#include "inspect/output/ReportJson.h"
+#include "inspect/report/SelectionListing.h"
+#include "inspect/selection/HostSettings.h"
 
 namespace {
 
@@ -95,7 +95,6 @@ py::object Lint(const py::args& paths, const SelectionOptions& location,
     for (const py::handle path : paths) {
         request.m_names.push_back(path.cast<std::filesystem::path>().string());
     }
-    const SettingsFileScope scope;
     std::string error;
     if (request.m_names.empty() && !ApplySettings(location, error)) {
         throw ModuleError("SettingsError", error);
