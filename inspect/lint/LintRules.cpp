@@ -22,6 +22,10 @@ const std::vector<LintRule>& LintRules() {
          "an override that does not read as the base-level value's type, or a list of another "
          "length"},
         {rule::kDeadFile, "a parameter file that no selection ever reads"},
+        {rule::kMaskedOverride,
+         "an entry that a higher layer outranks in every selection that reads its file"},
+        {rule::kRedundantOverride,
+         "an entry whose value is, as text, the value it overrides in every selection"},
     };
     return rules;
 }

@@ -30,6 +30,9 @@ inline constexpr char kMissingFile[] = "missing-file";
 inline constexpr char kUnknownOverride[] = "unknown-override";
 inline constexpr char kTypeMismatch[] = "type-mismatch";
 inline constexpr char kDeadFile[] = "dead-file";
+// Across every selection of a tree.
+inline constexpr char kMaskedOverride[] = "masked-override";
+inline constexpr char kRedundantOverride[] = "redundant-override";
 }  // namespace rule
 
 // Every rule, in the order above.

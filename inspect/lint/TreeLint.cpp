@@ -11,7 +11,9 @@
 #include "fileset/FileSet.h"
 #include "inspect/lint/LintRules.h"
 #include "inspect/lint/NameSuggestion.h"
+#include "inspect/lint/OverrideReach.h"
 #include "inspect/lint/ValueShape.h"
+#include "inspect/matrix/TreeModel.h"
 #include "inspect/tree/LayerPaths.h"
 #include "inspect/tree/ParamFileWalk.h"
 #include "resource/StringOps.h"
@@ -287,19 +289,44 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
         (userDir + "/").rfind(rootDir + "/", 0) != 0) {
         Walk(tree.m_userDir, files, result.m_errors);
     }
+
+    // Every file is read and linted once; the model of every selection takes over the files
+    // that some selection reads.
+    std::unordered_map<std::string, FileLint> lints;
     for (const TreeFile& file : files) {
         result.m_files.push_back(file.m_path);
-    }
-
-    const auto lint = [&result](const TreeFile& file, FileLint& out) {
+        FileLint lint;
         std::string readError;
-        if (!LintFile(file.m_path, out, readError)) {
+        if (!LintFile(file.m_path, lint, readError)) {
             result.m_errors.push_back(readError);
-            return false;
+            continue;
         }
-        result.m_findings.insert(result.m_findings.end(), out.m_findings.begin(),
-                                 out.m_findings.end());
-        return true;
+        result.m_findings.insert(result.m_findings.end(), lint.m_findings.begin(),
+                                 lint.m_findings.end());
+        lints.emplace(file.m_path, std::move(lint));
+    }
+    TreeModel model;
+    std::vector<std::string> unread;
+    const bool walked = model.LoadText(
+        tree, true, unread, error, [&](const std::string& path, FileLint& lint, std::string&) {
+            const auto it = lints.find(path);
+            if (it == lints.end()) {
+                return false;  // unreadable, reported above, or outside the tree
+            }
+            lint = std::move(it->second);
+            lints.erase(it);
+            return true;
+        });
+    if (!walked) {
+        return false;
+    }
+    const auto lintOf = [&](const TreeFile& file) -> const FileLint* {
+        const uint32_t id = model.FindFile(file.m_path);
+        if (id != TreeModel::kNoFile) {
+            return &model.Files()[id].m_lint;
+        }
+        const auto it = lints.find(file.m_path);
+        return it == lints.end() ? nullptr : &it->second;
     };
 
     // The file configuration first: the files it lists are base-level files.
@@ -309,9 +336,8 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
         return f.m_relative == FileSet::FileConfigFile("");
     });
     if (config != files.begin() + shipped) {
-        FileLint configLint;
-        if (lint(*config, configLint)) {
-            for (const LintEntry* entry : ListedFileEntries(configLint)) {
+        if (const FileLint* configLint = lintOf(*config)) {
+            for (const LintEntry* entry : ListedFileEntries(*configLint)) {
                 listed.push_back(entry->m_value);
                 layers.AddListed(entry->m_value);
             }
@@ -325,31 +351,29 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
 
     LayerChecks checks;
     for (const TreeFile* file : BaseLevelOrder(files, listed)) {
-        FileLint base;
-        if (lint(*file, base)) {
-            checks.AddBase(base, file->m_relative);
+        if (const FileLint* base = lintOf(*file)) {
+            checks.AddBase(*base, file->m_relative);
         }
     }
     for (const TreeFile& file : files) {
+        const FileLint* lint = lintOf(file);
+        if (lint == nullptr) {
+            continue;
+        }
         if (file.m_layer == Layer::kOverride) {
-            FileLint override;
-            if (lint(file, override)) {
-                checks.CheckOverride(override, result.m_findings);
-            }
-        } else if (file.m_layer == Layer::kDead) {
-            FileLint dead;
-            if (lint(file, dead) && !dead.Silenced(1, rule::kDeadFile)) {
-                const std::string home = LayerPaths::HomeOf(fs::path(file.m_relative).filename());
-                result.m_findings.push_back(LintFinding{
-                    file.m_path, 1, 1, rule::kDeadFile,
-                    "no selection reads this file: it is at no layer path and no file "
-                    "configuration lists it" +
-                        (home.empty() ? std::string()
-                                      : " (a file of this name belongs in " + home + ")")});
-            }
+            checks.CheckOverride(*lint, result.m_findings);
+        } else if (file.m_layer == Layer::kDead && !lint->Silenced(1, rule::kDeadFile)) {
+            const std::string home = LayerPaths::HomeOf(fs::path(file.m_relative).filename());
+            result.m_findings.push_back(
+                LintFinding{file.m_path, 1, 1, rule::kDeadFile,
+                            "no selection reads this file: it is at no layer path and no file "
+                            "configuration lists it" +
+                                (home.empty() ? std::string()
+                                              : " (a file of this name belongs in " + home + ")")});
         }
     }
     checks.Finish(result.m_findings);
+    CheckOverrideReach(model, result.m_findings);
     std::sort(result.m_findings.begin(), result.m_findings.end(), FindingBefore);
     return true;
 }

@@ -45,4 +45,27 @@ std::vector<std::string> ResourceReader::Files() const {
     return files;
 }
 
+std::vector<std::vector<ResourceEntry>> ResourceReader::Entries() const {
+    std::vector<std::vector<ResourceEntry>> files;
+    if (!m_image->IsOpen()) {
+        return files;
+    }
+    files.resize(m_image->FileCount());
+    for (uint32_t section = 0; section < m_image->SectionCount(); ++section) {
+        const ResourceImage::Range pairs = m_image->SectionPairs(section);
+        for (uint32_t pair = pairs.first; pair < pairs.first + pairs.count; ++pair) {
+            const ResourceImage::Range holders = m_image->Holders(pair);
+            for (uint32_t h = holders.first; h < holders.first + holders.count; ++h) {
+                const uint32_t file = m_image->HolderFile(h);
+                if (file < files.size()) {
+                    files[file].push_back({std::string(m_image->SectionText(section)),
+                                           std::string(m_image->KeyText(m_image->PairKey(pair))),
+                                           std::string(m_image->HolderValue(h))});
+                }
+            }
+        }
+    }
+    return files;
+}
+
 }  // namespace fendrel

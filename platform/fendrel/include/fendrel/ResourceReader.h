@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "fendrel/ResourceEntry.h"
+
 namespace fendrel {
 
 class ResourceImage;
@@ -43,6 +45,9 @@ class ResourceReader {
     ResourceSummary Summary() const;
     // The paths of the contained files, in byte order; empty when none is open.
     std::vector<std::string> Files() const;
+    // The entries of every contained file, by the file's index in Files(), each in section and
+    // key order.
+    std::vector<std::vector<ResourceEntry>> Entries() const;
 
   private:
     std::unique_ptr<ResourceImage> m_image;

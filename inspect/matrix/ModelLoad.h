@@ -1,0 +1,17 @@
+// The tree model of the tree that the options place, read as the store the settings choose:
+// the text store's files on disk, or the binary store's resource file.
+#ifndef QUENDEL_INSPECT_MATRIX_MODELLOAD_H
+#define QUENDEL_INSPECT_MATRIX_MODELLOAD_H
+
+#include <string>
+#include <vector>
+
+#include "inspect/matrix/TreeModel.h"
+#include "inspect/selection/Selection.h"
+
+// False with a message when the settings file cannot be read or there is no tree; files that
+// cannot be read go to warnings.
+bool LoadModel(const SelectionOptions& options, TreeModel& model,
+               std::vector<std::string>& warnings, std::string& error);
+
+#endif

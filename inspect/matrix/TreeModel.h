@@ -1,0 +1,134 @@
+// A parameter tree as all its selections read it at once: every file parsed once, the files of
+// each selection in the order of precedence, and for each entry the files that set it. It is
+// built from the layer paths and the file configuration, not by a store per selection, so that
+// a question about every selection costs one pass over the files that matter. The stores stay
+// the authority: the tests check the model's winners against theirs for every selection.
+#ifndef QUENDEL_INSPECT_MATRIX_TREEMODEL_H
+#define QUENDEL_INSPECT_MATRIX_TREEMODEL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "fileset/FileSet.h"
+#include "inspect/lint/ParamLint.h"
+#include "resource/IStoreProvenance.h"
+
+// One selection the tree offers, as one store reads it.
+struct ModelSelection {
+    std::string m_group;
+    std::string m_probe;
+    std::string m_clinical;
+    StoreKind m_store = StoreKind::kText;
+    // The binary store only: the product rule directory whose transducer file the selection
+    // reads instead of the common one; empty for none.
+    std::string m_product;
+};
+
+// One file that some layer path or the file configuration names.
+struct ModelFile {
+    std::string m_path;      // as reported: below the tree's parent, or inside the resource file
+    std::string m_relative;  // below the resource root, the user-defined directory, or the prefix
+    FileLint m_lint;         // its entries (lines are 0 in a resource file) and own findings
+    // A file that defines entries for every selection (the base file, the clinical base file,
+    // the listed files, and a product's own versions of them), not one that overrides them.
+    bool m_baseLevel = false;
+};
+
+// Where one file stands in one selection: 0 is the highest precedence.
+struct Reading {
+    uint32_t m_selection;
+    uint32_t m_rank;
+};
+
+// One file's setting of an entry: an index into the file's m_lint.m_entries.
+struct Holder {
+    uint32_t m_file;
+    uint32_t m_entry;
+};
+
+// Reads and lints one file for the model: false with a message when it cannot be read. The
+// default reads the disk (LintFile); an editor's unsaved buffers, or lints made already, may
+// stand in.
+using FileReader = std::function<bool(const std::string& path, FileLint& lint, std::string& error)>;
+
+class TreeModel {
+  public:
+    // The text store's tree: every ".pp" file at a layer path below the resource root, the
+    // listed files and the user-defined files. With packed and a product rule, the binary
+    // store's reading of the same files packed is added (its selections, with the product's own
+    // files). Files that cannot be read go to errors; false with a message when the resource
+    // root is not a directory.
+    bool LoadText(const TreeLocation& tree, bool packed, std::vector<std::string>& errors,
+                  std::string& error, const FileReader& reader = nullptr);
+    // A resource file: its files as the binary store names them, without lines.
+    bool LoadResource(const TreeLocation& tree, std::string& error);
+
+    const std::vector<ModelSelection>& Selections() const { return m_selections; }
+    const std::vector<ModelFile>& Files() const { return m_files; }
+    // The file read from path (as LintFile names it), or kNoFile.
+    uint32_t FindFile(const std::string& path) const;
+    static constexpr uint32_t kNoFile = UINT32_MAX;
+    // The files of a selection, highest precedence first.
+    const std::vector<uint32_t>& Stack(size_t selection) const { return m_stacks[selection]; }
+    // The selections that read a file, with its rank in each.
+    const std::vector<Reading>& Readers(size_t file) const { return m_readers[file]; }
+    // The layer name of a file in a selection, as the store's provenance names it ("group",
+    // "File0", "transducer (product)").
+    const std::string& LayerName(size_t selection, uint32_t rank) const;
+    // Every file that sets the entry, in file order; null when none does. Names as a lookup
+    // compares them.
+    const std::vector<Holder>* Holders(std::string_view section, std::string_view key) const;
+    // The setting a lookup of the selection returns, or null.
+    const Holder* Winner(size_t selection, const std::vector<Holder>& holders) const;
+    // Calls visit(const std::vector<Holder>&) once for every entry that some file sets.
+    template <class Visit>
+    void ForEachHolders(Visit visit) const {
+        for (const auto& item : m_holders) {
+            visit(item.second);
+        }
+    }
+    // Every entry name (section, key) that some file sets, in byte order.
+    std::vector<std::pair<std::string, std::string>> EntryNames() const;
+
+    const LintEntry& Entry(const Holder& holder) const {
+        return m_files[holder.m_file].m_lint.m_entries[holder.m_entry];
+    }
+    const std::string& Section(const Holder& holder) const {
+        const FileLint& lint = m_files[holder.m_file].m_lint;
+        return lint.m_sections[lint.m_entries[holder.m_entry].m_section];
+    }
+    // "Clns/Cardiac/ImgResCln.pp:8" (no line in a resource file).
+    std::string Where(const Holder& holder) const;
+    // The rank of a file in a selection, or kUnread.
+    uint32_t RankIn(uint32_t file, size_t selection) const;
+    static constexpr uint32_t kUnread = UINT32_MAX;
+
+    // What the model was built from, for reports.
+    StoreKind Kind() const { return m_kind; }
+    const std::string& Source() const { return m_source; }
+
+  private:
+    uint32_t AddFile(std::string path, std::string relative, FileLint lint);
+
+    std::map<std::string, uint32_t> m_byPath;
+    void AddSelection(ModelSelection selection, std::vector<uint32_t> stack,
+                      std::vector<std::string> layers);
+    void IndexHolders();
+
+    StoreKind m_kind = StoreKind::kText;
+    std::string m_source;
+    std::vector<ModelFile> m_files;
+    std::vector<ModelSelection> m_selections;
+    std::vector<std::vector<uint32_t>> m_stacks;
+    std::vector<std::vector<std::string>> m_layers;  // per selection, per rank
+    std::vector<std::vector<Reading>> m_readers;
+    std::unordered_map<std::string, std::vector<Holder>> m_holders;
+};
+
+#endif
