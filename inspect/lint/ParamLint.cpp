@@ -270,10 +270,11 @@ const LintEntry* FileLint::TopLevel(std::string_view key) const {
     return nullptr;
 }
 
-std::vector<const LintEntry*> ListedFileEntries(const FileLint& config) {
+std::vector<const LintEntry*> ListedFileEntries(const FileLint& config, FileCountReading reading) {
     long count = 0;
     std::vector<const LintEntry*> listed;
-    if (!ListedCount(config, count)) {
+    const LintEntry* countEntry = config.TopLevel(kFileCountKey);
+    if (countEntry == nullptr || !ReadFileCount(countEntry->m_value, reading, count)) {
         return listed;
     }
     std::vector<const LintEntry*> live;

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "fileset/FileConfig.h"
+
 struct LintFinding {
     std::string m_file;
     size_t m_line = 0;
@@ -52,9 +54,10 @@ FileLint LintText(std::string text, const std::string& path);
 // message when it cannot be read.
 bool LintFile(const std::string& path, FileLint& lint, std::string& error);
 
-// The listed files of a file configuration as the text store reads them: each "File<i>" entry
-// below "FileNumbers", in index order.
-std::vector<const LintEntry*> ListedFileEntries(const FileLint& config);
+// The listed files of a file configuration as a store reads them (the text store unless told):
+// each "File<i>" entry below "FileNumbers", in index order.
+std::vector<const LintEntry*> ListedFileEntries(
+    const FileLint& config, FileCountReading reading = FileCountReading::kTextStore);
 
 // The files named: a file as given, a directory as every "*.pp" file below it in path order.
 // A name that is neither, or a directory without parameter files, adds a message to errors.

@@ -307,16 +307,18 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
     }
     TreeModel model;
     std::vector<std::string> unread;
-    const bool walked = model.LoadText(
-        tree, true, unread, error, [&](const std::string& path, FileLint& lint, std::string&) {
-            const auto it = lints.find(path);
-            if (it == lints.end()) {
-                return false;  // unreadable, reported above, or outside the tree
-            }
-            lint = std::move(it->second);
-            lints.erase(it);
-            return true;
-        });
+    ModelSource source;
+    source.m_packed = true;
+    source.m_reader = [&](const std::string& path, FileLint& lint, std::string&) {
+        const auto it = lints.find(path);
+        if (it == lints.end()) {
+            return false;  // unreadable, reported above, or outside the tree
+        }
+        lint = std::move(it->second);
+        lints.erase(it);
+        return true;
+    };
+    const bool walked = model.LoadText(tree, source, unread, error);
     if (!walked) {
         return false;
     }

@@ -10,7 +10,7 @@ bool LoadModel(const SelectionOptions& options, TreeModel& model,
     }
     const TreeLocation tree = FileSet::Locate();
     if (FileSet::UseTextStore()) {
-        return model.LoadText(tree, false, warnings, error);
+        return model.LoadText(tree, ModelSource(), warnings, error);
     }
     return model.LoadResource(tree, error);
 }

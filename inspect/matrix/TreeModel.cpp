@@ -38,27 +38,17 @@ std::string HolderKey(std::string_view section, std::string_view key) {
     return text;
 }
 
-// The files a file configuration lists, in index order, as the store of that kind reads them.
-std::vector<std::string> ListedEntries(const FileLint& config, FileCountReading reading) {
+}  // namespace
+
+std::vector<std::string> TreeModel::ListedFiles(const FileLint& config, FileCountReading reading) {
     std::vector<std::string> listed;
-    const LintEntry* countEntry = config.TopLevel(kFileCountKey);
-    long count = 0;
-    if (countEntry == nullptr || !ReadFileCount(countEntry->m_value, reading, count)) {
-        return listed;
-    }
-    std::vector<const LintEntry*> live;
-    std::vector<std::string_view> keys;
-    for (const LintEntry& entry : config.m_entries) {
-        if (entry.m_live && config.m_sections[entry.m_section] == kGlobalSection) {
-            live.push_back(&entry);
-            keys.push_back(entry.m_key);
-        }
-    }
-    for (const size_t i : ListedOrder(keys, count)) {
-        listed.push_back(live[i]->m_value);
+    for (const LintEntry* entry : ListedFileEntries(config, reading)) {
+        listed.push_back(entry->m_value);
     }
     return listed;
 }
+
+namespace {
 
 // A resource file's entries as a file's lint would hold them.
 FileLint LintOfEntries(const std::string& path, std::vector<fendrel::ResourceEntry>& entries) {
@@ -139,28 +129,37 @@ void TreeModel::AddSelection(ModelSelection selection, std::vector<uint32_t> sta
     m_layers.push_back(std::move(layers));
 }
 
-bool TreeModel::LoadText(const TreeLocation& tree, bool packed, std::vector<std::string>& errors,
-                         std::string& error, const FileReader& reader) {
+bool TreeModel::LoadText(const TreeLocation& tree, const ModelSource& source,
+                         std::vector<std::string>& errors, std::string& error) {
     *this = TreeModel();
     m_kind = StoreKind::kText;
     m_source = tree.m_root;
     std::error_code fsError;
-    if (!fs::is_directory(tree.m_root, fsError)) {
-        error = "no parameter tree at " + tree.m_root +
-                " (not a directory); point --settings or --root at the directory that holds dev/";
-        return false;
-    }
-    const ParamFileWalk walk = WalkParamFiles(tree.m_root);
-    if (walk.m_error) {
-        errors.push_back("cannot read the directory " + tree.m_root + ": " +
-                         walk.m_error.message());
-    }
     std::map<std::string, std::string> shipped;  // normalised relative path -> path
     std::vector<std::string> relatives;
-    for (const ParamFileEntry& file : walk.m_files) {
-        shipped.emplace(Normal(file.m_relative), Normal(file.m_path));
-        relatives.push_back(file.m_relative);
+    if (source.m_files != nullptr) {
+        for (const std::string& relative : *source.m_files) {
+            shipped.emplace(Normal(relative), Normal(tree.m_root + relative));
+        }
+        relatives = *source.m_files;
+    } else {
+        if (!fs::is_directory(tree.m_root, fsError)) {
+            error = "no parameter tree at " + tree.m_root +
+                    " (not a directory); point --settings or --root at the directory that holds "
+                    "dev/";
+            return false;
+        }
+        const ParamFileWalk walk = WalkParamFiles(tree.m_root);
+        if (walk.m_error) {
+            errors.push_back("cannot read the directory " + tree.m_root + ": " +
+                             walk.m_error.message());
+        }
+        for (const ParamFileEntry& file : walk.m_files) {
+            shipped.emplace(Normal(file.m_relative), Normal(file.m_path));
+            relatives.push_back(file.m_relative);
+        }
     }
+    const FileReader& reader = source.m_reader;
 
     // Each file is read once, when a selection first names it.
     std::map<std::string, uint32_t> loaded;
@@ -192,7 +191,9 @@ bool TreeModel::LoadText(const TreeLocation& tree, bool packed, std::vector<std:
             return file;
         }
         const std::string path = Normal(tree.m_root + entry);
-        return fs::is_regular_file(path, fsError) ? load(Normal(entry), path) : kNoFile;
+        return source.m_files == nullptr && fs::is_regular_file(path, fsError)
+                   ? load(Normal(entry), path)
+                   : kNoFile;
     };
     const auto findUser = [&](const std::string& path) {
         return fs::is_regular_file(path, fsError)
@@ -204,7 +205,7 @@ bool TreeModel::LoadText(const TreeLocation& tree, bool packed, std::vector<std:
     std::vector<std::string> listed;
     const uint32_t config = findShipped(FileSet::FileConfigFile(""));
     if (config != kNoFile) {
-        listed = ListedEntries(m_files[config].m_lint, FileCountReading::kTextStore);
+        listed = ListedFiles(m_files[config].m_lint, FileCountReading::kTextStore);
     }
     std::vector<std::string> outside;
     const Names names = NamesOf(ListTree(PathNameTree(relatives, "", outside), false));
@@ -212,6 +213,10 @@ bool TreeModel::LoadText(const TreeLocation& tree, bool packed, std::vector<std:
     for (const auto& [f, probes] : names.m_transducers) {
         for (const std::string& p : probes) {
             for (const std::string& a : names.m_clinical) {
+                m_offered.push_back({f, p, a});
+                if (source.m_select && !source.m_select(f, p, a)) {
+                    continue;
+                }
                 SelectionStack text;
                 text.Add(findUser(FileSet::UserDefinedFile(tree.m_userDir, f, p, a)),
                          "user-defined");
@@ -226,7 +231,7 @@ bool TreeModel::LoadText(const TreeLocation& tree, bool packed, std::vector<std:
                 }
                 AddSelection({f, p, a, StoreKind::kText, {}}, std::move(text.m_files),
                              std::move(text.m_layers));
-                if (!packed || tree.m_productRule.empty()) {
+                if (!source.m_packed || tree.m_productRule.empty()) {
                     continue;
                 }
                 // The binary store of the same tree packed, with the product's own files.
@@ -284,7 +289,7 @@ bool TreeModel::LoadResource(const TreeLocation& tree, std::string& error) {
     std::vector<std::string> listed;
     const uint32_t config = find(FileSet::FileConfigFile(""));
     if (config != kNoFile) {
-        listed = ListedEntries(m_files[config].m_lint, FileCountReading::kBinaryStore);
+        listed = ListedFiles(m_files[config].m_lint, FileCountReading::kBinaryStore);
     }
     std::vector<std::string> outside;
     const Names names = NamesOf(ListTree(PathNameTree(paths, prefix, outside), true));
@@ -297,6 +302,7 @@ bool TreeModel::LoadResource(const TreeLocation& tree, std::string& error) {
         for (const std::string& p : probes) {
             const bool productProbe = find(FileSet::ProductProbeFile("", f, p, ruleDir)) != kNoFile;
             for (const std::string& a : names.m_clinical) {
+                m_offered.push_back({f, p, a});
                 const SelectionPaths slots =
                     FileSet::SelectionFiles("", ruleDir, f, p, a, productProbe);
                 SelectionStack binary;
@@ -350,10 +356,13 @@ uint32_t TreeModel::FindFile(const std::string& path) const {
     return it == m_byPath.end() ? kNoFile : it->second;
 }
 
+// The readers of a file are in selection order: they were added one selection after another.
 uint32_t TreeModel::RankIn(uint32_t file, size_t selection) const {
-    const std::vector<uint32_t>& stack = m_stacks[selection];
-    const auto it = std::find(stack.begin(), stack.end(), file);
-    return it == stack.end() ? kUnread : static_cast<uint32_t>(it - stack.begin());
+    const std::vector<Reading>& readers = m_readers[file];
+    const auto it =
+        std::lower_bound(readers.begin(), readers.end(), selection,
+                         [](const Reading& reading, size_t s) { return reading.m_selection < s; });
+    return it == readers.end() || it->m_selection != selection ? kUnread : it->m_rank;
 }
 
 const Holder* TreeModel::Winner(size_t selection, const std::vector<Holder>& holders) const {

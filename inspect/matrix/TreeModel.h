@@ -15,8 +15,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "fileset/FileConfig.h"
 #include "fileset/FileSet.h"
 #include "inspect/lint/ParamLint.h"
+#include "inspect/matrix/SelectionSet.h"
 #include "resource/IStoreProvenance.h"
 
 // One selection the tree offers, as one store reads it.
@@ -53,23 +55,39 @@ struct Holder {
 };
 
 // Reads and lints one file for the model: false with a message when it cannot be read. The
-// default reads the disk (LintFile); an editor's unsaved buffers, or lints made already, may
-// stand in.
+// default reads the disk (LintFile); an editor's unsaved buffers, lints made already, or a
+// revision's files may stand in.
 using FileReader = std::function<bool(const std::string& path, FileLint& lint, std::string& error)>;
+
+// Which files a text tree has and how the model reads them, and which of its selections it
+// models.
+struct ModelSource {
+    // With the binary store's reading of the same files packed, where a product rule is set.
+    bool m_packed = false;
+    // The ".pp" files below the resource root, by their paths below it; the disk is walked when
+    // the list is not given.
+    const std::vector<std::string>* m_files = nullptr;
+    FileReader m_reader;
+    // The selections to model (group, transducer, clinical setting); every one when not given.
+    std::function<bool(const std::string& f, const std::string& p, const std::string& a)> m_select;
+};
 
 class TreeModel {
   public:
     // The text store's tree: every ".pp" file at a layer path below the resource root, the
-    // listed files and the user-defined files. With packed and a product rule, the binary
-    // store's reading of the same files packed is added (its selections, with the product's own
-    // files). Files that cannot be read go to errors; false with a message when the resource
-    // root is not a directory.
-    bool LoadText(const TreeLocation& tree, bool packed, std::vector<std::string>& errors,
-                  std::string& error, const FileReader& reader = nullptr);
+    // listed files and the user-defined files. Files are read when a modelled selection first
+    // names them; those that cannot be read go to errors. False with a message when the
+    // resource root is not a directory (and no file list is given).
+    bool LoadText(const TreeLocation& tree, const ModelSource& source,
+                  std::vector<std::string>& errors, std::string& error);
     // A resource file: its files as the binary store names them, without lines.
     bool LoadResource(const TreeLocation& tree, std::string& error);
 
     const std::vector<ModelSelection>& Selections() const { return m_selections; }
+    // Every selection the tree offers, whether modelled or not (ModelSource::m_select).
+    const std::vector<SelectionName>& Offered() const { return m_offered; }
+    // The files a file configuration lists, in index order, as the store that reads it.
+    static std::vector<std::string> ListedFiles(const FileLint& config, FileCountReading reading);
     const std::vector<ModelFile>& Files() const { return m_files; }
     // The file read from path (as LintFile names it), or kNoFile.
     uint32_t FindFile(const std::string& path) const;
@@ -125,6 +143,7 @@ class TreeModel {
     std::string m_source;
     std::vector<ModelFile> m_files;
     std::vector<ModelSelection> m_selections;
+    std::vector<SelectionName> m_offered;
     std::vector<std::vector<uint32_t>> m_stacks;
     std::vector<std::vector<std::string>> m_layers;  // per selection, per rank
     std::vector<std::vector<Reading>> m_readers;

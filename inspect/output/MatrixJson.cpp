@@ -4,6 +4,26 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+Json Optional(const std::optional<std::string>& value) {
+    return value ? Json(*value) : Json(nullptr);
+}
+
+Json SelectionJson(const SelectionName& name) {
+    return {{"group", name.m_group}, {"transducer", name.m_probe}, {"clinical", name.m_clinical}};
+}
+
+Json PlaceJson(const ImpactPlace& place) {
+    if (place.m_file.empty()) {
+        return nullptr;
+    }
+    Json json = {{"file", place.m_file}};
+    if (place.m_line != 0) {
+        json["line"] = place.m_line;
+    }
+    json["layer"] = place.m_layer;
+    return json;
+}
+
 const char* StoreName(StoreKind kind) {
     return kind == StoreKind::kText ? "text" : "bin";
 }
@@ -37,4 +57,48 @@ Json MatrixJson(const TreeModel& model, const KeyMatrix& matrix) {
     return {{"store", StoreName(model.Kind())}, {"source", model.Source()},
             {"section", matrix.m_section},      {"key", matrix.m_key},
             {"clinical", matrix.m_clinical},    {"rows", std::move(rows)}};
+}
+
+Json ImpactJson(const TreeImpact& impact) {
+    Json changes = Json::array();
+    for (const ImpactChange& change : impact.m_changes) {
+        Json selections = Json::array();
+        for (size_t i = 0; i < change.m_selections.size(); ++i) {
+            if (change.m_selections[i]) {
+                selections.push_back(SelectionJson(impact.m_selections[i]));
+            }
+        }
+        Json places = Json::array();
+        for (const auto& [from, to] : change.m_places) {
+            places.push_back({{"from", PlaceJson(from)}, {"to", PlaceJson(to)}});
+        }
+        changes.push_back({{"section", change.m_section},
+                           {"key", change.m_key},
+                           {"from", Optional(change.m_from)},
+                           {"to", Optional(change.m_to)},
+                           {"reach", DescribeSelections(impact.m_selections, change.m_selections)},
+                           {"selections", std::move(selections)},
+                           {"places", std::move(places)},
+                           {"morePlaces", change.m_morePlaces}});
+    }
+    Json masked = Json::array();
+    for (const MaskedChange& change : impact.m_masked) {
+        masked.push_back({{"file", change.m_file},
+                          {"line", change.m_line},
+                          {"section", change.m_section},
+                          {"key", change.m_key},
+                          {"from", Optional(change.m_from)},
+                          {"to", Optional(change.m_to)}});
+    }
+    const auto names = [](const std::vector<SelectionName>& list) {
+        Json json = Json::array();
+        for (const SelectionName& name : list) {
+            json.push_back(SelectionJson(name));
+        }
+        return json;
+    };
+    return {{"from", impact.m_from},          {"to", impact.m_to},
+            {"files", impact.m_changedFiles}, {"selections", impact.m_selections.size()},
+            {"changes", std::move(changes)},  {"masked", std::move(masked)},
+            {"added", names(impact.m_added)}, {"removed", names(impact.m_removed)}};
 }
