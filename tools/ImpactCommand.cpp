@@ -11,9 +11,12 @@
 
 #include "Command.h"
 #include "fileset/FileSet.h"
+#include "inspect/lint/TreeLint.h"
 #include "inspect/matrix/TreeImpact.h"
 #include "inspect/output/EntryOutput.h"
+#include "inspect/output/HtmlReport.h"
 #include "inspect/output/MatrixJson.h"
+#include "inspect/pack/OutputFile.h"
 #include "inspect/selection/HostSettings.h"
 
 namespace {
@@ -24,6 +27,7 @@ struct ImpactOptions {
     std::string m_toGit;
     std::optional<std::string> m_toRoot;
     std::optional<std::string> m_toStore;
+    std::string m_html;
 };
 
 std::string ValueText(const std::optional<std::string>& value) {
@@ -122,11 +126,32 @@ int RunImpact(const ImpactOptions& options) {
         std::cerr << kCommand << error << "\n";
         return kExitError;
     }
+    OutputTarget html;
+    if (!options.m_html.empty() && !ResolveOutput(options.m_html, html, error)) {
+        std::cerr << kCommand << error << "\n";
+        return kExitError;
+    }
     TreeImpact impact;
     std::vector<std::string> warnings;
     if (!ComputeImpact(from, to, impact, warnings, error)) {
         std::cerr << kCommand << error << "\n";
         return kExitError;
+    }
+    if (!options.m_html.empty()) {
+        // The page shows what lint finds in the newer tree, where it is a tree on disk.
+        TreeLint lint;
+        std::string note;
+        if (to.m_store != StoreKind::kText) {
+            note = "The newer version is a resource file: lint reads the text files of a tree.";
+        } else if (!to.m_revision.empty()) {
+            note = "The newer version is a git revision: lint reads the tree on disk.";
+        } else if (!LintTree(to.m_tree, lint, note)) {
+            note = "Lint could not read the newer tree: " + note;
+        }
+        if (!ReplaceFile(html, ImpactHtml(impact, lint.m_findings, note), error)) {
+            std::cerr << kCommand << "cannot write " << options.m_html << ": " << error << "\n";
+            return kExitError;
+        }
     }
     for (const std::string& warning : warnings) {
         std::cerr << kCommand << "warning: " << warning << "\n";
@@ -152,6 +177,8 @@ CommandRun SetupImpact(CLI::App& command) {
         .add_option("--to-store", options->m_toStore,
                     "Newer version: read by this store (text or bin)")
         ->check(CLI::IsMember({"text", "bin"}));
+    command.add_option("--html", options->m_html,
+                       "Also write the report as one self-contained HTML page to this file");
     command.footer(
         "Every transducer of every group with every clinical setting the tree names; each "
         "change of a value with the selections it reaches, the file and line that set it; "

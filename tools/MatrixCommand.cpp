@@ -11,7 +11,9 @@
 #include "inspect/matrix/KeyMatrix.h"
 #include "inspect/matrix/ModelLoad.h"
 #include "inspect/output/EntryOutput.h"
+#include "inspect/output/HtmlReport.h"
 #include "inspect/output/MatrixJson.h"
+#include "inspect/pack/OutputFile.h"
 #include "inspect/selection/HostSettings.h"
 
 namespace {
@@ -20,6 +22,7 @@ struct MatrixOptions {
     SelectionOptions m_tree;
     std::string m_section;
     std::string m_key;
+    std::string m_html;
 };
 
 void PrintMatrix(const TreeModel& model, const KeyMatrix& matrix) {
@@ -57,6 +60,14 @@ int RunMatrix(const MatrixOptions& options) {
         std::cerr << "quendel matrix: warning: " << warning << "\n";
     }
     const KeyMatrix matrix = MatrixOf(model, options.m_section, options.m_key);
+    if (!options.m_html.empty()) {
+        OutputTarget html;
+        if (!ResolveOutput(options.m_html, html, error) ||
+            !ReplaceFile(html, MatrixHtml(model, matrix), error)) {
+            std::cerr << "quendel matrix: cannot write " << options.m_html << ": " << error << "\n";
+            return kExitError;
+        }
+    }
     if (options.m_tree.m_json) {
         PrintJson(MatrixJson(model, matrix));
     } else {
@@ -79,6 +90,8 @@ CommandRun SetupMatrix(CLI::App& command) {
     command.add_option("SECTION", options->m_section, "Section path")->required();
     command.add_option("KEY", options->m_key, "Key")->required();
     AddTreeOptions(command, options->m_tree);
+    command.add_option("--html", options->m_html,
+                       "Also write the table as one self-contained HTML page to this file");
     command.footer(
         "Every transducer of every group with every clinical setting the tree names. Each cell "
         "is the value a query of that selection gets, with the layer that wins ([-] where no "

@@ -4,23 +4,27 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "inspect/lint/LintRules.h"
 
 namespace {
 
-// "a:3 (clinical) in 4 selections, b:8 (clinical) in 2 selections": the files that outrank or lie
-// below an entry, with the number of selections (group, transducer, clinical setting, whichever
-// store reads them) in which each does.
+// "a:3 (clinical) in 4 selections, b:8 (clinical) in 2 selections": the settings that outrank
+// or lie below an entry, with the number of selections (group, transducer, clinical setting,
+// whichever store reads them) in which each does. Texts are made only for a finding.
 class PlaceCounts {
   public:
-    void Add(const std::string& place, const ModelSelection& selection) {
-        m_selections[place].insert(selection.m_group + "/" + selection.m_probe + "/" +
-                                   selection.m_clinical);
+    explicit PlaceCounts(const TreeModel& model) : m_model(model) {}
+
+    void Add(const Holder& holder, size_t selection, uint32_t rank) {
+        m_selections[{holder.m_file, holder.m_entry, m_model.LayerId(selection, rank)}].push_back(
+            m_model.OfferedIndex(selection));
+        m_layers.emplace(m_model.LayerId(selection, rank), m_model.LayerName(selection, rank));
     }
     bool One() const { return m_selections.size() == 1; }
-    const std::string& First() const { return m_selections.begin()->first; }
+    std::string First() const { return Place(m_selections.begin()->first); }
     std::string Text() const {
         constexpr size_t kShown = 3;
         std::string text;
@@ -30,15 +34,27 @@ class PlaceCounts {
                 return text + " and " + std::to_string(m_selections.size() - kShown) +
                        " more files";
             }
-            const size_t count = selections.size();
-            text += (text.empty() ? "" : ", ") + place + " in " + std::to_string(count) +
+            std::vector<uint32_t> distinct = selections;
+            std::sort(distinct.begin(), distinct.end());
+            const size_t count = static_cast<size_t>(std::unique(distinct.begin(), distinct.end()) -
+                                                     distinct.begin());
+            text += (text.empty() ? "" : ", ") + Place(place) + " in " + std::to_string(count) +
                     (count == 1 ? " selection" : " selections");
         }
         return text;
     }
 
   private:
-    std::map<std::string, std::set<std::string>> m_selections;
+    using Key = std::tuple<uint32_t, uint32_t, uint32_t>;  // file, entry, layer
+
+    std::string Place(const Key& key) const {
+        const Holder holder{std::get<0>(key), std::get<1>(key)};
+        return m_model.Where(holder) + " (" + m_layers.at(std::get<2>(key)) + ")";
+    }
+
+    const TreeModel& m_model;
+    std::map<Key, std::vector<uint32_t>> m_selections;
+    std::map<uint32_t, std::string> m_layers;
 };
 
 class Reach {
@@ -55,8 +71,7 @@ class Reach {
             const ModelFile& file = m_model.Files()[holder.m_file];
             const LintEntry& entry = m_model.Entry(holder);
             // An entry on a line that another finding explains already is not reported again.
-            if (file.m_baseLevel ||
-                m_explained.count({file.m_lint.m_path, entry.m_line}) != 0) {
+            if (file.m_baseLevel || m_explained.count({file.m_lint.m_path, entry.m_line}) != 0) {
                 continue;
             }
             if (!Masked(holder, holders)) {
@@ -88,12 +103,8 @@ class Reach {
         return best;
     }
 
-    std::string Place(const Holder& holder, size_t s, uint32_t rank) const {
-        return m_model.Where(holder) + " (" + m_model.LayerName(s, rank) + ")";
-    }
-
     bool Masked(const Holder& self, const std::vector<Holder>& holders) {
-        PlaceCounts outrankers;
+        PlaceCounts outrankers(m_model);
         for (const Reading& reading : m_model.Readers(self.m_file)) {
             uint32_t at = 0;
             const Holder* above =
@@ -101,8 +112,7 @@ class Reach {
             if (above == nullptr) {
                 return false;  // it wins here
             }
-            outrankers.Add(Place(*above, reading.m_selection, at),
-                           m_model.Selections()[reading.m_selection]);
+            outrankers.Add(*above, reading.m_selection, at);
         }
         const LintEntry& entry = m_model.Entry(self);
         Report(
@@ -117,7 +127,7 @@ class Reach {
 
     void Redundant(const Holder& self, const std::vector<Holder>& holders) {
         const LintEntry& entry = m_model.Entry(self);
-        PlaceCounts overridden;
+        PlaceCounts overridden(m_model);
         for (const Reading& reading : m_model.Readers(self.m_file)) {
             uint32_t at = 0;
             const Holder* below =
@@ -125,8 +135,7 @@ class Reach {
             if (below == nullptr || m_model.Entry(*below).m_value != entry.m_value) {
                 return;
             }
-            overridden.Add(Place(*below, reading.m_selection, at),
-                           m_model.Selections()[reading.m_selection]);
+            overridden.Add(*below, reading.m_selection, at);
         }
         Report(self, rule::kRedundantOverride,
                "value " + QuoteText(entry.m_value) + " is the value it overrides (" +

@@ -231,6 +231,9 @@ class Comparison {
     // Settings that changed in a file of either version but reached no selection.
     void FindMasked(const std::set<std::string>& changed, ParseCache& cache) {
         for (const std::string& relative : changed) {
+            if (OnlyComingOrGoing(relative)) {
+                continue;  // what it sets reaches the selections that come or go
+            }
             const auto before = EntriesOf(LintOf(m_from, relative, cache));
             const auto after = EntriesOf(LintOf(m_to, relative, cache));
             const auto masked = [&](const EntryName& name, const auto* old, const auto* now) {
@@ -268,6 +271,25 @@ class Comparison {
     template <class Name>
     static std::tuple<std::string, std::string, std::string> Key(const Name& name) {
         return {name.m_group, name.m_probe, name.m_clinical};
+    }
+
+    // Whether the selections that read the file, in either version, are all ones that only
+    // one version offers.
+    bool OnlyComingOrGoing(const std::string& relative) const {
+        bool read = false;
+        for (const Side* side : {&m_from, &m_to}) {
+            const uint32_t file = side->m_model.FindFile(side->PathOf(relative));
+            if (file == TreeModel::kNoFile) {
+                continue;
+            }
+            for (const Reading& reading : side->m_model.Readers(file)) {
+                read = true;
+                if (m_index.count(Key(side->m_model.Selections()[reading.m_selection])) != 0) {
+                    return false;
+                }
+            }
+        }
+        return read;
     }
 
     static const FileLint& LintOf(const Side& side, const std::string& relative,

@@ -30,14 +30,6 @@ std::string Normal(const std::string& path) {
     return fs::path(path).lexically_normal().generic_string();
 }
 
-std::string HolderKey(std::string_view section, std::string_view key) {
-    std::string text = std::to_string(section.size());
-    text += ':';
-    text += section;
-    text += key;
-    return text;
-}
-
 }  // namespace
 
 std::vector<std::string> TreeModel::ListedFiles(const FileLint& config, FileCountReading reading) {
@@ -118,15 +110,23 @@ uint32_t TreeModel::AddFile(std::string path, std::string relative, FileLint lin
 void TreeModel::AddSelection(ModelSelection selection, std::vector<uint32_t> stack,
                              std::vector<std::string> layers) {
     const auto index = static_cast<uint32_t>(m_selections.size());
+    std::vector<uint32_t> ids;
     for (uint32_t rank = 0; rank < stack.size(); ++rank) {
         m_readers[stack[rank]].push_back(Reading{index, rank});
         const std::string& layer = layers[rank];
         m_files[stack[rank]].m_baseLevel |= layer == "base" || layer == "clinical base" ||
                                             layer == "listed" || layer.rfind("File", 0) == 0;
+        const auto [known, added] =
+            m_layerIds.emplace(layer, static_cast<uint32_t>(m_layerNames.size()));
+        if (added) {
+            m_layerNames.push_back(layer);
+        }
+        ids.push_back(known->second);
     }
     m_selections.push_back(std::move(selection));
     m_stacks.push_back(std::move(stack));
-    m_layers.push_back(std::move(layers));
+    m_layers.push_back(std::move(ids));
+    m_offeredIndex.push_back(static_cast<uint32_t>(m_offered.size() - 1));
 }
 
 bool TreeModel::LoadText(const TreeLocation& tree, const ModelSource& source,
@@ -323,7 +323,20 @@ bool TreeModel::LoadResource(const TreeLocation& tree, std::string& error) {
 }
 
 void TreeModel::IndexHolders() {
+    constexpr size_t kDenseReaders = 64;
+    m_denseRanks.assign(m_files.size(), {});
+    size_t entries = 0;
+    for (uint32_t file = 0; file < m_files.size(); ++file) {
+        entries += m_readers[file].empty() ? 0 : m_files[file].m_lint.m_entries.size();
+        if (m_readers[file].size() >= kDenseReaders) {
+            m_denseRanks[file].assign(m_selections.size(), kUnread);
+            for (const Reading& reading : m_readers[file]) {
+                m_denseRanks[file][reading.m_selection] = reading.m_rank;
+            }
+        }
+    }
     m_holders.clear();
+    m_holders.reserve(entries);
     std::string sectionBuffer;
     std::string keyBuffer;
     for (uint32_t file = 0; file < m_files.size(); ++file) {
@@ -335,19 +348,15 @@ void TreeModel::IndexHolders() {
             const LintEntry& entry = lint.m_entries[i];
             const std::string& section = lint.m_sections[entry.m_section];
             if (entry.m_live && ReachableName(section) && ReachableName(entry.m_key)) {
-                m_holders[HolderKey(section, entry.m_key)].push_back(Holder{file, i});
+                m_holders[{section, entry.m_key}].push_back(Holder{file, i});
             }
         }
     }
 }
 
-const std::string& TreeModel::LayerName(size_t selection, uint32_t rank) const {
-    return m_layers[selection][rank];
-}
-
 const std::vector<Holder>* TreeModel::Holders(std::string_view section,
                                               std::string_view key) const {
-    const auto it = m_holders.find(HolderKey(section, key));
+    const auto it = m_holders.find({section, key});
     return it == m_holders.end() ? nullptr : &it->second;
 }
 
@@ -358,6 +367,9 @@ uint32_t TreeModel::FindFile(const std::string& path) const {
 
 // The readers of a file are in selection order: they were added one selection after another.
 uint32_t TreeModel::RankIn(uint32_t file, size_t selection) const {
+    if (!m_denseRanks[file].empty()) {
+        return m_denseRanks[file][selection];
+    }
     const std::vector<Reading>& readers = m_readers[file];
     const auto it =
         std::lower_bound(readers.begin(), readers.end(), selection,

@@ -74,6 +74,13 @@ struct ModelSource {
 
 class TreeModel {
   public:
+    TreeModel() = default;
+    TreeModel(TreeModel&&) = default;
+    TreeModel& operator=(TreeModel&&) = default;
+    // Its entry index points into its files.
+    TreeModel(const TreeModel&) = delete;
+    TreeModel& operator=(const TreeModel&) = delete;
+
     // The text store's tree: every ".pp" file at a layer path below the resource root, the
     // listed files and the user-defined files. Files are read when a modelled selection first
     // names them; those that cannot be read go to errors. False with a message when the
@@ -98,7 +105,13 @@ class TreeModel {
     const std::vector<Reading>& Readers(size_t file) const { return m_readers[file]; }
     // The layer name of a file in a selection, as the store's provenance names it ("group",
     // "File0", "transducer (product)").
-    const std::string& LayerName(size_t selection, uint32_t rank) const;
+    const std::string& LayerName(size_t selection, uint32_t rank) const {
+        return m_layerNames[m_layers[selection][rank]];
+    }
+    // The same name has the same id in every selection.
+    uint32_t LayerId(size_t selection, uint32_t rank) const { return m_layers[selection][rank]; }
+    // The selection's place in Offered(): the text and binary readings of one selection share it.
+    uint32_t OfferedIndex(size_t selection) const { return m_offeredIndex[selection]; }
     // Every file that sets the entry, in file order; null when none does. Names as a lookup
     // compares them.
     const std::vector<Holder>* Holders(std::string_view section, std::string_view key) const;
@@ -145,9 +158,24 @@ class TreeModel {
     std::vector<ModelSelection> m_selections;
     std::vector<SelectionName> m_offered;
     std::vector<std::vector<uint32_t>> m_stacks;
-    std::vector<std::vector<std::string>> m_layers;  // per selection, per rank
+    std::vector<std::vector<uint32_t>> m_layers;  // per selection, per rank: into m_layerNames
+    std::vector<std::string> m_layerNames;
+    std::unordered_map<std::string, uint32_t> m_layerIds;
+    std::vector<uint32_t> m_offeredIndex;
     std::vector<std::vector<Reading>> m_readers;
-    std::unordered_map<std::string, std::vector<Holder>> m_holders;
+    // For the files that many selections read, the rank in every selection: the lookups of the
+    // winners ask for them most.
+    std::vector<std::vector<uint32_t>> m_denseRanks;
+    // Entry names point into the files' lints, which stay where they are once loaded.
+    struct NameHash {
+        size_t operator()(const std::pair<std::string_view, std::string_view>& name) const {
+            const size_t h = std::hash<std::string_view>()(name.first);
+            return h ^ (std::hash<std::string_view>()(name.second) + 0x9e3779b97f4a7c15ULL +
+                        (h << 6) + (h >> 2));
+        }
+    };
+    std::unordered_map<std::pair<std::string_view, std::string_view>, std::vector<Holder>, NameHash>
+        m_holders;
 };
 
 #endif
