@@ -187,10 +187,11 @@ TEST(TreeModel, ImpactOfAChangeOnEverySelection) {
         EXPECT_TRUE(ComputeImpact(from, to, impact, warnings, error)) << error;
         std::vector<std::string> lines;
         for (const ImpactChange& change : impact.m_changes) {
-            lines.push_back(change.m_section + " " + change.m_key + " " +
-                            change.m_from.value_or("-") + " -> " + change.m_to.value_or("-") +
-                            ": " + DescribeSelections(impact.m_selections, change.m_selections) +
-                            ", " + change.m_places.front().second.m_file);
+            lines.push_back(*change.m_section + " " + *change.m_key + " " +
+                            (change.m_from ? *change.m_from : "-") + " -> " +
+                            (change.m_to ? *change.m_to : "-") + ": " +
+                            DescribeSelections(impact.m_selections, change.m_selections) + ", " +
+                            impact.m_names[change.m_places.front().second.m_file]);
         }
         for (const MaskedChange& masked : impact.m_masked) {
             lines.push_back("masked " + masked.m_file + ":" + std::to_string(masked.m_line) + " " +

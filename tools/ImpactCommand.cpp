@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "Command.h"
-#include "fileset/FileSet.h"
 #include "inspect/lint/TreeLint.h"
+#include "inspect/matrix/ModelLoad.h"
 #include "inspect/matrix/TreeImpact.h"
 #include "inspect/output/EntryOutput.h"
 #include "inspect/output/HtmlReport.h"
@@ -30,26 +30,35 @@ struct ImpactOptions {
     std::string m_html;
 };
 
+std::string ValueText(const std::string* value) {
+    return value != nullptr ? *value : "(none)";
+}
+
 std::string ValueText(const std::optional<std::string>& value) {
     return value ? *value : "(none)";
 }
 
-std::string PlaceText(const ImpactPlace& place) {
-    if (place.m_file.empty()) {
+std::string PlaceText(const TreeImpact& impact, const ImpactPlace& place) {
+    if (place.m_file == ImpactPlace::kNone) {
         return "nothing";
     }
-    return place.m_file + (place.m_line == 0 ? "" : ":" + std::to_string(place.m_line)) + " (" +
-           place.m_layer + ")";
+    return impact.m_names[place.m_file] +
+           (place.m_line == 0 ? "" : ":" + std::to_string(place.m_line)) + " (" +
+           impact.m_names[place.m_layer] + ")";
 }
 
 void PrintImpact(const TreeImpact& impact) {
     std::cout << "--- " << impact.m_from << "\n+++ " << impact.m_to << "\n";
+    const SelectionSet selections(impact.m_selections);
     for (const ImpactChange& change : impact.m_changes) {
-        std::cout << change.m_section << " " << change.m_key << ": " << ValueText(change.m_from)
+        std::cout << *change.m_section << " " << *change.m_key << ": " << ValueText(change.m_from)
                   << " -> " << ValueText(change.m_to) << "\n  "
-                  << DescribeSelections(impact.m_selections, change.m_selections) << "\n";
+                  << selections.Describe(change.m_selections) << "\n";
         for (const auto& [from, to] : change.m_places) {
-            std::cout << "  " << PlaceText(from) << " -> " << PlaceText(to) << "\n";
+            std::cout << "  "
+                      << (from == to ? PlaceText(impact, to)
+                                     : PlaceText(impact, from) + " -> " + PlaceText(impact, to))
+                      << "\n";
         }
         if (change.m_morePlaces != 0) {
             std::cout << "  and other files\n";
@@ -97,20 +106,6 @@ int RunImpact(const ImpactOptions& options) {
                      "other version\n";
         return kExitError;
     }
-    const auto side = [](const SelectionOptions& tree, const std::string& revision, ImpactSide& out,
-                         std::string& error) {
-        if (!ApplySettings(tree, error)) {
-            return false;
-        }
-        out.m_tree = FileSet::Locate();
-        out.m_store = FileSet::UseTextStore() ? StoreKind::kText : StoreKind::kBinary;
-        out.m_revision = revision;
-        if (!revision.empty() && out.m_store == StoreKind::kBinary) {
-            error = "--git compares the text files of a tree, not a resource file (--store text)";
-            return false;
-        }
-        return true;
-    };
     SelectionOptions newer = options.m_tree;
     if (options.m_toRoot) {
         newer.m_root = options.m_toRoot;
@@ -121,8 +116,8 @@ int RunImpact(const ImpactOptions& options) {
     ImpactSide from;
     ImpactSide to;
     std::string error;
-    if (!side(options.m_tree, options.m_git, from, error) ||
-        !side(newer, options.m_toGit, to, error)) {
+    if (!LocateVersion(options.m_tree, options.m_git, from, error) ||
+        !LocateVersion(newer, options.m_toGit, to, error)) {
         std::cerr << kCommand << error << "\n";
         return kExitError;
     }

@@ -15,6 +15,7 @@
 #include "inspect/output/MatrixJson.h"
 #include "inspect/pack/OutputFile.h"
 #include "inspect/selection/HostSettings.h"
+#include "resource/StringOps.h"
 
 namespace {
 
@@ -52,7 +53,11 @@ int RunMatrix(const MatrixOptions& options) {
     TreeModel model;
     std::vector<std::string> warnings;
     std::string error;
-    if (!LoadModel(options.m_tree, model, warnings, error)) {
+    // A resource file's index finds the one entry; the text files are read whole.
+    std::string buffer;
+    const std::pair<std::string, std::string> entry{LookupName(options.m_section, buffer),
+                                                    LookupName(options.m_key, buffer)};
+    if (!LoadModel(options.m_tree, model, warnings, error, &entry)) {
         std::cerr << "quendel matrix: " << error << "\n";
         return kExitError;
     }

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "fileset/FileSet.h"
+#include "inspect/lint/LintRules.h"
 #include "inspect/selection/HostSettings.h"
 
 namespace {
@@ -28,15 +29,18 @@ void LintFiles(const std::vector<std::string>& names, TreeLint& result) {
 
 bool RunLintChecks(const LintRequest& request, TreeLint& result, std::string& error) {
     result = TreeLint();
+    const std::set<std::string> disabled(request.m_disabled.begin(), request.m_disabled.end());
     if (request.m_names.empty()) {
+        // With both rules off, the model of every selection is not built at all.
+        const bool acrossSelections = disabled.count(rule::kMaskedOverride) == 0 ||
+                                      disabled.count(rule::kRedundantOverride) == 0;
         if (!ApplySettings(request.m_location, error) ||
-            !LintTree(FileSet::Locate(), result, error)) {
+            !LintTree(FileSet::Locate(), result, error, acrossSelections)) {
             return false;
         }
     } else {
         LintFiles(request.m_names, result);
     }
-    const std::set<std::string> disabled(request.m_disabled.begin(), request.m_disabled.end());
     std::vector<LintFinding>& findings = result.m_findings;
     findings.erase(std::remove_if(findings.begin(), findings.end(),
                                   [&](const LintFinding& f) { return disabled.count(f.m_rule); }),

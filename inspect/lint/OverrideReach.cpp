@@ -71,7 +71,7 @@ class Reach {
             const ModelFile& file = m_model.Files()[holder.m_file];
             const LintEntry& entry = m_model.Entry(holder);
             // An entry on a line that another finding explains already is not reported again.
-            if (file.m_baseLevel || m_explained.count({file.m_lint.m_path, entry.m_line}) != 0) {
+            if (file.m_baseLevel || m_explained.count({file.Lint().m_path, entry.m_line}) != 0) {
                 continue;
             }
             if (!Masked(holder, holders)) {
@@ -144,7 +144,7 @@ class Reach {
     }
 
     void Report(const Holder& holder, const char* rule, std::string message) {
-        const FileLint& lint = m_model.Files()[holder.m_file].m_lint;
+        const FileLint& lint = m_model.Files()[holder.m_file].Lint();
         const LintEntry& entry = m_model.Entry(holder);
         if (!lint.Silenced(entry.m_line, rule)) {
             m_findings.push_back(

@@ -272,7 +272,8 @@ std::vector<TreeFile*> BaseLevelOrder(std::vector<TreeFile>& files,
 
 }  // namespace
 
-bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
+bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,
+              bool acrossSelections) {
     std::error_code fsError;
     if (!fs::is_directory(tree.m_root, fsError)) {
         error = "no parameter tree at " + tree.m_root +
@@ -309,23 +310,23 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
     std::vector<std::string> unread;
     ModelSource source;
     source.m_packed = true;
-    source.m_reader = [&](const std::string& path, FileLint& lint, std::string&) {
+    source.m_reader = [&](const std::string& path,
+                          std::string&) -> std::shared_ptr<const FileLint> {
         const auto it = lints.find(path);
         if (it == lints.end()) {
-            return false;  // unreadable, reported above, or outside the tree
+            return nullptr;  // unreadable, reported above, or outside the tree
         }
-        lint = std::move(it->second);
+        auto lint = std::make_shared<const FileLint>(std::move(it->second));
         lints.erase(it);
-        return true;
+        return lint;
     };
-    const bool walked = model.LoadText(tree, source, unread, error);
-    if (!walked) {
+    if (acrossSelections && !model.LoadText(tree, source, unread, error)) {
         return false;
     }
     const auto lintOf = [&](const TreeFile& file) -> const FileLint* {
         const uint32_t id = model.FindFile(file.m_path);
         if (id != TreeModel::kNoFile) {
-            return &model.Files()[id].m_lint;
+            return &model.Files()[id].Lint();
         }
         const auto it = lints.find(file.m_path);
         return it == lints.end() ? nullptr : &it->second;
@@ -375,7 +376,9 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
         }
     }
     checks.Finish(result.m_findings);
-    CheckOverrideReach(model, result.m_findings);
+    if (acrossSelections) {
+        CheckOverrideReach(model, result.m_findings);
+    }
     std::sort(result.m_findings.begin(), result.m_findings.end(), FindingBefore);
     return true;
 }

@@ -20,6 +20,9 @@ struct TreeLint {
 
 // False with a message when the resource root is not a directory. Time and memory are linear in
 // the size of the tree: each file is read once, and only the base-level entries are kept.
-bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error);
+// acrossSelections: also the checks across every selection at once (masked-override,
+// redundant-override), which keep every file's entries for the model of the tree.
+bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,
+              bool acrossSelections = true);
 
 #endif

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <utility>
 
 namespace {
@@ -19,82 +18,94 @@ std::string Joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::string DescribeSelections(const std::vector<SelectionName>& all,
-                               const std::vector<bool>& chosen) {
-    const size_t count = static_cast<size_t>(std::count(chosen.begin(), chosen.end(), true));
-    if (count == all.size()) {
-        return "all " + std::to_string(count) + (count == 1 ? " selection" : " selections");
-    }
-    // The transducers of each group and the clinical settings, in the order of all.
-    std::vector<std::string> groups;
-    std::map<std::string, std::vector<std::string>> probes;
-    std::vector<std::string> clinicals;
-    std::set<std::pair<std::string, std::string>> pairs;
+SelectionSet::SelectionSet(const std::vector<SelectionName>& all) : m_all(all) {
+    std::map<std::string, size_t> groups;
+    std::map<std::pair<size_t, std::string>, size_t> pairs;
+    std::map<std::string, size_t> clinicals;
     for (const SelectionName& s : all) {
-        if (probes.find(s.m_group) == probes.end()) {
-            groups.push_back(s.m_group);
+        const auto group = groups.emplace(s.m_group, m_groups.size());
+        if (group.second) {
+            m_groups.push_back(s.m_group);
+            m_probes.emplace_back();
         }
-        std::vector<std::string>& list = probes[s.m_group];
-        if (std::find(list.begin(), list.end(), s.m_probe) == list.end()) {
-            list.push_back(s.m_probe);
+        const size_t g = group.first->second;
+        const auto pair = pairs.emplace(std::make_pair(g, s.m_probe), pairs.size());
+        if (pair.second) {
+            m_probes[g].push_back(s.m_probe);
         }
-        if (std::find(clinicals.begin(), clinicals.end(), s.m_clinical) == clinicals.end()) {
-            clinicals.push_back(s.m_clinical);
+        const auto clinical = clinicals.emplace(s.m_clinical, m_clinicals.size());
+        if (clinical.second) {
+            m_clinicals.push_back(s.m_clinical);
         }
-        pairs.emplace(s.m_group, s.m_probe);
+        m_at.emplace_back(
+            g, static_cast<size_t>(std::find(m_probes[g].begin(), m_probes[g].end(), s.m_probe) -
+                                   m_probes[g].begin()));
+        m_pairOf.push_back(pair.first->second);
+        m_clinicalOf.push_back(clinical.first->second);
+    }
+    m_pairs = pairs.size();
+}
+
+std::string SelectionSet::Describe(const std::vector<bool>& chosen) const {
+    const size_t count = static_cast<size_t>(std::count(chosen.begin(), chosen.end(), true));
+    if (count == m_all.size()) {
+        return "all " + std::to_string(count) + (count == 1 ? " selection" : " selections");
     }
     // For each clinical setting, the transducers chosen with it; settings that share the same
     // transducers are written together.
-    std::map<std::string, std::set<std::pair<std::string, std::string>>> byClinical;
-    for (size_t i = 0; i < all.size(); ++i) {
+    std::vector<std::vector<bool>> byClinical(m_clinicals.size(), std::vector<bool>(m_pairs));
+    std::vector<bool> used(m_clinicals.size(), false);
+    std::vector<std::pair<size_t, size_t>> pairAt(m_pairs);  // pair -> (group, probe index)
+    for (size_t i = 0; i < chosen.size() && i < m_all.size(); ++i) {
+        pairAt[m_pairOf[i]] = m_at[i];
         if (chosen[i]) {
-            byClinical[all[i].m_clinical].emplace(all[i].m_group, all[i].m_probe);
+            byClinical[m_clinicalOf[i]][m_pairOf[i]] = true;
+            used[m_clinicalOf[i]] = true;
         }
     }
-    std::vector<std::pair<std::set<std::pair<std::string, std::string>>, std::vector<std::string>>>
-        parts;
-    for (const std::string& clinical : clinicals) {
-        const auto it = byClinical.find(clinical);
-        if (it == byClinical.end()) {
+    std::vector<std::pair<const std::vector<bool>*, std::vector<std::string>>> parts;
+    for (size_t c = 0; c < m_clinicals.size(); ++c) {
+        if (!used[c]) {
             continue;
         }
-        const auto same = std::find_if(parts.begin(), parts.end(),
-                                       [&](const auto& part) { return part.first == it->second; });
+        const auto same = std::find_if(parts.begin(), parts.end(), [&](const auto& part) {
+            return *part.first == byClinical[c];
+        });
         if (same == parts.end()) {
-            parts.push_back({it->second, {clinical}});
+            parts.push_back({&byClinical[c], {m_clinicals[c]}});
         } else {
-            same->second.push_back(clinical);
+            same->second.push_back(m_clinicals[c]);
         }
     }
     std::vector<std::string> texts;
-    for (const auto& [chosenPairs, settings] : parts) {
+    for (const auto& [pairs, settings] : parts) {
         std::string transducers;
-        if (chosenPairs == pairs) {
+        if (static_cast<size_t>(std::count(pairs->begin(), pairs->end(), true)) == m_pairs) {
             transducers = "every transducer";
         } else {
-            std::vector<std::string> named;
-            for (const std::string& group : groups) {
-                std::vector<std::string> in;
-                for (const std::string& probe : probes[group]) {
-                    if (chosenPairs.count({group, probe}) != 0) {
-                        in.push_back(probe);
-                    }
+            std::vector<std::vector<std::string>> in(m_groups.size());
+            for (size_t p = 0; p < m_pairs; ++p) {
+                if ((*pairs)[p]) {
+                    in[pairAt[p].first].push_back(m_probes[pairAt[p].first][pairAt[p].second]);
                 }
-                if (in.empty()) {
+            }
+            std::vector<std::string> named;
+            for (size_t g = 0; g < m_groups.size(); ++g) {
+                if (in[g].empty()) {
                     continue;
                 }
-                named.push_back(in.size() == probes[group].size() && in.size() > 1
-                                    ? "all " + std::to_string(in.size()) + " transducers of " +
-                                          group
-                                    : group + " " + Joined(in));
+                named.push_back(in[g].size() == m_probes[g].size() && in[g].size() > 1
+                                    ? "all " + std::to_string(in[g].size()) + " transducers of " +
+                                          m_groups[g]
+                                    : m_groups[g] + " " + Joined(in[g]));
             }
             transducers = Joined(named);
         }
-        texts.push_back(transducers + (settings.size() == clinicals.size()
+        texts.push_back(transducers + (settings.size() == m_clinicals.size()
                                            ? " in every clinical setting"
                                            : " in " + Joined(settings)));
     }
-    std::string text = std::to_string(count) + " of " + std::to_string(all.size()) + ": ";
+    std::string text = std::to_string(count) + " of " + std::to_string(m_all.size()) + ": ";
     for (size_t i = 0; i < texts.size(); ++i) {
         if (i == kShownParts - 1 && texts.size() > kShownParts) {
             return text + "; and " + std::to_string(texts.size() - i) +
@@ -103,4 +114,9 @@ std::string DescribeSelections(const std::vector<SelectionName>& all,
         text += (i == 0 ? "" : "; ") + texts[i];
     }
     return text;
+}
+
+std::string DescribeSelections(const std::vector<SelectionName>& all,
+                               const std::vector<bool>& chosen) {
+    return SelectionSet(all).Describe(chosen);
 }

@@ -12,7 +12,24 @@ struct SelectionName {
     std::string m_clinical;
 };
 
-// chosen holds one flag per selection of all.
+// The selections of a tree, ready to describe many sets of them.
+class SelectionSet {
+  public:
+    explicit SelectionSet(const std::vector<SelectionName>& all);
+    // chosen holds one flag per selection.
+    std::string Describe(const std::vector<bool>& chosen) const;
+
+  private:
+    const std::vector<SelectionName>& m_all;
+    std::vector<std::string> m_groups;               // in the order of all, each once
+    std::vector<std::vector<std::string>> m_probes;  // by group
+    std::vector<std::string> m_clinicals;
+    std::vector<std::pair<size_t, size_t>> m_at;  // per selection: (group, probe), clinical
+    std::vector<size_t> m_pairOf;                 // per selection: its (group, probe) pair
+    std::vector<size_t> m_clinicalOf;
+    size_t m_pairs = 0;
+};
+
 std::string DescribeSelections(const std::vector<SelectionName>& all,
                                const std::vector<bool>& chosen);
 

@@ -63,45 +63,58 @@ PathReaders ReadersOfPath(const std::string& relative, const std::set<std::strin
     return {};
 }
 
-// The live entries of a file: entry name to value and line.
-std::map<EntryName, std::pair<std::string, size_t>> EntriesOf(const FileLint& lint) {
-    std::map<EntryName, std::pair<std::string, size_t>> entries;
-    for (const LintEntry& entry : lint.m_entries) {
+// A live setting of a file: its value, line and index among the file's entries.
+struct Setting {
+    std::string m_value;
+    size_t m_line = 0;
+    size_t m_entry = 0;
+    // Files compare by what they set, not where.
+    bool operator==(const Setting& other) const { return m_value == other.m_value; }
+    bool operator!=(const Setting& other) const { return m_value != other.m_value; }
+};
+
+// The live settings of a file by entry name.
+std::map<EntryName, Setting> EntriesOf(const FileLint& lint) {
+    std::map<EntryName, Setting> entries;
+    for (size_t i = 0; i < lint.m_entries.size(); ++i) {
+        const LintEntry& entry = lint.m_entries[i];
         const std::string& section = lint.m_sections[entry.m_section];
         if (entry.m_live && ReachableName(section) && ReachableName(entry.m_key)) {
-            entries[{section, entry.m_key}] = {entry.m_value, entry.m_line};
+            entries[{section, entry.m_key}] = {entry.m_value, entry.m_line, i};
         }
     }
     return entries;
 }
 
 // Lints of files by path below the resource root and the state of their bytes: a file that is
-// the same in both versions is read and parsed once.
+// the same in both versions is read and parsed once, and both models share its lint.
 class ParseCache {
   public:
-    bool Lint(const TreeVersion& version, const std::string& relative, const std::string& path,
-              FileLint& lint, std::string& error) {
+    std::shared_ptr<const FileLint> Lint(const TreeVersion& version, const std::string& relative,
+                                         const std::string& path, std::string& error) {
         const auto state = version.Files().find(relative);
         if (state == version.Files().end()) {
-            return LintFile(path, lint, error);  // outside the tree: the disk
+            auto lint = std::make_shared<FileLint>();  // outside the tree: the disk
+            return LintFile(path, *lint, error) ? lint : nullptr;
         }
         const Key key{relative, state->second.m_hash, state->second.m_size};
         auto it = m_lints.find(key);
         if (it == m_lints.end()) {
             std::string bytes;
             if (!version.Read(relative, bytes, error)) {
-                return false;
+                return nullptr;
             }
-            it = m_lints.emplace(key, LintText(std::move(bytes), path)).first;
+            it = m_lints
+                     .emplace(key,
+                              std::make_shared<const FileLint>(LintText(std::move(bytes), path)))
+                     .first;
         }
-        lint = it->second;
-        lint.m_path = path;
-        return true;
+        return it->second;
     }
 
   private:
     using Key = std::tuple<std::string, size_t, size_t>;
-    std::map<Key, FileLint> m_lints;
+    std::map<Key, std::shared_ptr<const FileLint>> m_lints;
 };
 
 // One version read: its files and the model of the selections that matter.
@@ -110,7 +123,7 @@ struct Side {
     TreeModel m_model;
     std::string m_root;  // normalised, with "/": what model paths begin with
     std::vector<std::string> m_listed;
-    mutable std::map<std::string, FileLint> m_unread;  // changed files no selection reads
+    mutable std::map<std::string, std::shared_ptr<const FileLint>> m_unread;  // read by none
 
     std::string PathOf(const std::string& relative) const { return m_root + relative; }
     std::string RelativeOf(const std::string& path) const {
@@ -158,8 +171,8 @@ bool LoadModel(
     ModelSource source;
     source.m_files = &files;
     source.m_select = select;
-    source.m_reader = [&](const std::string& path, FileLint& lint, std::string& readError) {
-        return cache.Lint(*loaded.m_version, loaded.RelativeOf(path), path, lint, readError);
+    source.m_reader = [&](const std::string& path, std::string& readError) {
+        return cache.Lint(*loaded.m_version, loaded.RelativeOf(path), path, readError);
     };
     return loaded.m_model.LoadText(side.m_tree, source, warnings, error);
 }
@@ -192,16 +205,16 @@ class Comparison {
         }
     }
 
-    // Every entry of names in every selection that both models hold, entry by entry: the few
-    // distinct changes of one entry are gathered before the next.
+    // Every entry of names in every selection that both models hold, entry by entry: the winners
+    // of all selections at once from the files' readers, then the few distinct changes of the
+    // entry gathered before the next.
     void Compare(const std::set<EntryName>& names) {
         std::map<std::tuple<std::string, std::string, std::string>, size_t> older;
         const std::vector<ModelSelection>& before = m_from.m_model.Selections();
         for (size_t s = 0; s < before.size(); ++s) {
             older.emplace(Key(before[s]), s);
         }
-        // (selection before, selection after, index in the impact's selections)
-        std::vector<std::tuple<size_t, size_t, size_t>> pairs;
+        std::vector<std::tuple<size_t, size_t, size_t>> pairs;  // before, after, impact index
         const std::vector<ModelSelection>& after = m_to.m_model.Selections();
         for (size_t s = 0; s < after.size(); ++s) {
             const auto old = older.find(Key(after[s]));
@@ -210,21 +223,44 @@ class Comparison {
                 pairs.emplace_back(old->second, s, index->second);
             }
         }
+        m_seenFrom.assign(m_from.m_model.Files().size(), {});
+        m_seenTo.assign(m_to.m_model.Files().size(), {});
+        std::vector<const Holder*> oldWinners;
+        std::vector<const Holder*> newWinners;
+        std::vector<uint32_t> ranks;
+        std::vector<Pending> pending;
         for (const EntryName& name : names) {
-            const std::vector<Holder>* oldHolders = m_from.m_model.Holders(name.first, name.second);
-            const std::vector<Holder>* newHolders = m_to.m_model.Holders(name.first, name.second);
-            const size_t first = m_impact.m_changes.size();
+            m_from.m_model.Winners(m_from.m_model.Holders(name.first, name.second), oldWinners,
+                                   ranks);
+            m_to.m_model.Winners(m_to.m_model.Holders(name.first, name.second), newWinners, ranks);
+            pending.clear();
             for (const auto& [before, after, index] : pairs) {
-                const Holder* old = Winner(m_from, oldHolders, before);
-                const Holder* now = Winner(m_to, newHolders, after);
-                const std::string* oldValue = old ? &m_from.m_model.Entry(*old).m_value : nullptr;
-                const std::string* newValue = now ? &m_to.m_model.Entry(*now).m_value : nullptr;
-                if (oldValue == newValue ||
-                    (oldValue != nullptr && newValue != nullptr && *oldValue == *newValue)) {
+                const Holder* old = oldWinners[before];
+                const Holder* now = newWinners[after];
+                const std::string* from = old ? &m_from.m_model.Entry(*old).m_value : nullptr;
+                const std::string* to = now ? &m_to.m_model.Entry(*now).m_value : nullptr;
+                if (Same(from, to)) {
                     continue;
                 }
-                Record(name, first, old, before, now, after, index);
+                Mark(m_seenFrom, old);
+                Mark(m_seenTo, now);
+                auto it = std::find_if(pending.begin(), pending.end(), [&](const Pending& p) {
+                    return p.m_oldHolder == old && p.m_newHolder == now &&
+                           std::get<2>(p.m_place) == LayerOf(m_from, old, before) &&
+                           std::get<5>(p.m_place) == LayerOf(m_to, now, after);
+                });
+                if (it == pending.end()) {
+                    pending.push_back(
+                        {old, now, from, to,
+                         PlaceIds{old ? old->m_file : UINT32_MAX, old ? old->m_entry : 0,
+                                  LayerOf(m_from, old, before), now ? now->m_file : UINT32_MAX,
+                                  now ? now->m_entry : 0, LayerOf(m_to, now, after)},
+                         {}});
+                    it = pending.end() - 1;
+                }
+                it->m_selections.push_back(static_cast<uint32_t>(index));
             }
+            Finish(pending);
         }
     }
 
@@ -236,32 +272,33 @@ class Comparison {
             }
             const auto before = EntriesOf(LintOf(m_from, relative, cache));
             const auto after = EntriesOf(LintOf(m_to, relative, cache));
-            const auto masked = [&](const EntryName& name, const auto* old, const auto* now) {
-                if (m_seen.count({relative, name.first, name.second}) != 0) {
+            const auto masked = [&](const EntryName& name, const Setting* old, const Setting* now) {
+                if ((old != nullptr && Seen(m_seenFrom, m_from, relative, old->m_entry)) ||
+                    (now != nullptr && Seen(m_seenTo, m_to, relative, now->m_entry))) {
                     return;
                 }
-                MaskedChange change{relative,     now != nullptr ? now->second : old->second,
+                MaskedChange change{relative,     now != nullptr ? now->m_line : old->m_line,
                                     name.first,   name.second,
                                     std::nullopt, std::nullopt};
                 if (old != nullptr) {
-                    change.m_from = old->first;
+                    change.m_from = old->m_value;
                 }
                 if (now != nullptr) {
-                    change.m_to = now->first;
+                    change.m_to = now->m_value;
                 }
                 m_impact.m_masked.push_back(std::move(change));
             };
             for (const auto& [name, value] : after) {
                 const auto old = before.find(name);
                 if (old == before.end()) {
-                    masked(name, static_cast<decltype(&value)>(nullptr), &value);
-                } else if (old->second.first != value.first) {
+                    masked(name, nullptr, &value);
+                } else if (old->second != value) {
                     masked(name, &old->second, &value);
                 }
             }
             for (const auto& [name, value] : before) {
                 if (after.count(name) == 0) {
-                    masked(name, &value, static_cast<decltype(&value)>(nullptr));
+                    masked(name, &value, nullptr);
                 }
             }
         }
@@ -298,7 +335,7 @@ class Comparison {
         const std::string path = side.PathOf(relative);
         const uint32_t file = side.m_model.FindFile(path);
         if (file != TreeModel::kNoFile) {
-            return side.m_model.Files()[file].m_lint;
+            return side.m_model.Files()[file].Lint();
         }
         if (side.m_version == nullptr || side.m_version->Files().count(relative) == 0) {
             return kNone;
@@ -306,83 +343,124 @@ class Comparison {
         // A file that no modelled selection reads: read for its own changes.
         auto [it, added] = side.m_unread.try_emplace(relative);
         std::string error;
-        if (added && !cache.Lint(*side.m_version, relative, path, it->second, error)) {
-            it->second = FileLint();
+        if (added) {
+            it->second = cache.Lint(*side.m_version, relative, path, error);
+        }
+        return it->second != nullptr ? *it->second : kNone;
+    }
+
+    // A setting's place by numbers: file and entry in the older model, then in the newer one,
+    // each with the layer's id; no file (UINT32_MAX) where the entry is absent.
+    using PlaceIds = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>;
+
+    // The selections in which one pair of winners (older, newer) gives the entry two values.
+    struct Pending {
+        const Holder* m_oldHolder;
+        const Holder* m_newHolder;
+        const std::string* m_from;
+        const std::string* m_to;
+        PlaceIds m_place;
+        std::vector<uint32_t> m_selections;  // into the impact's selections
+    };
+
+    static uint32_t LayerOf(const Side& side, const Holder* holder, size_t selection) {
+        return holder == nullptr ? 0
+                                 : side.m_model.LayerId(
+                                       selection, side.m_model.RankIn(holder->m_file, selection));
+    }
+
+    static bool Same(const std::string* a, const std::string* b) {
+        return a == b || (a != nullptr && b != nullptr && *a == *b);
+    }
+
+    static void Mark(std::vector<std::vector<bool>>& seen, const Holder* holder) {
+        if (holder == nullptr) {
+            return;
+        }
+        std::vector<bool>& file = seen[holder->m_file];
+        if (file.size() <= holder->m_entry) {
+            file.resize(holder->m_entry + 1, false);
+        }
+        file[holder->m_entry] = true;
+    }
+
+    static bool Seen(const std::vector<std::vector<bool>>& seen, const Side& side,
+                     const std::string& relative, size_t entry) {
+        const uint32_t file = side.m_model.FindFile(side.PathOf(relative));
+        return file != TreeModel::kNoFile && entry < seen[file].size() && seen[file][entry];
+    }
+
+    // A name kept once in the impact.
+    uint32_t Name(const std::string& name) {
+        const auto [it, added] =
+            m_nameIds.emplace(name, static_cast<uint32_t>(m_impact.m_names.size()));
+        if (added) {
+            m_impact.m_names.push_back(name);
         }
         return it->second;
     }
 
-    static const Holder* Winner(const Side& side, const std::vector<Holder>* holders,
-                                size_t selection) {
-        return holders == nullptr ? nullptr : side.m_model.Winner(selection, *holders);
-    }
-
-    static ImpactPlace Place(const Side& side, const Holder* holder, size_t selection) {
-        if (holder == nullptr) {
+    ImpactPlace Place(const Side& side, uint32_t file, uint32_t entry, uint32_t layer) {
+        if (file == UINT32_MAX) {
             return {};
         }
-        const ModelFile& file = side.m_model.Files()[holder->m_file];
-        return {side.RelativeOf(file.m_path), side.m_model.Entry(*holder).m_line,
-                side.m_model.LayerName(selection, side.m_model.RankIn(holder->m_file, selection))};
+        const ModelFile& model = side.m_model.Files()[file];
+        return {Name(side.RelativeOf(model.m_path)), model.Lint().m_entries[entry].m_line,
+                Name(side.m_model.LayerNameOf(layer))};
     }
 
-    // Adds the selection to the change of the entry's values among those made since first.
-    void Record(const EntryName& name, size_t first, const Holder* old, size_t before,
-                const Holder* now, size_t after, size_t index) {
-        const std::optional<std::string> from =
-            old ? std::optional<std::string>(m_from.m_model.Entry(*old).m_value) : std::nullopt;
-        const std::optional<std::string> to =
-            now ? std::optional<std::string>(m_to.m_model.Entry(*now).m_value) : std::nullopt;
-        auto it = std::find_if(m_impact.m_changes.begin() + static_cast<std::ptrdiff_t>(first),
-                               m_impact.m_changes.end(), [&](const ImpactChange& change) {
-                                   return change.m_from == from && change.m_to == to;
-                               });
-        if (it == m_impact.m_changes.end()) {
-            m_impact.m_changes.push_back({name.first,
-                                          name.second,
-                                          from,
-                                          to,
-                                          std::vector<bool>(m_impact.m_selections.size(), false),
-                                          0,
-                                          {},
-                                          0});
-            it = m_impact.m_changes.end() - 1;
-        }
-        ImpactChange& change = *it;
-        if (!change.m_selections[index]) {
-            change.m_selections[index] = true;
-            ++change.m_count;
-        }
-        const std::pair<ImpactPlace, ImpactPlace> places{Place(m_from, old, before),
-                                                         Place(m_to, now, after)};
-        const bool known =
-            std::find_if(change.m_places.begin(), change.m_places.end(), [&](const auto& p) {
-                return !(p.first < places.first) && !(places.first < p.first) &&
-                       !(p.second < places.second) && !(places.second < p.second);
-            }) != change.m_places.end();
-        if (!known) {
-            if (change.m_places.size() < ImpactChange::kShownPlaces) {
-                change.m_places.push_back(places);
-            } else {
-                ++change.m_morePlaces;  // may count a place again: it is a bound
+    // The entry's changes: those with the same values (from other files) become one.
+    void Finish(const std::vector<Pending>& pending) {
+        const size_t first = m_impact.m_changes.size();
+        for (const Pending& p : pending) {
+            auto it =
+                std::find_if(m_impact.m_changes.begin() + static_cast<std::ptrdiff_t>(first),
+                             m_impact.m_changes.end(), [&](const ImpactChange& change) {
+                                 return Same(change.m_from, p.m_from) && Same(change.m_to, p.m_to);
+                             });
+            if (it == m_impact.m_changes.end()) {
+                const Holder& named = p.m_newHolder ? *p.m_newHolder : *p.m_oldHolder;
+                const TreeModel& model = p.m_newHolder ? m_to.m_model : m_from.m_model;
+                ImpactChange change;
+                change.m_section = &model.Section(named);
+                change.m_key = &model.Entry(named).m_key;
+                change.m_from = p.m_from;
+                change.m_to = p.m_to;
+                change.m_selections.assign(m_impact.m_selections.size(), false);
+                m_impact.m_changes.push_back(std::move(change));
+                it = m_impact.m_changes.end() - 1;
+            }
+            for (const uint32_t i : p.m_selections) {
+                if (!it->m_selections[i]) {
+                    it->m_selections[i] = true;
+                    ++it->m_count;
+                }
+            }
+            const auto& [oldFile, oldEntry, oldLayer, newFile, newEntry, newLayer] = p.m_place;
+            const std::pair<ImpactPlace, ImpactPlace> place{
+                Place(m_from, oldFile, oldEntry, oldLayer),
+                Place(m_to, newFile, newEntry, newLayer)};
+            if (std::find(it->m_places.begin(), it->m_places.end(), place) == it->m_places.end()) {
+                if (it->m_places.size() < ImpactChange::kShownPlaces) {
+                    it->m_places.push_back(place);
+                } else {
+                    ++it->m_morePlaces;
+                }
             }
         }
-        m_seen.emplace(places.first.m_file, name.first, name.second);
-        m_seen.emplace(places.second.m_file, name.first, name.second);
     }
 
     const Side& m_from;
     const Side& m_to;
     TreeImpact& m_impact;
     std::map<std::tuple<std::string, std::string, std::string>, size_t> m_index;
-    std::set<std::tuple<std::string, std::string, std::string>> m_seen;  // file, section, key
+    // The settings that won a changed entry in some selection, by file and entry.
+    std::vector<std::vector<bool>> m_seenFrom;
+    std::vector<std::vector<bool>> m_seenTo;
+    std::map<std::string, uint32_t> m_nameIds;
 };
 
 }  // namespace
-
-bool ImpactPlace::operator<(const ImpactPlace& other) const {
-    return std::tie(m_file, m_line, m_layer) < std::tie(other.m_file, other.m_line, other.m_layer);
-}
 
 bool ComputeImpact(const ImpactSide& from, const ImpactSide& to, TreeImpact& impact,
                    std::vector<std::string>& warnings, std::string& error) {
@@ -447,13 +525,13 @@ bool ComputeImpact(const ImpactSide& from, const ImpactSide& to, TreeImpact& imp
         }
         if (from.m_store == to.m_store) {
             // Two resource files: a file changed when its entries did.
-            std::map<std::string, std::map<EntryName, std::pair<std::string, size_t>>> older;
+            std::map<std::string, std::map<EntryName, Setting>> older;
             for (const ModelFile& file : before.m_model.Files()) {
-                older[file.m_relative] = EntriesOf(file.m_lint);
+                older[file.m_relative] = EntriesOf(file.Lint());
             }
             for (const ModelFile& file : after.m_model.Files()) {
                 const auto it = older.find(file.m_relative);
-                if (it == older.end() || it->second != EntriesOf(file.m_lint)) {
+                if (it == older.end() || it->second != EntriesOf(file.Lint())) {
                     changed.insert(file.m_relative);
                 }
                 if (it != older.end()) {
@@ -481,7 +559,7 @@ bool ComputeImpact(const ImpactSide& from, const ImpactSide& to, TreeImpact& imp
             if (file == TreeModel::kNoFile) {
                 continue;
             }
-            for (const auto& [name, value] : EntriesOf(side->m_model.Files()[file].m_lint)) {
+            for (const auto& [name, value] : EntriesOf(side->m_model.Files()[file].Lint())) {
                 names.insert(name);
             }
         }
@@ -492,9 +570,19 @@ bool ComputeImpact(const ImpactSide& from, const ImpactSide& to, TreeImpact& imp
     comparison.FindMasked(changed, cache);
     std::sort(impact.m_changes.begin(), impact.m_changes.end(),
               [](const ImpactChange& a, const ImpactChange& b) {
-                  return std::tie(a.m_section, a.m_key, a.m_from, a.m_to) <
-                         std::tie(b.m_section, b.m_key, b.m_from, b.m_to);
+                  const auto key = [](const ImpactChange& c) {
+                      return std::make_tuple(
+                          std::cref(*c.m_section), std::cref(*c.m_key), c.m_from != nullptr,
+                          std::cref(TreeImpact::Text(c.m_from)), c.m_to != nullptr,
+                          std::cref(TreeImpact::Text(c.m_to)));
+                  };
+                  return key(a) < key(b);
               });
+    for (const Side* side : {&before, &after}) {
+        for (const ModelFile& file : side->m_model.Files()) {
+            impact.m_kept.push_back(file.m_lint);
+        }
+    }
     std::sort(impact.m_masked.begin(), impact.m_masked.end(),
               [](const MaskedChange& a, const MaskedChange& b) {
                   return std::tie(a.m_file, a.m_line, a.m_section, a.m_key) <

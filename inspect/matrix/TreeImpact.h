@@ -6,6 +6,8 @@
 #define QUENDEL_INSPECT_MATRIX_TREEIMPACT_H
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,27 +24,33 @@ struct ImpactSide {
     std::string m_revision;  // empty: the disk
 };
 
-// Where a value comes from: the file below its tree, its line (0 in a resource file) and layer.
+// Where a value comes from: the file below its tree, its line (0 in a resource file) and layer,
+// the names kept once in the impact (TreeImpact::m_names).
 struct ImpactPlace {
-    std::string m_file;
+    static constexpr uint32_t kNone = UINT32_MAX;
+    uint32_t m_file = kNone;  // kNone: the entry is absent
     size_t m_line = 0;
-    std::string m_layer;
-    bool operator<(const ImpactPlace& other) const;
+    uint32_t m_layer = kNone;
+    bool operator==(const ImpactPlace& other) const {
+        return m_file == other.m_file && m_line == other.m_line && m_layer == other.m_layer;
+    }
 };
 
-// One change of one entry, the same in every selection it lists.
+// One change of one entry, the same in every selection it lists. The texts point into the files
+// the impact keeps (null where the entry is absent): a change of a whole tree holds every value
+// of it, which are not copied.
 struct ImpactChange {
-    std::string m_section;
-    std::string m_key;
-    std::optional<std::string> m_from;  // none: the entry is new in these selections
-    std::optional<std::string> m_to;    // none: the entry is gone
-    std::vector<bool> m_selections;     // one flag per TreeImpact::m_selections
-    size_t m_count = 0;                 // of selections reached
-    // The distinct (from, to) winners, the first kShownPlaces of them; m_places.size() plus
-    // m_morePlaces is how many there are.
+    const std::string* m_section = nullptr;
+    const std::string* m_key = nullptr;
+    const std::string* m_from = nullptr;  // null: the entry is new in these selections
+    const std::string* m_to = nullptr;    // null: the entry is gone
+    std::vector<bool> m_selections;       // one flag per TreeImpact::m_selections
+    size_t m_count = 0;                   // of selections reached
+    // The distinct (from, to) winners, the first kShownPlaces of them; m_morePlaces says how
+    // many others there are.
     std::vector<std::pair<ImpactPlace, ImpactPlace>> m_places;
     size_t m_morePlaces = 0;
-    static constexpr size_t kShownPlaces = 8;
+    static constexpr size_t kShownPlaces = 3;
 };
 
 // A setting that changed in a file without changing what any selection gets.
@@ -64,9 +72,16 @@ struct TreeImpact {
     std::vector<SelectionName> m_added;       // offered by the newer version only
     std::vector<SelectionName> m_removed;     // by the older version only
     size_t m_changedFiles = 0;
+    std::vector<std::string> m_names;  // the files and layers of the places
+    // The files the changes' texts point into.
+    std::vector<std::shared_ptr<const void>> m_kept;
 
     bool Changed() const {
         return !m_changes.empty() || !m_masked.empty() || !m_added.empty() || !m_removed.empty();
+    }
+    static const std::string& Text(const std::string* text) {
+        static const std::string kNone;
+        return text != nullptr ? *text : kNone;
     }
 };
 

@@ -100,7 +100,8 @@ struct SelectionStack {
 
 }  // namespace
 
-uint32_t TreeModel::AddFile(std::string path, std::string relative, FileLint lint) {
+uint32_t TreeModel::AddFile(std::string path, std::string relative,
+                            std::shared_ptr<const FileLint> lint) {
     m_byPath.emplace(path, static_cast<uint32_t>(m_files.size()));
     m_files.push_back(ModelFile{std::move(path), std::move(relative), std::move(lint)});
     m_readers.emplace_back();
@@ -168,9 +169,17 @@ bool TreeModel::LoadText(const TreeLocation& tree, const ModelSource& source,
         if (known != loaded.end()) {
             return known->second;
         }
-        FileLint lint;
         std::string readError;
-        if (!(reader ? reader(path, lint, readError) : LintFile(path, lint, readError))) {
+        std::shared_ptr<const FileLint> lint;
+        if (reader) {
+            lint = reader(path, readError);
+        } else {
+            auto own = std::make_shared<FileLint>();
+            if (LintFile(path, *own, readError)) {
+                lint = std::move(own);
+            }
+        }
+        if (lint == nullptr) {
             errors.push_back(readError);
             loaded.emplace(path, kNoFile);
             return kNoFile;
@@ -205,7 +214,7 @@ bool TreeModel::LoadText(const TreeLocation& tree, const ModelSource& source,
     std::vector<std::string> listed;
     const uint32_t config = findShipped(FileSet::FileConfigFile(""));
     if (config != kNoFile) {
-        listed = ListedFiles(m_files[config].m_lint, FileCountReading::kTextStore);
+        listed = ListedFiles(m_files[config].Lint(), FileCountReading::kTextStore);
     }
     std::vector<std::string> outside;
     const Names names = NamesOf(ListTree(PathNameTree(relatives, "", outside), false));
@@ -262,7 +271,8 @@ bool TreeModel::LoadText(const TreeLocation& tree, const ModelSource& source,
     return true;
 }
 
-bool TreeModel::LoadResource(const TreeLocation& tree, std::string& error) {
+bool TreeModel::LoadResource(const TreeLocation& tree, std::string& error,
+                             const std::pair<std::string, std::string>* only) {
     *this = TreeModel();
     m_kind = StoreKind::kBinary;
     m_source = tree.m_resourceFile;
@@ -273,13 +283,28 @@ bool TreeModel::LoadResource(const TreeLocation& tree, std::string& error) {
     }
     const std::string& prefix = tree.m_dirPrefix;
     const std::vector<std::string> paths = reader.Files();
-    std::vector<std::vector<fendrel::ResourceEntry>> entries = reader.Entries();
+    std::vector<std::vector<fendrel::ResourceEntry>> entries;
+    if (only == nullptr) {
+        entries = reader.Entries();
+    } else {
+        entries.resize(paths.size());
+        for (auto& [file, value] : reader.Holders(only->first, only->second)) {
+            entries[file].push_back({only->first, only->second, std::move(value)});
+        }
+        const std::string config = FileSet::FileConfigFile(prefix);
+        const auto at = std::find(paths.begin(), paths.end(), config);
+        if (at != paths.end()) {
+            entries[static_cast<size_t>(at - paths.begin())] = reader.FileEntries(config);
+        }
+    }
     std::map<std::string, uint32_t> byRelative;
     for (size_t i = 0; i < paths.size(); ++i) {
         if (paths[i].compare(0, prefix.size(), prefix) == 0) {
             const std::string relative = paths[i].substr(prefix.size());
-            byRelative.emplace(relative,
-                               AddFile(paths[i], relative, LintOfEntries(paths[i], entries[i])));
+            byRelative.emplace(
+                relative,
+                AddFile(paths[i], relative,
+                        std::make_shared<const FileLint>(LintOfEntries(paths[i], entries[i]))));
         }
     }
     const auto find = [&](const std::string& relative) {
@@ -289,7 +314,7 @@ bool TreeModel::LoadResource(const TreeLocation& tree, std::string& error) {
     std::vector<std::string> listed;
     const uint32_t config = find(FileSet::FileConfigFile(""));
     if (config != kNoFile) {
-        listed = ListedFiles(m_files[config].m_lint, FileCountReading::kBinaryStore);
+        listed = ListedFiles(m_files[config].Lint(), FileCountReading::kBinaryStore);
     }
     std::vector<std::string> outside;
     const Names names = NamesOf(ListTree(PathNameTree(paths, prefix, outside), true));
@@ -327,7 +352,7 @@ void TreeModel::IndexHolders() {
     m_denseRanks.assign(m_files.size(), {});
     size_t entries = 0;
     for (uint32_t file = 0; file < m_files.size(); ++file) {
-        entries += m_readers[file].empty() ? 0 : m_files[file].m_lint.m_entries.size();
+        entries += m_readers[file].empty() ? 0 : m_files[file].Lint().m_entries.size();
         if (m_readers[file].size() >= kDenseReaders) {
             m_denseRanks[file].assign(m_selections.size(), kUnread);
             for (const Reading& reading : m_readers[file]) {
@@ -343,7 +368,7 @@ void TreeModel::IndexHolders() {
         if (m_readers[file].empty()) {
             continue;  // read by no selection: it answers nothing
         }
-        const FileLint& lint = m_files[file].m_lint;
+        const FileLint& lint = m_files[file].Lint();
         for (uint32_t i = 0; i < lint.m_entries.size(); ++i) {
             const LintEntry& entry = lint.m_entries[i];
             const std::string& section = lint.m_sections[entry.m_section];
@@ -388,6 +413,23 @@ const Holder* TreeModel::Winner(size_t selection, const std::vector<Holder>& hol
         }
     }
     return best;
+}
+
+void TreeModel::Winners(const std::vector<Holder>* holders, std::vector<const Holder*>& winners,
+                        std::vector<uint32_t>& ranks) const {
+    winners.assign(m_selections.size(), nullptr);
+    ranks.assign(m_selections.size(), kUnread);
+    if (holders == nullptr) {
+        return;
+    }
+    for (const Holder& holder : *holders) {
+        for (const Reading& reading : m_readers[holder.m_file]) {
+            if (reading.m_rank < ranks[reading.m_selection]) {
+                ranks[reading.m_selection] = reading.m_rank;
+                winners[reading.m_selection] = &holder;
+            }
+        }
+    }
 }
 
 std::vector<std::pair<std::string, std::string>> TreeModel::EntryNames() const {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -36,7 +37,10 @@ struct ModelSelection {
 struct ModelFile {
     std::string m_path;      // as reported: below the tree's parent, or inside the resource file
     std::string m_relative;  // below the resource root, the user-defined directory, or the prefix
-    FileLint m_lint;         // its entries (lines are 0 in a resource file) and own findings
+    // Its entries (lines are 0 in a resource file) and own findings; versions of a tree share
+    // the lint of a file that both hold.
+    std::shared_ptr<const FileLint> m_lint;
+    const FileLint& Lint() const { return *m_lint; }
     // A file that defines entries for every selection (the base file, the clinical base file,
     // the listed files, and a product's own versions of them), not one that overrides them.
     bool m_baseLevel = false;
@@ -54,10 +58,11 @@ struct Holder {
     uint32_t m_entry;
 };
 
-// Reads and lints one file for the model: false with a message when it cannot be read. The
+// Reads and lints one file for the model: null with a message when it cannot be read. The
 // default reads the disk (LintFile); an editor's unsaved buffers, lints made already, or a
 // revision's files may stand in.
-using FileReader = std::function<bool(const std::string& path, FileLint& lint, std::string& error)>;
+using FileReader =
+    std::function<std::shared_ptr<const FileLint>(const std::string& path, std::string& error)>;
 
 // Which files a text tree has and how the model reads them, and which of its selections it
 // models.
@@ -87,8 +92,11 @@ class TreeModel {
     // resource root is not a directory (and no file list is given).
     bool LoadText(const TreeLocation& tree, const ModelSource& source,
                   std::vector<std::string>& errors, std::string& error);
-    // A resource file: its files as the binary store names them, without lines.
-    bool LoadResource(const TreeLocation& tree, std::string& error);
+    // A resource file: its files as the binary store names them, without lines. With only, of
+    // the entries just that one (section, key) and the file configuration's, which the
+    // resource file's index finds without reading the rest.
+    bool LoadResource(const TreeLocation& tree, std::string& error,
+                      const std::pair<std::string, std::string>* only = nullptr);
 
     const std::vector<ModelSelection>& Selections() const { return m_selections; }
     // Every selection the tree offers, whether modelled or not (ModelSource::m_select).
@@ -108,6 +116,7 @@ class TreeModel {
     const std::string& LayerName(size_t selection, uint32_t rank) const {
         return m_layerNames[m_layers[selection][rank]];
     }
+    const std::string& LayerNameOf(uint32_t id) const { return m_layerNames[id]; }
     // The same name has the same id in every selection.
     uint32_t LayerId(size_t selection, uint32_t rank) const { return m_layers[selection][rank]; }
     // The selection's place in Offered(): the text and binary readings of one selection share it.
@@ -117,6 +126,10 @@ class TreeModel {
     const std::vector<Holder>* Holders(std::string_view section, std::string_view key) const;
     // The setting a lookup of the selection returns, or null.
     const Holder* Winner(size_t selection, const std::vector<Holder>& holders) const;
+    // The same for every selection at once, by the files' readers: winners[s] for selection s.
+    // ranks is scratch space.
+    void Winners(const std::vector<Holder>* holders, std::vector<const Holder*>& winners,
+                 std::vector<uint32_t>& ranks) const;
     // Calls visit(const std::vector<Holder>&) once for every entry that some file sets.
     template <class Visit>
     void ForEachHolders(Visit visit) const {
@@ -128,10 +141,10 @@ class TreeModel {
     std::vector<std::pair<std::string, std::string>> EntryNames() const;
 
     const LintEntry& Entry(const Holder& holder) const {
-        return m_files[holder.m_file].m_lint.m_entries[holder.m_entry];
+        return m_files[holder.m_file].Lint().m_entries[holder.m_entry];
     }
     const std::string& Section(const Holder& holder) const {
-        const FileLint& lint = m_files[holder.m_file].m_lint;
+        const FileLint& lint = m_files[holder.m_file].Lint();
         return lint.m_sections[lint.m_entries[holder.m_entry].m_section];
     }
     // "Clns/Cardiac/ImgResCln.pp:8" (no line in a resource file).
@@ -145,7 +158,7 @@ class TreeModel {
     const std::string& Source() const { return m_source; }
 
   private:
-    uint32_t AddFile(std::string path, std::string relative, FileLint lint);
+    uint32_t AddFile(std::string path, std::string relative, std::shared_ptr<const FileLint> lint);
 
     std::map<std::string, uint32_t> m_byPath;
     void AddSelection(ModelSelection selection, std::vector<uint32_t> stack,

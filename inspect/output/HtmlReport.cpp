@@ -73,16 +73,21 @@ std::string Code(std::string_view text) {
     return "<code>" + HtmlEscape(text) + "</code>";
 }
 
-std::string ValueText(const std::optional<std::string>& value) {
-    return value ? Code(*value) : "<span class=\"note\">(none)</span>";
+std::string ValueText(const std::string* value) {
+    return value != nullptr ? Code(*value) : "<span class=\"note\">(none)</span>";
 }
 
-std::string PlaceText(const ImpactPlace& place) {
-    if (place.m_file.empty()) {
+std::string ValueText(const std::optional<std::string>& value) {
+    return ValueText(value ? &*value : nullptr);
+}
+
+std::string PlaceText(const TreeImpact& impact, const ImpactPlace& place) {
+    if (place.m_file == ImpactPlace::kNone) {
         return "<span class=\"note\">nothing</span>";
     }
-    return Code(place.m_file + (place.m_line == 0 ? "" : ":" + std::to_string(place.m_line))) +
-           " (" + HtmlEscape(place.m_layer) + ")";
+    return Code(impact.m_names[place.m_file] +
+                (place.m_line == 0 ? "" : ":" + std::to_string(place.m_line))) +
+           " (" + HtmlEscape(impact.m_names[place.m_layer]) + ")";
 }
 
 // The rows (group, transducer) and columns (clinical settings) of a list of selections, each
@@ -197,6 +202,7 @@ std::string ImpactHtml(const TreeImpact& impact, const std::vector<LintFinding>&
                std::to_string(count) + "</td>";
     });
     body += "<h2>Changes</h2>\n";
+    const SelectionSet described(impact.m_selections);
     if (impact.m_changes.empty()) {
         body += "<p class=\"note\">No selection gets another value.</p>\n";
     } else {
@@ -207,15 +213,16 @@ std::string ImpactHtml(const TreeImpact& impact, const std::vector<LintFinding>&
             std::string places;
             for (const auto& [from, to] : change.m_places) {
                 places +=
-                    (places.empty() ? "" : "<br>") + PlaceText(from) + " &rarr; " + PlaceText(to);
+                    (places.empty() ? "" : "<br>") +
+                    (from == to ? PlaceText(impact, to)
+                                : PlaceText(impact, from) + " &rarr; " + PlaceText(impact, to));
             }
             if (change.m_morePlaces != 0) {
                 places += "<br><span class=\"note\">and other files</span>";
             }
-            body += "<tr class=\"change\"><td>" + Code(change.m_section + " " + change.m_key) +
+            body += "<tr class=\"change\"><td>" + Code(*change.m_section + " " + *change.m_key) +
                     "</td><td>" + ValueText(change.m_from) + "</td><td>" + ValueText(change.m_to) +
-                    "</td><td>" +
-                    HtmlEscape(DescribeSelections(impact.m_selections, change.m_selections)) +
+                    "</td><td>" + HtmlEscape(described.Describe(change.m_selections)) +
                     "</td><td>" + places + "</td></tr>\n";
         }
         body += "</table>\n";

@@ -8,19 +8,23 @@ Json Optional(const std::optional<std::string>& value) {
     return value ? Json(*value) : Json(nullptr);
 }
 
+Json Optional(const std::string* value) {
+    return value != nullptr ? Json(*value) : Json(nullptr);
+}
+
 Json SelectionJson(const SelectionName& name) {
     return {{"group", name.m_group}, {"transducer", name.m_probe}, {"clinical", name.m_clinical}};
 }
 
-Json PlaceJson(const ImpactPlace& place) {
-    if (place.m_file.empty()) {
+Json PlaceJson(const TreeImpact& impact, const ImpactPlace& place) {
+    if (place.m_file == ImpactPlace::kNone) {
         return nullptr;
     }
-    Json json = {{"file", place.m_file}};
+    Json json = {{"file", impact.m_names[place.m_file]}};
     if (place.m_line != 0) {
         json["line"] = place.m_line;
     }
-    json["layer"] = place.m_layer;
+    json["layer"] = impact.m_names[place.m_layer];
     return json;
 }
 
@@ -60,24 +64,29 @@ Json MatrixJson(const TreeModel& model, const KeyMatrix& matrix) {
 }
 
 Json ImpactJson(const TreeImpact& impact) {
+    const SelectionSet described(impact.m_selections);
+    Json selections = Json::array();
+    for (const SelectionName& name : impact.m_selections) {
+        selections.push_back(SelectionJson(name));
+    }
     Json changes = Json::array();
     for (const ImpactChange& change : impact.m_changes) {
-        Json selections = Json::array();
+        Json reached = Json::array();
         for (size_t i = 0; i < change.m_selections.size(); ++i) {
             if (change.m_selections[i]) {
-                selections.push_back(SelectionJson(impact.m_selections[i]));
+                reached.push_back(i);
             }
         }
         Json places = Json::array();
         for (const auto& [from, to] : change.m_places) {
-            places.push_back({{"from", PlaceJson(from)}, {"to", PlaceJson(to)}});
+            places.push_back({{"from", PlaceJson(impact, from)}, {"to", PlaceJson(impact, to)}});
         }
-        changes.push_back({{"section", change.m_section},
-                           {"key", change.m_key},
+        changes.push_back({{"section", *change.m_section},
+                           {"key", *change.m_key},
                            {"from", Optional(change.m_from)},
                            {"to", Optional(change.m_to)},
-                           {"reach", DescribeSelections(impact.m_selections, change.m_selections)},
-                           {"selections", std::move(selections)},
+                           {"reach", described.Describe(change.m_selections)},
+                           {"selections", std::move(reached)},
                            {"places", std::move(places)},
                            {"morePlaces", change.m_morePlaces}});
     }
@@ -98,7 +107,7 @@ Json ImpactJson(const TreeImpact& impact) {
         return json;
     };
     return {{"from", impact.m_from},          {"to", impact.m_to},
-            {"files", impact.m_changedFiles}, {"selections", impact.m_selections.size()},
+            {"files", impact.m_changedFiles}, {"selections", std::move(selections)},
             {"changes", std::move(changes)},  {"masked", std::move(masked)},
             {"added", names(impact.m_added)}, {"removed", names(impact.m_removed)}};
 }

@@ -14,10 +14,11 @@
 // only for a row that reads a product's transducer file, "line" only where known.
 nlohmann::ordered_json MatrixJson(const TreeModel& model, const KeyMatrix& matrix);
 
-// {"from", "to", "files", "selections": N, "changes": [{"section", "key", "from", "to" (null
-// where absent), "reach": "6 of 12: ...", "selections": [{"group", "transducer", "clinical"}],
-// "places": [{"from": {"file", "line", "layer"} | null, "to": ...}], "morePlaces"}],
-// "masked": [{"file", "line", "section", "key", "from", "to"}], "added": [...], "removed": [...]}
+// {"from", "to", "files", "selections": [{"group", "transducer", "clinical"}], "changes":
+// [{"section", "key", "from", "to" (null where absent), "reach": "6 of 12: ...", "selections":
+// [indices into the selections above], "places": [{"from": {"file", "line", "layer"} | null,
+// "to": ...}], "morePlaces"}], "masked": [{"file", "line", "section", "key", "from", "to"}],
+// "added": [...], "removed": [...]}
 nlohmann::ordered_json ImpactJson(const TreeImpact& impact);
 
 #endif
