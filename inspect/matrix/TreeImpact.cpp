@@ -244,17 +244,20 @@ class Comparison {
                 }
                 Mark(m_seenFrom, old);
                 Mark(m_seenTo, now);
+                const uint32_t oldLayer = LayerOf(m_from, old, before);
+                const uint32_t newLayer = LayerOf(m_to, now, after);
                 auto it = std::find_if(pending.begin(), pending.end(), [&](const Pending& p) {
                     return p.m_oldHolder == old && p.m_newHolder == now &&
-                           std::get<2>(p.m_place) == LayerOf(m_from, old, before) &&
-                           std::get<5>(p.m_place) == LayerOf(m_to, now, after);
+                           std::get<2>(p.m_place) == oldLayer && std::get<5>(p.m_place) == newLayer;
                 });
                 if (it == pending.end()) {
                     pending.push_back(
-                        {old, now, from, to,
-                         PlaceIds{old ? old->m_file : UINT32_MAX, old ? old->m_entry : 0,
-                                  LayerOf(m_from, old, before), now ? now->m_file : UINT32_MAX,
-                                  now ? now->m_entry : 0, LayerOf(m_to, now, after)},
+                        {old,
+                         now,
+                         from,
+                         to,
+                         PlaceIds{old ? old->m_file : UINT32_MAX, old ? old->m_entry : 0, oldLayer,
+                                  now ? now->m_file : UINT32_MAX, now ? now->m_entry : 0, newLayer},
                          {}});
                     it = pending.end() - 1;
                 }
@@ -277,9 +280,9 @@ class Comparison {
                     (now != nullptr && Seen(m_seenTo, m_to, relative, now->m_entry))) {
                     return;
                 }
-                MaskedChange change{relative,     now != nullptr ? now->m_line : old->m_line,
-                                    name.first,   name.second,
-                                    std::nullopt, std::nullopt};
+                const size_t line = now != nullptr ? now->m_line : old != nullptr ? old->m_line : 0;
+                MaskedChange change{relative,    line,         name.first,
+                                    name.second, std::nullopt, std::nullopt};
                 if (old != nullptr) {
                     change.m_from = old->m_value;
                 }
