@@ -94,6 +94,11 @@ void Dispatcher::Write(const Json& message) {
     }
 }
 
+// The protocol's rule: success only for a session that the client shut down first.
+int Dispatcher::EndStatus() const {
+    return m_state == State::kShutDown ? 0 : 1;
+}
+
 void Dispatcher::Finish(int status) {
     m_finished = true;
     m_status = status;
@@ -144,7 +149,7 @@ void Dispatcher::HandleBatch(std::vector<FramedMessage>& batch) {
             case FramedMessage::Kind::kEnd:
                 m_log.Line(m_state == State::kShutDown ? "the input ended after shutdown"
                                                        : "the input ended before shutdown");
-                Finish(m_state == State::kShutDown ? 0 : 1);
+                Finish(EndStatus());
                 break;
             case FramedMessage::Kind::kOversized:
                 HandleOversized(batch[i]);
@@ -262,7 +267,7 @@ void Dispatcher::HandleRequest(const std::string& method, const Json& params, co
 
 void Dispatcher::HandleNotification(const std::string& method, const Json& params) {
     if (method == kExit) {
-        Finish(m_state == State::kShutDown ? 0 : 1);
+        Finish(EndStatus());
         return;
     }
     if (m_state != State::kRunning) {

@@ -56,6 +56,7 @@ class Dispatcher {
                        bool cancelled);
     void HandleNotification(const std::string& method, const Json& params);
     void HandleOversized(const FramedMessage& message);
+    int EndStatus() const;
     void Finish(int status);
     void Respond(const Json& id, Json result);
     void RespondError(const Json& id, RpcCode code, const std::string& message);

@@ -10,6 +10,9 @@ CommandRun SetupLsp(CLI::App& command) {
     command.add_flag("--stdio",
                      "Talk over standard input and output (the only way; accepted because "
                      "clients pass it)");
+    command.footer(
+        "Exit status: 0 when the client ends the session with shutdown and exit; 1 when it "
+        "ends otherwise (exit without shutdown, the end of the input); 2 error.");
     return [] { return RunLanguageServerOnStdio(); };
 }
 
