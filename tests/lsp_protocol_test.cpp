@@ -346,4 +346,19 @@ TEST(LspFeatures, SymbolsAndDiagnosticsComeFromTheBuffer) {
     EXPECT_EQ(ReadWholeFile(path), onDisk);
 }
 
+TEST(LspFeatures, AFileConfigurationIsCheckedBesideItsFile) {
+    TempDir tree;
+    tree.Write("a b/Common/Here.pp", "Gain<1>\n");
+    const std::string uri = "file://" + tree.Path() + "/a%20b/FileConfig.pp";
+    LspSession session;
+    session.Initialize();
+    session.Notify(
+        "textDocument/didOpen",
+        OpenParams(uri, "FileNumbers<2>\nFile0<Common/Here.pp>\nFile1<Common/Gone.pp>\n"));
+    const Json diagnostics = session.Diagnostics(uri)["diagnostics"];
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics[0]["code"], "missing-file");
+    EXPECT_EQ(diagnostics[0]["range"]["start"]["line"], 2);
+}
+
 }  // namespace
