@@ -1,5 +1,7 @@
 #include "Dispatcher.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <exception>
 #include <map>
 #include <utility>
@@ -166,8 +168,12 @@ void Dispatcher::HandleBatch(std::vector<FramedMessage>& batch) {
         }
     }
     if (m_finished) {
-        if (i < batch.size() && batch.back().m_kind == FramedMessage::Kind::kMessage) {
-            m_log.Line(std::to_string(batch.size() - i) + " messages after exit were not read");
+        const auto unread = std::count_if(batch.begin() + static_cast<std::ptrdiff_t>(i),
+                                          batch.end(), [](const FramedMessage& message) {
+                                              return message.m_kind != FramedMessage::Kind::kEnd;
+                                          });
+        if (unread > 0) {
+            m_log.Line(std::to_string(unread) + " messages after the end were not handled");
         }
     } else if (m_batchEnd) {
         m_batchEnd();
