@@ -22,13 +22,11 @@ constexpr int kProperty = 7;
 class SymbolBuilder : public ParamObserver {
   public:
     SymbolBuilder(const TextDocument& document, PositionEncoding encoding)
-        : m_document(document),
-          m_text(document.Text()),
-          m_positions(m_text),
-          m_encoding(encoding) {}
+        : m_text(document.Text()), m_positions(m_text), m_cursor(document, encoding) {}
 
     void OnTag(ParamPosition at, std::string_view path) override {
-        while (!m_open.empty() && !Extends(path, m_open.back().m_path)) {
+        while (!m_open.empty() &&
+               (!Extends(path, m_open.back().m_path) || m_open.size() >= kMaxNesting)) {
             Close();
         }
         const size_t begin = m_positions.Offset(at);
@@ -37,7 +35,9 @@ class SymbolBuilder : public ParamObserver {
         const size_t end = close == std::string_view::npos ? code : close + 1;
         const std::string_view name =
             m_open.empty() ? path : path.substr(m_open.back().m_path.size() + 1);
-        m_open.push_back({std::string(path), Symbol(name, path, kNamespace, begin, end, end), end});
+        Json symbol = Symbol(name, path, kNamespace, begin, end, end);
+        Json last = symbol["range"]["end"];
+        m_open.push_back({std::string(path), std::move(symbol), end, std::move(last)});
         m_open.back().m_symbol["children"] = Json::array();
     }
 
@@ -59,7 +59,7 @@ class SymbolBuilder : public ParamObserver {
         if (m_open.empty()) {
             m_top.push_back(std::move(symbol));
         } else {
-            m_open.back().m_end = std::max(m_open.back().m_end, end);
+            Extend(m_open.back(), end, symbol["range"]["end"]);
             m_open.back().m_symbol["children"].push_back(std::move(symbol));
         }
     }
@@ -72,10 +72,16 @@ class SymbolBuilder : public ParamObserver {
     }
 
   private:
+    // Deeper tags are listed below the last section that nests, with the rest of their path.
+    static constexpr size_t kMaxNesting = 64;
+
+    // A section's range runs to the end of the last thing in it, kept as an offset and as the
+    // position it converts to when it was reached.
     struct OpenSection {
         std::string m_path;
         Json m_symbol;
         size_t m_end = 0;
+        Json m_endPosition;
     };
 
     static bool Extends(std::string_view path, std::string_view parent) {
@@ -83,35 +89,40 @@ class SymbolBuilder : public ParamObserver {
                path[parent.size()] == ':';
     }
 
-    // The protocol asks for a name that is not empty.
+    static void Extend(OpenSection& section, size_t end, const Json& position) {
+        if (end > section.m_end) {
+            section.m_end = end;
+            section.m_endPosition = position;
+        }
+    }
+
+    // The protocol asks for a name that is not empty. Offsets come in the order of the text.
     Json Symbol(std::string_view name, std::string_view detail, int kind, size_t begin,
-                size_t nameEnd, size_t end) const {
-        const TextPosition start = m_document.PositionOf(begin, m_encoding);
+                size_t nameEnd, size_t end) {
+        const TextPosition start = m_cursor.At(begin);
+        const TextPosition selectionEnd = m_cursor.At(nameEnd);
         return {{"name", name.empty() ? std::string("\"\"") : std::string(name)},
                 {"detail", std::string(detail)},
                 {"kind", kind},
-                {"range", RangeJson({start, m_document.PositionOf(end, m_encoding)})},
-                {"selectionRange", RangeJson({start, m_document.PositionOf(nameEnd, m_encoding)})}};
+                {"range", RangeJson({start, m_cursor.At(end)})},
+                {"selectionRange", RangeJson({start, selectionEnd})}};
     }
 
-    // A section's range runs to the end of the last thing in it.
     void Close() {
         OpenSection section = std::move(m_open.back());
         m_open.pop_back();
-        section.m_symbol["range"]["end"] =
-            PositionJson(m_document.PositionOf(section.m_end, m_encoding));
+        section.m_symbol["range"]["end"] = section.m_endPosition;
         if (m_open.empty()) {
             m_top.push_back(std::move(section.m_symbol));
         } else {
-            m_open.back().m_end = std::max(m_open.back().m_end, section.m_end);
+            Extend(m_open.back(), section.m_end, section.m_endPosition);
             m_open.back().m_symbol["children"].push_back(std::move(section.m_symbol));
         }
     }
 
-    const TextDocument& m_document;
     std::string_view m_text;
     ParserPositions m_positions;
-    PositionEncoding m_encoding;
+    PositionCursor m_cursor;
     std::vector<OpenSection> m_open;
     Json m_top = Json::array();
 };

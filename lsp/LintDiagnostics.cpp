@@ -17,16 +17,18 @@ constexpr int kWarning = 2;
 Json LintDiagnosticsOf(const TextDocument& document, const std::string& uri,
                        PositionEncoding encoding) {
     // A file configuration's listed files are looked for beside the file itself.
-    const FileLint lint =
-        LintText(document.Text(), document.Path().empty() ? uri : document.Path());
-    const ParserPositions positions(document.Text());
+    FileLint lint = LintText(document.Text(), document.Path().empty() ? uri : document.Path());
+    std::sort(lint.m_findings.begin(), lint.m_findings.end(), FindingBefore);
+    ParserPositions positions(document.Text());
+    // Starts and ends each in the order of the text, so that each cursor only counts on.
+    PositionCursor starts(document, encoding);
+    PositionCursor ends(document, encoding);
     Json diagnostics = Json::array();
     for (const LintFinding& finding : lint.m_findings) {
         const size_t begin = positions.Offset({finding.m_line, finding.m_column});
         // To the end of the line: most findings are about the rest of it.
         const size_t end = std::max(begin, positions.LineEnd(finding.m_line));
-        diagnostics.push_back({{"range", RangeJson({document.PositionOf(begin, encoding),
-                                                    document.PositionOf(end, encoding)})},
+        diagnostics.push_back({{"range", RangeJson({starts.At(begin), ends.At(end)})},
                                {"severity", kWarning},
                                {"code", finding.m_rule},
                                {"source", "quendel"},

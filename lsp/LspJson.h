@@ -4,6 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 
 #endif

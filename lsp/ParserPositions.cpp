@@ -24,24 +24,34 @@ size_t ParserPositions::LineEnd(size_t line) const {
     return end;
 }
 
-size_t ParserPositions::CodeEnd(size_t line) const {
+size_t ParserPositions::CodeEnd(size_t line) {
     if (line == 0 || line > m_lineStarts.size()) {
         return m_text.size();
     }
-    const size_t start = m_lineStarts[line - 1];
-    std::string_view code = m_text.substr(start, LineEnd(line) - start);
-    code = code.substr(0, code.find('#'));
-    const size_t last = code.find_last_not_of(" \t");
-    return start + (last == std::string_view::npos ? 0 : last + 1);
+    if (line != m_codeLine) {
+        const size_t start = m_lineStarts[line - 1];
+        std::string_view code = m_text.substr(start, LineEnd(line) - start);
+        code = code.substr(0, code.find('#'));
+        const size_t last = code.find_last_not_of(" \t");
+        m_codeLine = line;
+        m_codeEnd = start + (last == std::string_view::npos ? 0 : last + 1);
+    }
+    return m_codeEnd;
 }
 
-size_t ParserPositions::Offset(ParamPosition position) const {
+size_t ParserPositions::Offset(ParamPosition position) {
     if (position.m_line == 0 || position.m_line > m_lineStarts.size()) {
         return m_text.size();
     }
     size_t at = m_lineStarts[position.m_line - 1] + (position.m_line == 1 ? m_mark : 0);
+    size_t counted = 0;
+    if (position.m_line == m_last.m_line && position.m_column >= m_last.m_column &&
+        m_last.m_column > 0) {
+        at = m_lastOffset;
+        counted = m_last.m_column - 1;
+    }
     const size_t end = std::max(at, LineEnd(position.m_line));
-    for (size_t counted = 0; at < end; ++at) {
+    for (; at < end; ++at) {
         if ((static_cast<unsigned char>(m_text[at]) & 0xC0) == 0x80) {
             continue;
         }
@@ -50,5 +60,7 @@ size_t ParserPositions::Offset(ParamPosition position) const {
         }
         ++counted;
     }
+    m_last = {position.m_line, counted + 1};
+    m_lastOffset = at;
     return at;
 }

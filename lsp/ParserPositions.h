@@ -10,6 +10,8 @@
 
 #include "textstore/ParamObserver.h"
 
+// Positions are counted on from the last one asked for when they follow it on its line, as a
+// parse reports them, so that a long line with many entries is counted once.
 class ParserPositions {
   public:
     // text must outlive this object.
@@ -17,16 +19,20 @@ class ParserPositions {
 
     // The byte offset of a position; a column past its line's end is that end, a line past the
     // last the end of the text.
-    size_t Offset(ParamPosition position) const;
+    size_t Offset(ParamPosition position);
     // The end of a line (1 is the first), before its line break.
     size_t LineEnd(size_t line) const;
     // The end of a line's text before its comment (the first "#") and its trailing blanks.
-    size_t CodeEnd(size_t line) const;
+    size_t CodeEnd(size_t line);
 
   private:
     std::string_view m_text;
     std::vector<size_t> m_lineStarts;
-    size_t m_mark = 0;  // bytes of a byte-order mark at the start
+    size_t m_mark = 0;           // bytes of a byte-order mark at the start
+    ParamPosition m_last{0, 0};  // the last position asked for, and its offset
+    size_t m_lastOffset = 0;
+    size_t m_codeLine = 0;  // the last line asked for by CodeEnd, and its answer
+    size_t m_codeEnd = 0;
 };
 
 #endif

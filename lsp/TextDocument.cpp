@@ -49,14 +49,13 @@ size_t TextDocument::OffsetOf(TextPosition position, PositionEncoding encoding) 
            OffsetOfUnits(Line(position.m_line), position.m_character, encoding);
 }
 
+size_t TextDocument::LineOf(size_t offset) const {
+    return static_cast<size_t>(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset) -
+                               m_lineStarts.begin() - 1);
+}
+
 TextPosition TextDocument::PositionOf(size_t offset, PositionEncoding encoding) const {
-    offset = std::min(offset, m_text.size());
-    const size_t line =
-        static_cast<size_t>(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset) -
-                            m_lineStarts.begin() - 1);
-    const std::string_view text = Line(line);
-    const size_t column = std::min(offset - m_lineStarts[line], text.size());
-    return {Clamped(line), Clamped(CountUnits(text.substr(0, column), encoding))};
+    return PositionCursor(*this, encoding).At(offset);
 }
 
 void TextDocument::Edit(const TextRange& range, std::string_view text, PositionEncoding encoding) {
@@ -72,4 +71,20 @@ void TextDocument::Edit(const TextRange& range, std::string_view text, PositionE
 void TextDocument::SetText(std::string text) {
     m_text = std::move(text);
     IndexLines();
+}
+
+TextPosition PositionCursor::At(size_t offset) {
+    offset = std::min(offset, m_document.Text().size());
+    const size_t line = m_document.LineOf(offset);
+    const size_t start = m_document.LineStart(line);
+    const std::string_view text = m_document.Line(line);
+    const size_t column = std::min(offset - start, text.size());
+    if (line == m_line && start + column >= m_offset && m_offset >= start) {
+        m_units += CountUnits(text.substr(m_offset - start, start + column - m_offset), m_encoding);
+    } else {
+        m_units = CountUnits(text.substr(0, column), m_encoding);
+    }
+    m_line = line;
+    m_offset = start + column;
+    return {Clamped(line), Clamped(m_units)};
 }

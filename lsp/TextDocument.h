@@ -30,19 +30,42 @@ class TextDocument {
     // break the end of that line.
     TextPosition PositionOf(size_t offset, PositionEncoding encoding) const;
 
+    // The line that holds a byte offset (an offset past the text: the last line), where it
+    // starts, and its text without its line break.
+    size_t LineOf(size_t offset) const;
+    size_t LineStart(size_t line) const { return m_lineStarts[line]; }
+    std::string_view Line(size_t line) const;
+
     // Replaces the text of range (its ends in either order) by text.
     void Edit(const TextRange& range, std::string_view text, PositionEncoding encoding);
     void SetText(std::string text);
 
   private:
     void IndexLines();
-    // Line line without its line break.
-    std::string_view Line(size_t line) const;
 
     std::string m_path;
     std::string m_text;
     int64_t m_version;
     std::vector<size_t> m_lineStarts;  // byte offset of each line; the first is 0
+};
+
+// Converts offsets of one document to positions, counting on from the last offset when the
+// next one lies after it on the same line: a parse reports offsets in that order, so a long line
+// with many entries is counted once, not once per entry.
+class PositionCursor {
+  public:
+    PositionCursor(const TextDocument& document, PositionEncoding encoding)
+        : m_document(document), m_encoding(encoding) {}
+
+    TextPosition At(size_t offset);
+
+  private:
+    const TextDocument& m_document;
+    PositionEncoding m_encoding;
+    // The last offset converted, clamped to its line's text, and its position.
+    size_t m_offset = 0;
+    size_t m_line = 0;
+    size_t m_units = 0;
 };
 
 #endif
