@@ -118,6 +118,14 @@ void CheckDocuments(const DocumentStore& store) {
                 Require(document.OffsetOf(position, encoding) == offset,
                         "an offset does not come back from its position");
             }
+            // A cursor that counts on along the text agrees with a conversion from scratch.
+            PositionCursor cursor(document, encoding);
+            for (size_t offset = 0; offset <= std::min<size_t>(text.size(), 512); ++offset) {
+                const TextPosition on = cursor.At(offset);
+                const TextPosition fresh = document.PositionOf(offset, encoding);
+                Require(on.m_line == fresh.m_line && on.m_character == fresh.m_character,
+                        "a cursor's position differs from the document's");
+            }
         }
     }
 }
@@ -156,20 +164,7 @@ void CheckFraming(std::string_view bodies, uint8_t seed) {
             "more messages than were sent");
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) {
-        return 0;
-    }
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    fuzzcheck::CurrentInput() = &input;
-    const uint8_t seed = data[0];
-    const std::string_view stream = std::string_view(input).substr(1);
-    if ((seed & 0x80) != 0) {
-        CheckFraming(stream, seed);
-        return 0;
-    }
+void CheckServer(std::string_view stream, uint8_t seed) {
     MemorySource source(stream, seed);
     std::ostringstream log;
     ServerLog serverLog(log);
@@ -192,5 +187,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     CheckOutput(output.str());
     CheckDocuments(server.Documents());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    fuzzcheck::CurrentInput() = &input;
+    const std::string_view stream = std::string_view(input).substr(1);
+    if ((data[0] & 0x80) != 0) {
+        CheckFraming(stream, data[0]);
+    } else {
+        CheckServer(stream, data[0]);
+    }
+    fuzzcheck::CurrentInput() = nullptr;
     return 0;
 }
