@@ -297,7 +297,7 @@ TEST(LspFeatures, SymbolsAndDiagnosticsComeFromTheBuffer) {
         "Gain<12>\n"
         "<Display>\n"
         "\tMode<B\n"
-        "<Display:Zoom> Level<2>\n"
+        "<Display:Zoom> Level<2> Step<5>\n"
         "Level<3> # note\n"
         "<Gain>\n"
         "Gr\xC3\xB6\xC3\x9F"
@@ -328,9 +328,11 @@ TEST(LspFeatures, SymbolsAndDiagnosticsComeFromTheBuffer) {
     const Json& zoom = display["children"][1];
     EXPECT_EQ(zoom["detail"], "Display:Zoom");
     EXPECT_EQ(zoom["selectionRange"]["end"], Json({{"line", 3}, {"character", 14}}));
-    EXPECT_EQ(Names(zoom["children"]), (std::vector<std::string>{"Level", "Level"}));
+    EXPECT_EQ(Names(zoom["children"]), (std::vector<std::string>{"Level", "Step", "Level"}));
     EXPECT_EQ(zoom["children"][0]["range"], Json({{"start", {{"line", 3}, {"character", 15}}},
                                                   {"end", {{"line", 3}, {"character", 23}}}}));
+    EXPECT_EQ(zoom["children"][1]["range"], Json({{"start", {{"line", 3}, {"character", 24}}},
+                                                  {"end", {{"line", 3}, {"character", 31}}}}));
     const Json& size = symbols[2]["children"][0];
     EXPECT_EQ(size["name"],
               "Gr\xC3\xB6\xC3\x9F"
