@@ -81,7 +81,8 @@ void LintDiagnostics::Install(LanguageServer& server) {
 }
 
 void LintDiagnostics::PublishStale() {
-    const std::vector<std::string> touched = m_server->Workspace().Sync();
+    m_server->Workspace().Sync();
+    const std::vector<std::string> touched = m_server->Workspace().TakeTouched();
     std::set<std::string> stale = std::move(m_stale);
     m_stale.clear();
     const DocumentStore& documents = m_server->Documents();

@@ -124,10 +124,16 @@ void TreeWorkspace::Load(const std::string& openedPath) {
     }
 }
 
-std::vector<std::string> TreeWorkspace::Sync() {
+std::vector<std::string> TreeWorkspace::TakeTouched() {
+    std::vector<std::string> touched(m_touched.begin(), m_touched.end());
+    m_touched.clear();
+    return touched;
+}
+
+void TreeWorkspace::Sync() {
     std::vector<std::string> touched;
     if (!m_configured) {
-        return touched;
+        return;
     }
     if (!m_loaded) {
         if (!m_failed) {
@@ -148,7 +154,8 @@ std::vector<std::string> TreeWorkspace::Sync() {
             }
         }
         m_pending.clear();
-        return touched;
+        m_touched.insert(touched.begin(), touched.end());
+        return;
     }
     bool reload = false;
     std::vector<uint32_t> files;
@@ -174,9 +181,7 @@ std::vector<std::string> TreeWorkspace::Sync() {
     if (reload) {
         Reload(touched);
     }
-    std::sort(touched.begin(), touched.end());
-    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
-    return touched;
+    m_touched.insert(touched.begin(), touched.end());
 }
 
 // Reads the tree again, keeping what was read of the files whose text did not change; every

@@ -35,9 +35,11 @@ class TreeWorkspace {
     void Changed(const std::string& path);
 
     // Brings the tree up to the buffers: reads it first when it is known and not read yet,
-    // then applies the documents changed since. Returns the files (paths) whose findings may
-    // have changed.
-    std::vector<std::string> Sync();
+    // then applies the documents changed since.
+    void Sync();
+    // The files (paths, sorted) whose findings may have changed since the last call: kept
+    // across Syncs, since a request may bring the tree up to date before they are published.
+    std::vector<std::string> TakeTouched();
 
     // Whether the tree is read; the rest asks for it.
     bool Loaded() const { return m_loaded; }
@@ -74,6 +76,7 @@ class TreeWorkspace {
     TreeLocation m_location;
     std::unique_ptr<CheckedTree> m_tree;
     std::set<std::string> m_pending;  // paths of documents changed since the last Sync
+    std::set<std::string> m_touched;  // files whose findings may have changed, not yet taken
     SelectionName m_default;
 };
 
