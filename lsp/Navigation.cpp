@@ -1,6 +1,9 @@
 #include "Navigation.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "LanguageServer.h"
 #include "ProtocolJson.h"
@@ -55,10 +58,11 @@ bool TargetOf(LanguageServer& server, const Json& params, const TreeDocument& do
     return false;
 }
 
-// The first tag that names section in each base-level file, highest precedence first.
+// The tags that name section: with baseOnly, the first in each base-level file, highest
+// precedence first; else every one, file by file.
 Json SectionPlaces(LanguageServer& server, const std::string& section, bool baseOnly) {
     const CheckedTree& tree = server.Workspace().Tree();
-    Json places = Json::array();
+    std::vector<std::pair<uint32_t, Json>> ranked;
     for (uint32_t file = 0; file < tree.Files().size(); ++file) {
         const CheckedTree::File& checked = tree.Files()[file];
         if (checked.m_lint == nullptr || (baseOnly && checked.m_layer != Layer::kBase)) {
@@ -70,12 +74,19 @@ Json SectionPlaces(LanguageServer& server, const std::string& section, bool base
             }
             Json location = LocationOf(server, checked.m_path, {tag.m_line, tag.m_column}, true);
             if (!location.is_null()) {
-                places.push_back(std::move(location));
+                ranked.emplace_back(baseOnly ? tree.Layers().BaseRank(file) : file,
+                                    std::move(location));
             }
             if (baseOnly) {
                 break;
             }
         }
+    }
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    Json places = Json::array();
+    for (auto& [rank, location] : ranked) {
+        places.push_back(std::move(location));
     }
     return places;
 }

@@ -59,14 +59,15 @@ TEST(LspNeovim, TheBuiltInClientGetsEachFeature) {
     EXPECT_EQ(related["range"]["start"]["line"], 11);
 
     // The hover names the selection the path gives and the file that wins; the definition of a
-    // section tag is where the base level names it; completion offers the section's keys.
+    // section tag is where the base level names it first (the base file, not the fallbacks);
+    // completion offers the section's keys.
     const std::string hover = received["hover"]["contents"]["value"];
     EXPECT_NE(hover.find("`Convex` / `CX5` / `Abdomen`"), std::string::npos) << hover;
     EXPECT_NE(hover.find("**wins**: `0.0, 0.14"), std::string::npos) << hover;
     EXPECT_NE(hover.find("~~`0.0, 0.12"), std::string::npos) << hover;
     const Json definition = received["definition"];
-    EXPECT_EQ(definition["uri"], tree + "Common/ImgResFactory.pp");
-    EXPECT_EQ(definition["range"]["start"]["line"], 5);
+    EXPECT_EQ(definition["uri"], tree + "ImgResBase.pp");
+    EXPECT_EQ(definition["range"]["start"]["line"], 4);
     std::vector<std::string> labels;
     for (const Json& item : received["completion"]["items"]) {
         labels.push_back(item["label"]);
