@@ -133,6 +133,15 @@ TEST_F(LspTree, DefinitionFollowsTheDefaultSelection) {
                     {"range",
                      {{"start", {{"line", 2}, {"character", 0}}},
                       {"end", {{"line", 2}, {"character", 20}}}}}}));
+    // The group's setting does not win: a hint after it says which does.
+    const Json hints = m_session.Request(++m_id, "textDocument/inlayHint",
+                                         {{"textDocument", {{"uri", Uri(group)}}},
+                                          {"range",
+                                           {{"start", {{"line", 0}, {"character", 0}}},
+                                            {"end", {{"line", 20}, {"character", 0}}}}}})["result"];
+    ASSERT_EQ(hints.size(), 1u);
+    EXPECT_EQ(hints[0]["label"], "outranked by Clns/Abdomen/ImgResCln.pp:3");
+    EXPECT_EQ(hints[0]["position"], Json({{"line", 2}, {"character", 25}}));
     const Json chosen = m_session.Request(++m_id, "workspace/executeCommand",
                                           {{"command", "quendel.selectSelection"},
                                            {"arguments", {{{"clinical", "Cardiac"}}}}})["result"];
