@@ -14,3 +14,8 @@
 
 <Persistence>
 	Frames<3>
+
+# Text that a terminal or an editor shows otherwise than the library reads it.
+<Comment>
+	Author<J[1mDoe>
+	Site<München>

@@ -13,3 +13,8 @@
 	Enable<ture>
 	ContrastDycPivotPt<0.40>
 	ContrastDycPivotPt<0.42>
+
+<DynamicControl>
+	DycPivotOutValue<99999999999>
+<Persistence>
+	Frames<2.5>
