@@ -123,11 +123,12 @@ std::vector<FileReading> ResourceMsgImp::GetReadings(bool countEntries) const {
         readings.push_back(std::move(reading));
     };
     add("file configuration", FileSet::FileConfigFile(m_root), &m_pConfigFile);
-    for (const auto& [entry, path] : ListedPaths()) {
+    for (const auto& entryAndPath : ListedPaths()) {
+        const std::string& entry = entryAndPath.first;
         const auto listed =
             std::find_if(m_extraFiles.begin(), m_extraFiles.end(),
-                         [&](const ListedFile& file) { return file.m_entry == entry; });
-        add(entry, path, listed != m_extraFiles.end() ? &listed->m_file : nullptr);
+                         [&entry](const ListedFile& file) { return file.m_entry == entry; });
+        add(entry, entryAndPath.second, listed != m_extraFiles.end() ? &listed->m_file : nullptr);
     }
     add("base", FileSet::BaseFile(m_root), &m_pBaseFile);
     add("clinical base", FileSet::ClinicalBaseFile(m_root), &m_pClinicalBaseFile);
