@@ -194,7 +194,7 @@ def test_selections_release_their_stores():
 
 
 @pytest.mark.parametrize("kind", ["fifo", "socket", "directory"])
-@pytest.mark.parametrize("place", ["G/P/ImgResXdr.pp", "Common/Listed.pp"])
+@pytest.mark.parametrize("place", ["G/P/ImgResXdr.pp", "Common/Listed.pp", "Quendel.bin"])
 def test_paths_that_are_not_regular_files_do_not_block(kind, place):
     # A short directory: a socket's path must fit in 108 bytes.
     with tempfile.TemporaryDirectory(prefix="q") as short:
@@ -210,7 +210,7 @@ def check_not_regular(tmp_path, kind, place):
         (tree / name).parent.mkdir(parents=True, exist_ok=True)
         if name != place:
             (tree / name).write_text(text)
-    special = tree / place
+    special = tmp_path / "dev" / place if place.endswith(".bin") else tree / place
     if kind == "fifo":
         os.mkfifo(special)
     elif kind == "directory":
@@ -219,16 +219,23 @@ def check_not_regular(tmp_path, kind, place):
         with socket.socket(socket.AF_UNIX) as server:
             server.bind(str(special))
     # In a process of its own: a read that blocked would be ended by the time limit.
+    store = "bin" if place.endswith(".bin") else "text"
     script = ("import json, warnings, quendel\n"
               "with warnings.catch_warnings(record=True) as given:\n"
               "    warnings.simplefilter('always')\n"
-              f"    sel = quendel.Selection('G', 'P', root={str(tmp_path)!r}, store='text')\n"
-              "    print(json.dumps([sel.get('S', 'Key'), [str(w.message) for w in given]]))\n")
+              "    try:\n"
+              f"        sel = quendel.Selection('G', 'P', root={str(tmp_path)!r}, store={store!r})\n"
+              "        print(json.dumps([sel.get('S', 'Key'), [str(w.message) for w in given]]))\n"
+              "    except quendel.SelectionError as error:\n"
+              "        print(json.dumps([None, [str(error)]]))\n")
     run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
                          timeout=30)
     assert run.returncode == 0, run.stderr
     value, given = json.loads(run.stdout)
     what = {"fifo": "a FIFO", "socket": "a socket", "directory": "a directory"}[kind]
+    if store == "bin":
+        assert value is None and f"{what}, not a regular file" in given[0], given
+        return
     assert value == ("group" if place.startswith("G/") else "probe")
     assert [m for m in given if f"is not a regular file ({what}): {special}" in m], given
 
