@@ -86,13 +86,20 @@ bool CheckedTree::Load(const TreeLocation& tree, const FileReader& reader, bool 
     }
     const auto walk = [&](const std::string& dir, bool userDefined) {
         const ParamFileWalk found = WalkParamFiles(dir);
-        for (const ParamFileEntry& entry : found.m_files) {
-            File file;
-            file.m_path = Normal(entry.m_path);
-            file.m_relative = entry.m_relative;
-            file.m_userDefined = userDefined;
-            m_files.push_back(std::move(file));
+        const size_t first = m_files.size();
+        for (const auto* list : {&found.m_files, &found.m_notRegular, &found.m_directories}) {
+            for (const ParamFileEntry& entry : *list) {
+                File file;
+                file.m_path = Normal(entry.m_path);
+                file.m_relative = entry.m_relative;
+                file.m_userDefined = userDefined;
+                file.m_kind = entry.m_kind;
+                file.m_directory = list == &found.m_directories;
+                m_files.push_back(std::move(file));
+            }
         }
+        std::sort(m_files.begin() + static_cast<std::ptrdiff_t>(first), m_files.end(),
+                  [](const File& a, const File& b) { return a.m_relative < b.m_relative; });
         if (found.m_error) {
             errors.push_back("cannot read the directory " + dir + ": " + found.m_error.message());
         }
@@ -110,6 +117,9 @@ bool CheckedTree::Load(const TreeLocation& tree, const FileReader& reader, bool 
     for (uint32_t i = 0; i < m_files.size(); ++i) {
         File& file = m_files[i];
         m_byPath.emplace(file.m_path, i);
+        if (file.m_kind != nullptr) {
+            continue;  // not a regular file: not read, by lint as by the stores
+        }
         if (!file.m_userDefined) {
             shipped.push_back(file.m_relative);
         }
@@ -141,6 +151,14 @@ bool CheckedTree::Load(const TreeLocation& tree, const FileReader& reader, bool 
         file.m_layer = file.m_userDefined
                            ? LayerPaths::ClassifyUserDefined(file.m_relative, file.m_what)
                            : layers.Classify(file.m_relative, file.m_what);
+        if (file.m_kind != nullptr) {
+            // A directory named "*.pp" matters only where a file would be read.
+            if (!file.m_directory || file.m_layer != Layer::kDead) {
+                file.m_own = NotRegularFinding(file.m_path, file.m_kind,
+                                               file.m_layer == Layer::kDead ? "" : file.m_what);
+            }
+            file.m_layer = Layer::kDead;  // checked no further
+        }
     }
     std::vector<uint32_t> baseRank(m_files.size(), LayerChecks::kNotBase);
     const std::vector<uint32_t> order = BaseLevelOrder(m_files, m_listed);
@@ -202,10 +220,7 @@ void CheckedTree::CheckEntry(uint32_t file, uint32_t entry, std::vector<LintFind
     if (!m_layers.IsOverride(file) && !reach) {
         return;
     }
-    LintFinding finding;
-    if (m_layers.CheckEntry(file, entry, finding)) {
-        found.push_back(std::move(finding));
-    }
+    m_layers.CheckEntry(file, entry, found);
     if (!reach) {
         return;
     }
@@ -215,6 +230,7 @@ void CheckedTree::CheckEntry(uint32_t file, uint32_t entry, std::vector<LintFind
     if (!setting.m_live || !ReachableName(section) || !ReachableName(setting.m_key)) {
         return;
     }
+    LintFinding finding;
     const std::vector<Holder>* holders = m_model.Holders(section, setting.m_key);
     if (holders != nullptr &&
         CheckReach(m_model, Holder{checked.m_modelFile, entry}, *holders, finding)) {
@@ -226,6 +242,9 @@ std::vector<LintFinding> CheckedTree::FindingsOf(uint32_t id) const {
     const File& file = m_files[id];
     std::vector<LintFinding> findings;
     if (file.m_lint == nullptr) {
+        if (file.m_own) {
+            findings.push_back(*file.m_own);
+        }
         return findings;
     }
     findings = file.m_lint->m_findings;

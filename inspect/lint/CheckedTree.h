@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,9 @@ class CheckedTree {
         Layer m_layer = Layer::kDead;
         std::string m_what;                      // "group file", ...
         std::shared_ptr<const FileLint> m_lint;  // null when it could not be read
+        const char* m_kind = nullptr;      // what it is when not a regular file (it is not read)
+        bool m_directory = false;          // a directory named "*.pp"
+        std::optional<LintFinding> m_own;  // the finding of a path not read: not-regular
         uint32_t m_modelFile = TreeModel::kNoFile;
         // Findings of the checks across files, by entry (ascending); the findings of other
         // files on the same line are left out only when the file's findings are asked for.

@@ -5,6 +5,7 @@
 
 #include "inspect/lint/LintRules.h"
 #include "inspect/lint/ValueShape.h"
+#include "inspect/report/NumberFit.h"
 #include "resource/StringOps.h"
 
 void LayerChecks::Put(uint32_t id, const FileLint* lint, std::string relative, Layer layer,
@@ -230,58 +231,110 @@ bool LayerChecks::Report(const FileLint& lint, const LintEntry& entry, const cha
     return true;
 }
 
-bool LayerChecks::CheckEntry(uint32_t id, uint32_t index, LintFinding& finding) {
+void LayerChecks::CheckEntry(uint32_t id, uint32_t index, std::vector<LintFinding>& found) {
     const File& file = m_files[id];
     if (!Indexed(id) || file.m_layer != Layer::kOverride) {
-        return false;
+        return;
     }
     const FileLint& lint = *file.m_lint;
     const LintEntry& entry = lint.m_entries[index];
     if (!entry.m_live || Explained(file, entry)) {
-        return false;
+        return;
     }
     const std::string& section = lint.m_sections[entry.m_section];
     std::string buffer;
     const std::string& key = LookupName(entry.m_key, buffer);
+    LintFinding finding;
     const auto known = m_sections.find(section);
     if (known == m_sections.end()) {
         std::vector<LintSuggestion> suggestions;
         const std::string hint = SectionHint(section, key, suggestions);
-        const bool reported =
-            Report(lint, entry, rule::kUnknownOverride,
+        if (Report(lint, entry, rule::kUnknownOverride,
                    "no base-level file defines section " + QuoteText(section) +
                        ": this override of " + QuoteText(key) + " changes nothing" + hint,
-                   finding);
-        finding.m_suggestions = std::move(suggestions);
-        return reported;
+                   finding)) {
+            finding.m_suggestions = std::move(suggestions);
+            found.push_back(std::move(finding));
+        }
+        return;
     }
     const std::vector<Holder>* settings = Settings(section, key);
     const Holder* definition = Definition(section, key);
     if (definition == nullptr) {
         const std::string nearest = KeySuggestion(known->second).Nearest(key);
-        const bool reported =
-            Report(lint, entry, rule::kUnknownOverride,
+        if (Report(lint, entry, rule::kUnknownOverride,
                    "no base-level file defines " + QuoteText(key) + " in section " +
                        QuoteText(section) + ": this override changes nothing" +
                        (nearest.empty() ? "" : " (did you mean " + QuoteText(nearest) + "?)"),
-                   finding);
-        if (!nearest.empty()) {
-            finding.m_suggestions.push_back(Suggest(false, nearest, section, nearest));
+                   finding)) {
+            if (!nearest.empty()) {
+                finding.m_suggestions.push_back(Suggest(false, nearest, section, nearest));
+            }
+            found.push_back(std::move(finding));
         }
-        return reported;
+        return;
     }
     const LintEntry& base = Entry(*definition);
     const ValueShape shape = ShapeOf(base.m_value);
     size_t count = 0;
     if (!ReadsAs(shape.m_kind, entry.m_value, count)) {
         const std::string kind = KindName(shape.m_kind);
-        return Report(lint, entry, rule::kTypeMismatch,
-                      "value " + QuoteText(entry.m_value) + " does not read as " + kind +
-                          ", unlike the base-level value " + QuoteText(base.m_value) + " (" +
-                          Origin(*definition) + "): a query for " + kind + " gets its default",
-                      finding);
+        if (Report(lint, entry, rule::kTypeMismatch,
+                   "value " + QuoteText(entry.m_value) + " does not read as " + kind +
+                       ", unlike the base-level value " + QuoteText(base.m_value) + " (" +
+                       Origin(*definition) + "): a query for " + kind + " gets its default",
+                   finding)) {
+            found.push_back(std::move(finding));
+        }
+        return;
     }
-    return CheckCount(Holder{id, index}, *settings, *definition, finding);
+    if (CheckNumber(Holder{id, index}, *definition, finding)) {
+        found.push_back(std::move(finding));
+    }
+    if (CheckCount(Holder{id, index}, *settings, *definition, finding)) {
+        found.push_back(std::move(finding));
+    }
+}
+
+// A number that a query of the base-level value's type reads other than it is written: an int
+// beyond its range or with a fraction, a decimal beyond a float, an empty value. Lists element
+// by element; the first such element is reported.
+bool LayerChecks::CheckNumber(const Holder& self, const Holder& definition,
+                              LintFinding& finding) const {
+    const LintEntry& base = Entry(definition);
+    const ValueKind kind = ShapeOf(base.m_value).m_kind;
+    const bool ints = kind == ValueKind::kInt || kind == ValueKind::kIntList;
+    if (!ints && kind != ValueKind::kDecimal && kind != ValueKind::kDecimalList) {
+        return false;
+    }
+    const LintEntry& entry = Entry(self);
+    const NumberQuery query = ints ? NumberQuery::kInt : NumberQuery::kFloat;
+    NumberFit fit;
+    std::string element;
+    if (!IsList(kind)) {
+        fit = FitNumber(query, entry.m_value);
+    } else {
+        size_t index = 0;
+        ForEachToken(entry.m_value, ", ", [&](std::string_view token) {
+            fit = FitNumber(query, std::string(token));
+            if (fit.m_misfit == NumberMisfit::kNone) {
+                ++index;
+                return true;
+            }
+            element = " (element " + std::to_string(index) + ")";
+            return false;
+        });
+    }
+    const char* rule = fit.m_misfit == NumberMisfit::kOutOfRange    ? rule::kOutOfRange
+                       : fit.m_misfit == NumberMisfit::kFractionCut ? rule::kFractionCut
+                       : fit.m_misfit == NumberMisfit::kEmpty       ? rule::kEmptyNumber
+                                                                    : nullptr;
+    return rule != nullptr &&
+           Report(*m_files[self.m_file].m_lint, entry, rule,
+                  "value " + QuoteText(entry.m_value) + element + " " + fit.m_message +
+                      ", where the base-level value " + QuoteText(base.m_value) + " (" +
+                      Origin(definition) + ") is " + KindName(kind),
+                  finding);
 }
 
 // A list with another element count than the base-level value, when it is the only setting

@@ -34,9 +34,10 @@ class LayerChecks {
     // Takes a file's settings out of the index (its lint must still be alive).
     void TakeOut(uint32_t id);
 
-    // The finding of one entry of an override file, if any: unknown-override or type-mismatch.
-    // An entry that a finding of its own file explains gets none.
-    bool CheckEntry(uint32_t id, uint32_t entry, LintFinding& finding);
+    // The findings of one entry of an override file, added to found: unknown-override,
+    // type-mismatch, or a number read otherwise (out-of-range, fraction-cut, empty-number) and
+    // a list's deviant count. An entry that a finding of its own file explains gets none.
+    void CheckEntry(uint32_t id, uint32_t entry, std::vector<LintFinding>& found);
     // The dead-file finding of a file that no selection reads.
     bool CheckDeadFile(uint32_t id, LintFinding& finding) const;
 
@@ -84,6 +85,7 @@ class LayerChecks {
                             std::vector<LintSuggestion>& suggestions);
     LintSuggestion Suggest(bool isSection, const std::string& name, const std::string& section,
                            const std::string& key) const;
+    bool CheckNumber(const Holder& self, const Holder& definition, LintFinding& finding) const;
     bool CheckCount(const Holder& self, const std::vector<Holder>& settings,
                     const Holder& definition, LintFinding& finding) const;
     static bool Report(const FileLint& lint, const LintEntry& entry, const char* rule,

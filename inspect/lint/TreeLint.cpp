@@ -11,7 +11,9 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,
         return false;
     }
     for (uint32_t file = 0; file < checked.Files().size(); ++file) {
-        result.m_files.push_back(checked.Files()[file].m_path);
+        if (!checked.Files()[file].m_directory) {
+            result.m_files.push_back(checked.Files()[file].m_path);
+        }
         std::vector<LintFinding> findings = checked.FindingsOf(file);
         result.m_findings.insert(result.m_findings.end(), std::make_move_iterator(findings.begin()),
                                  std::make_move_iterator(findings.end()));
