@@ -1,8 +1,11 @@
 // The editor server on the reference tree, in process and already initialised (the start-up
 // case aside): diagnostics after a one-character edit of a group clinical file and of the base
 // file, a hover and a definition on a key of the group clinical file.
+#include <exception>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "BenchCases.h"
 #include "CaseRegistry.h"
@@ -31,41 +34,58 @@ OpenServer& ServerWith(const std::string& tree, const std::string& path) {
     static std::unique_ptr<OpenServer> open;
     if (open == nullptr || open->path != path) {
         open.reset();  // one tree in memory at a time
-        open = std::make_unique<OpenServer>();
-        open->path = path;
-        open->driver.Initialize(tree);
-        open->driver.Open(path);
-        open->driver.TakePublished(path);
-        open->place = LspDriver::FirstEntry(open->driver.Text(path));
+        auto made = std::make_unique<OpenServer>();
+        made->driver.Initialize(tree);
+        made->driver.Open(path);
+        if (!made->driver.TakePublished(path) || !made->driver.TreeRead()) {
+            throw std::runtime_error("the server did not read the tree at " + tree);
+        }
+        made->place = LspDriver::FirstEntry(made->driver.Text(path));
+        made->path = path;
+        open = std::move(made);
     }
     return *open;
 }
 
+// Runs a case; what it throws fails it.
+template <class Case>
+void Guarded(benchmark::State& state, Case run) {
+    try {
+        run();
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 void RegisterEdit(const char* name, const std::string& tree, const std::string& path) {
     benchmark::RegisterBenchmark(name, [tree, path](benchmark::State& state) {
-        OpenServer& open = ServerWith(tree, path);
-        for (auto _ : state) {
-            // Insert a digit into the first value, then take it out again: the text returns.
-            open.driver.EditOneCharacter(path, open.place.m_value, open.insert);
-            open.insert = !open.insert;
-            if (!open.driver.TakePublished(path)) {
-                state.SkipWithError("the edit published no diagnostics");
-                break;
+        Guarded(state, [&] {
+            OpenServer& open = ServerWith(tree, path);
+            for (auto _ : state) {
+                // Insert a digit into the first value, then take it out again: the text returns.
+                open.driver.EditOneCharacter(path, open.place.m_value, open.insert);
+                open.insert = !open.insert;
+                if (!open.driver.TakePublished(path)) {
+                    state.SkipWithError("the edit published no diagnostics");
+                    break;
+                }
             }
-        }
+        });
     })->Unit(benchmark::kMillisecond);
 }
 
 void RegisterQuestion(const char* name, const char* method, const std::string& tree,
                       const std::string& path) {
     benchmark::RegisterBenchmark(name, [tree, path, method](benchmark::State& state) {
-        OpenServer& open = ServerWith(tree, path);
-        for (auto _ : state) {
-            if (open.driver.Ask(method, path, open.place.m_key).is_null()) {
-                state.SkipWithError("no answer");
-                break;
+        Guarded(state, [&] {
+            OpenServer& open = ServerWith(tree, path);
+            for (auto _ : state) {
+                if (open.driver.Ask(method, path, open.place.m_key).is_null()) {
+                    state.SkipWithError("no answer");
+                    break;
+                }
             }
-        }
+        });
     })->Unit(benchmark::kMillisecond);
 }
 

@@ -1,6 +1,7 @@
 #include "LspDriver.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -13,8 +14,9 @@ std::string ReadText(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// Paths may be given relative to the working directory; the server takes file URIs.
 std::string UriOf(const std::string& path) {
-    return "file://" + path;
+    return "file://" + std::filesystem::absolute(path).lexically_normal().generic_string();
 }
 
 Json PositionJson(TextPosition position) {
@@ -44,6 +46,10 @@ void LspDriver::Initialize(const std::string& tree) {
               {"capabilities", Json::object()},
               {"initializationOptions", {{"userRoot", tree + "/userdefined"}}}}}});
     Handle({{"jsonrpc", "2.0"}, {"method", "initialized"}, {"params", Json::object()}});
+}
+
+bool LspDriver::TreeRead() {
+    return m_server.Workspace().Loaded();
 }
 
 void LspDriver::Open(const std::string& path) {

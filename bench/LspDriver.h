@@ -19,6 +19,8 @@ class LspDriver {
 
     // initialize with the reference tree at tree as the workspace root, then initialized.
     void Initialize(const std::string& tree);
+    // Whether the server found and read the tree (else it checks each file on its own).
+    bool TreeRead();
     // didOpen of the file at path (its text from disk), then the batch ends.
     void Open(const std::string& path);
     // A didChange of one character (inserted at offset, or removed from it), then the batch

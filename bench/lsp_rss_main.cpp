@@ -48,8 +48,9 @@ int main(int argc, char** argv) {
         bench::LspDriver driver;
         driver.Initialize(tree);
         driver.Open(file);
-        if (!driver.TakePublished(file)) {
-            std::fprintf(stderr, "%s: no diagnostics for %s\n", argv[0], file.c_str());
+        if (!driver.TakePublished(file) || !driver.TreeRead()) {
+            std::fprintf(stderr, "%s: no diagnostics from the tree for %s\n", argv[0],
+                         file.c_str());
             return 1;
         }
         const long long peak = StatusBytes("VmHWM");
