@@ -115,15 +115,20 @@ void LintDiagnostics::PublishStale() {
 void LintDiagnostics::PublishClosed(const std::string& path) {
     TreeWorkspace& workspace = m_server->Workspace();
     const uint32_t file = workspace.FileOf(path);
+    const auto published = m_closed.find(path);
+    const std::vector<LintFinding> findings = file == CheckedTree::kNoFile
+                                                  ? std::vector<LintFinding>()
+                                                  : workspace.Tree().FindingsOf(file);
+    if (findings.empty() && published == m_closed.end()) {
+        return;  // nothing to say, and nothing said before: the file's text is not read
+    }
     Json diagnostics = Json::array();
-    std::shared_ptr<FileText> text =
-        file == CheckedTree::kNoFile ? nullptr : m_server->Texts().Of(path);
+    std::shared_ptr<FileText> text = findings.empty() ? nullptr : m_server->Texts().Of(path);
     if (text != nullptr) {
-        for (const LintFinding& finding : workspace.Tree().FindingsOf(file)) {
+        for (const LintFinding& finding : findings) {
             diagnostics.push_back(DiagnosticOf(finding, *text, *m_server));
         }
     }
-    const auto published = m_closed.find(path);
     if (published == m_closed.end() ? diagnostics.empty() : published->second == diagnostics) {
         return;
     }

@@ -66,8 +66,8 @@ class CheckedTree {
     std::vector<LintFinding> FindingsOf(uint32_t file) const;
 
     // Puts lint (a new text of the file) in place of the file's, and checks again what it
-    // touched; touched receives every file whose findings were checked again. False when the
-    // change reaches what the tree reads (a file configuration that lists other files): Load
+    // touched; touched receives the file and every other file whose findings changed. False when
+    // the change reaches what the tree reads (a file configuration that lists other files): Load
     // again then.
     bool Replace(uint32_t file, std::shared_ptr<const FileLint> lint,
                  std::vector<uint32_t>& touched);
