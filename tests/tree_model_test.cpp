@@ -174,7 +174,7 @@ TEST(TreeModel, ImpactOfAChangeOnEverySelection) {
     }
     dir.Write("new/dev/Quendel/G/ImgResGrp.pp", "<S>\nA<2>\nB<3>\n");  // B hidden under X only
     dir.Write("new/dev/Quendel/G/Q/ImgResXdr.pp", "<S>\nA<4>\n");      // a new transducer
-    dir.Write("new/dev/Quendel/G/P/ImgResXdr.pp", "<S>\nC<1>\n");  // wins, with the same value
+    dir.Write("new/dev/Quendel/G/P/ImgResXdr.pp", "<S>\nC<1>\n");      // wins, with the same value
     const auto side = [&](const std::string& version, const std::string& revision) {
         ImpactSide out;
         out.m_tree.m_root = dir.Path() + "/" + version + "/dev/Quendel/";
