@@ -233,13 +233,15 @@ TEST(TreeModel, ImpactOfAChangeOnEverySelection) {
     EXPECT_EQ(run(older, newer), wanted);
     newer.m_revision.clear();
     EXPECT_EQ(run(older, newer), wanted);
-    for (const char* bad : {"--output=x", "no-such-revision"}) {
+    for (const auto& [bad, why] : std::vector<std::pair<std::string, std::string>>{
+             {"--output=x", "not a revision: \"--output=x\""},
+             {"no-such-revision", "no commit \"no-such-revision\" in the git repository of "}}) {
         older.m_revision = bad;
         TreeImpact impact;
         std::vector<std::string> warnings;
         std::string error;
         EXPECT_FALSE(ComputeImpact(older, newer, impact, warnings, error)) << bad;
-        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.substr(0, why.size()), why);
     }
 }
 
