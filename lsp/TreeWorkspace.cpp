@@ -49,6 +49,12 @@ void TreeWorkspace::Configure(const Json& params) {
     for (const std::string& problem : problems) {
         Report(problem);
     }
+    if (!m_options.m_schema.empty()) {
+        // Hovers and completion take a schema's facts through KeyFacts; no reader of schema
+        // files is built in yet, so the option is said to be ignored rather than dropped.
+        Report("quendel: the option \"schema\" (" + m_options.m_schema +
+               ") is not read by this server: answers go without a schema's facts");
+    }
     m_default = m_options.m_selection;
     m_configured = true;
 }
