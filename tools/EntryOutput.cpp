@@ -5,6 +5,8 @@
 
 #include "HostSettings.h"
 #include "JsonText.h"
+#include "NameSuggestion.h"
+#include "SchemaReader.h"
 
 namespace {
 
@@ -93,4 +95,15 @@ void PrintJson(const nlohmann::ordered_json& json) {
     nlohmann::ordered_json document = {{"schema", kJsonSchema}};
     document.update(json);  // every document is an object
     std::cout << JsonText(document) << "\n";
+}
+
+bool OpenSchema(const std::string& path, Schema& schema, const std::string& command) {
+    std::vector<std::string> errors;
+    if (ReadSchemaFile(path, schema, errors, NearestName)) {
+        return true;
+    }
+    for (const std::string& error : errors) {
+        std::cerr << "quendel " << command << ": " << error << "\n";
+    }
+    return false;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Schema.h"
 #include "Selection.h"
 #include "resource/IStoreProvenance.h"
 
@@ -46,5 +47,9 @@ void PrintJson(const nlohmann::ordered_json& json);
 // problem is an error. False after printing the error.
 bool OpenSelection(Selection& selection, const SelectionOptions& options,
                    const std::string& command, bool wholeTree = false);
+
+// Reads the schema file at path; prints every problem ("quendel <command>: PATH: ...") and
+// returns false when it cannot be read whole.
+bool OpenSchema(const std::string& path, Schema& schema, const std::string& command);
 
 #endif

@@ -8,6 +8,7 @@
 
 #include "Command.h"
 #include "EntryOutput.h"
+#include "SchemaView.h"
 #include "Selection.h"
 #include "ValueQuery.h"
 
@@ -20,6 +21,7 @@ struct GetOptions {
     std::string m_type = "string";
     std::optional<uint64_t> m_index;
     std::optional<std::string> m_default;
+    std::string m_schema;
 };
 
 // Why the library gave no value, for standard error.
@@ -52,7 +54,9 @@ int RunGet(const GetOptions& options) {
         return kExitError;
     }
     Selection selection;
-    if (!OpenSelection(selection, options.m_selection, "get")) {
+    Schema schema;
+    if (!OpenSelection(selection, options.m_selection, "get") ||
+        (!options.m_schema.empty() && !OpenSchema(options.m_schema, schema, "get"))) {
         return kExitError;
     }
     ValueAnswer answer;
@@ -93,6 +97,11 @@ int RunGet(const GetOptions& options) {
         if (!answer.m_warnings.empty()) {
             json["warnings"] = answer.m_warnings;
         }
+        if (!options.m_schema.empty()) {
+            const KeySchema* declared = KeySchemaOf(schema, request.m_section, request.m_key);
+            json["declared"] =
+                declared == nullptr ? nlohmann::ordered_json() : KeyFactsJson(*declared);
+        }
         PrintJson(json);
     } else if (answer.m_hasValue) {
         std::cout << answer.m_text << "\n";
@@ -128,6 +137,9 @@ CommandRun SetupGet(CLI::App& command) {
             "N"));
     command.add_option("--default", options->m_default,
                        "Default given to the library, printed when it has no value");
+    command.add_option("--schema", options->m_schema,
+                       "A schema file: with --json, what it says of the key (\"declared\": "
+                       "type, range, unit, description)");
     AddSelectionOptions(command, options->m_selection);
     command.footer(
         "Exit status: 0 found, 1 not found (the default is printed when given), 2 error.\n"

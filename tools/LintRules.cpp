@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "SchemaRules.h"
+
 const std::vector<LintRule>& LintRules() {
-    static const std::vector<LintRule> rules = {
+    static std::vector<LintRule> rules = {
         {rule::kByteOrderMark,
          "a byte-order mark, which the parser reads as text of the first line"},
         {rule::kUnclosedSection, "a section line without \"]\": the rest of the line is its name"},
@@ -23,6 +25,13 @@ const std::vector<LintRule>& LintRules() {
          "length"},
         {rule::kDeadFile, "a parameter file that no selection ever reads"},
     };
+    static const bool withSchema = [] {
+        for (const auto& [id, description] : SchemaRules()) {
+            rules.push_back({id, description});
+        }
+        return true;
+    }();
+    (void)withSchema;
     return rules;
 }
 

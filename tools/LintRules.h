@@ -32,7 +32,8 @@ inline constexpr char kTypeMismatch[] = "type-mismatch";
 inline constexpr char kDeadFile[] = "dead-file";
 }  // namespace rule
 
-// Every rule, in the order above.
+// Every rule, in the order above, then the schema's (SchemaRules.h), which lint checks when it
+// is given a schema.
 const std::vector<LintRule>& LintRules();
 bool IsLintRule(std::string_view id);
 

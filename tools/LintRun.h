@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "Schema.h"
+#include "SchemaRecord.h"
+#include "SchemaRules.h"
 #include "Selection.h"
 #include "TreeLint.h"
 
@@ -14,10 +17,28 @@ struct LintRequest {
     SelectionOptions m_location;  // the options that place the tree (--settings ... --product-rule)
     std::vector<std::string> m_names;  // files, directories or "-"; none for the whole tree
     std::vector<std::string> m_disabled;
+    // With a schema, every value of the files read is checked against it too (schemaPath names
+    // it in findings); without m_lint, only that (quendel check).
+    const Schema* m_schema = nullptr;
+    std::string m_schemaPath{};
+    bool m_lint = true;
 };
 
 // False with a message when the settings file cannot be read or there is no tree at the
 // resource root; files that cannot be read go to result.m_errors.
 bool RunLintChecks(const LintRequest& request, TreeLint& result, std::string& error);
+// Gives sink every entry of the files the request reads, each file with the layer of a
+// selection that reads it (files named on their own have none), as RunLintChecks reads them.
+bool FeedSchemaSink(const LintRequest& request, SchemaSink& sink, TreeLint& result,
+                    std::string& error);
+
+// The schema file beside the tree that the host settings place, which check uses when none is
+// named: ShippedRoot/dev/QuendelFileName.schema.json, next to the text store's directory and
+// the binary store's resource file.
+std::string DefaultSchemaFile();
+// A schema finding as lint reports it.
+LintFinding LintFindingOf(SchemaFinding finding);
+// Leaves out the findings of the rules named.
+void DropDisabled(std::vector<LintFinding>& findings, const std::vector<std::string>& disabled);
 
 #endif

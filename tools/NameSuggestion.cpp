@@ -80,3 +80,16 @@ std::string NameSuggestion::Nearest(std::string_view name) const {
     }
     return best == nullptr ? std::string() : *best;
 }
+
+std::string NearestName(std::string_view name, const std::vector<std::string>& known) {
+    const std::string* best = nullptr;
+    for (const std::string& candidate : known) {
+        if (candidate == name) {
+            return {};
+        }
+        if ((best == nullptr || candidate < *best) && OneSlipApart(name, candidate)) {
+            best = &candidate;
+        }
+    }
+    return best == nullptr ? std::string() : *best;
+}

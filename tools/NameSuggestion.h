@@ -30,5 +30,8 @@ class NameSuggestion {
 
 // Whether a and b are one slip apart (or equal).
 bool OneSlipApart(std::string_view a, std::string_view b);
+// The name of known one slip away from name, the first in byte order; empty when there is none
+// or name is known. For a list asked about once: it compares name with each.
+std::string NearestName(std::string_view name, const std::vector<std::string>& known);
 
 #endif

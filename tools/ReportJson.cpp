@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "EntryOutput.h"
+#include "SchemaView.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ Explanation Explain(Selection& selection, const std::string& section, const std:
 }
 
 Json ExplainJson(const Selection& selection, const std::string& section, const std::string& key,
-                 const Explanation& explanation) {
+                 const Explanation& explanation, const Schema* schema) {
     Json list = Json::array();
     for (size_t i = 0; i < explanation.m_layers.size(); ++i) {
         Json item = OriginJson(explanation.m_layers[i]);
@@ -55,12 +56,17 @@ Json ExplainJson(const Selection& selection, const std::string& section, const s
         item["wins"] = explanation.m_found && i == 0;
         list.push_back(std::move(item));
     }
-    return {{"selection", SelectionJson(selection)},
-            {"section", section},
-            {"key", key},
-            {"found", explanation.m_found},
-            {"value", explanation.m_found ? Json(explanation.m_value) : Json()},
-            {"layers", std::move(list)}};
+    Json json = {{"selection", SelectionJson(selection)},
+                 {"section", section},
+                 {"key", key},
+                 {"found", explanation.m_found},
+                 {"value", explanation.m_found ? Json(explanation.m_value) : Json()},
+                 {"layers", std::move(list)}};
+    if (schema != nullptr) {
+        const KeySchema* declared = KeySchemaOf(*schema, section, key);
+        json["declared"] = declared == nullptr ? Json() : KeyFactsJson(*declared);
+    }
+    return json;
 }
 
 Json DiffJson(const Selection& from, const Selection& to, const std::vector<EntryChange>& changes) {

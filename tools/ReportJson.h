@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "EntryDiff.h"
+#include "Schema.h"
 #include "Selection.h"
 #include "TreeListing.h"
 
@@ -22,9 +23,10 @@ struct Explanation {
 Explanation Explain(Selection& selection, const std::string& section, const std::string& key);
 
 // {"selection", "section", "key", "found", "value", "layers": [{"layer", "file", "line",
-// "value", "wins"}]}
+// "value", "wins"}]}; with a schema also "declared": what it says of the key (null for nothing).
 nlohmann::ordered_json ExplainJson(const Selection& selection, const std::string& section,
-                                   const std::string& key, const Explanation& explanation);
+                                   const std::string& key, const Explanation& explanation,
+                                   const Schema* schema = nullptr);
 // {"from", "to", "changes": [{"change", "section", "key", "from": {"value", "origin"} | null,
 // "to": ...}]}
 nlohmann::ordered_json DiffJson(const Selection& from, const Selection& to,

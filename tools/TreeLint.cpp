@@ -277,7 +277,8 @@ std::vector<TreeFile*> BaseLevelOrder(std::vector<TreeFile>& files,
 
 }  // namespace
 
-bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
+bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,
+              const TreeFileVisitor& visit, bool acrossLayers) {
     std::error_code fsError;
     if (!fs::is_directory(tree.m_root, fsError)) {
         error = "no parameter tree at " + tree.m_root +
@@ -298,7 +299,7 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
         result.m_files.push_back(file.m_path);
     }
 
-    const auto lint = [&result](const TreeFile& file, FileLint& out) {
+    const auto lint = [&](const TreeFile& file, FileLint& out) {
         std::string readError;
         if (!LintFile(file.m_path, out, readError)) {
             result.m_errors.push_back(readError);
@@ -306,6 +307,12 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
         }
         result.m_findings.insert(result.m_findings.end(), out.m_findings.begin(),
                                  out.m_findings.end());
+        const bool read = file.m_layer == Layer::kBase || file.m_layer == Layer::kOverride;
+        if (visit && read) {
+            visit({file.m_path, file.m_relative, file.m_what,
+                   static_cast<size_t>(&file - files.data()) >= shipped},
+                  out);
+        }
         return true;
     };
 
@@ -333,14 +340,14 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error) {
     LayerChecks checks;
     for (const TreeFile* file : BaseLevelOrder(files, listed)) {
         FileLint base;
-        if (lint(*file, base)) {
+        if (lint(*file, base) && acrossLayers) {
             checks.AddBase(base, file->m_relative);
         }
     }
     for (const TreeFile& file : files) {
         if (file.m_layer == Layer::kOverride) {
             FileLint override;
-            if (lint(file, override)) {
+            if (lint(file, override) && acrossLayers) {
                 checks.CheckOverride(override, result.m_findings);
             }
         } else if (file.m_layer == Layer::kDead) {
