@@ -6,8 +6,10 @@
 #include "EntryDiff.h"
 #include "EntryOutput.h"
 #include "HostSettings.h"
+#include "NameSuggestion.h"
 #include "PythonValues.h"
 #include "ReportJson.h"
+#include "SchemaReader.h"
 #include "ValueQuery.h"
 
 namespace {
@@ -56,6 +58,17 @@ void WarnLines(const char* pythonClass, const std::vector<std::string>& lines) {
         if (PyErr_WarnEx(category.ptr(), line.c_str(), 1) != 0) {
             throw py::error_already_set();  // warnings turned into errors
         }
+    }
+}
+
+void ReadSchemaOrRaise(const std::string& path, Schema& schema) {
+    std::vector<std::string> errors;
+    if (!ReadSchemaFile(path, schema, errors, NearestName)) {
+        std::string message;
+        for (const std::string& error : errors) {
+            message += (message.empty() ? "" : "\n") + error;
+        }
+        throw ModuleError("SchemaError", message);
     }
 }
 
@@ -146,9 +159,15 @@ py::list PythonSelection::Entries() {
     return entries;
 }
 
-py::object PythonSelection::Explain(const std::string& section, const std::string& key) {
+py::object PythonSelection::Explain(const std::string& section, const std::string& key,
+                                    const std::optional<std::string>& schemaFile) {
     Selection& selection = Opened();
-    return ToPython(ExplainJson(selection, section, key, ::Explain(selection, section, key)));
+    Schema schema;
+    if (schemaFile) {
+        ReadSchemaOrRaise(*schemaFile, schema);
+    }
+    return ToPython(ExplainJson(selection, section, key, ::Explain(selection, section, key),
+                                schemaFile ? &schema : nullptr));
 }
 
 py::object PythonSelection::Diff(PythonSelection& other) {

@@ -14,8 +14,6 @@
 #include "LintReport.h"
 #include "LintRules.h"
 #include "LintRun.h"
-#include "NameSuggestion.h"
-#include "SchemaCheck.h"
 #include "SchemaRules.h"
 
 namespace {
@@ -56,12 +54,7 @@ bool CheckSelectionView(const CheckOptions& options, CheckResult& result,
         !LoadSchema(options, path, schema)) {
         return false;
     }
-    for (SchemaFinding& finding : CheckSelection(schema, selection.Provenance().GetEntries(), path,
-                                                 selection.Describe(), NearestName)) {
-        result.m_findings.push_back(LintFindingOf(std::move(finding)));
-    }
-    std::sort(result.m_findings.begin(), result.m_findings.end(), FindingBefore);
-    DropDisabled(result.m_findings, options.m_disabled);
+    result.m_findings = CheckSelectionAgainst(schema, path, selection, options.m_disabled);
     for (const LayerInfo& layer : selection.Provenance().GetLayers()) {
         result.m_files.push_back(layer.m_path);
     }

@@ -177,6 +177,19 @@ std::string DefaultSchemaFile() {
     return root + ".schema.json";
 }
 
+std::vector<LintFinding> CheckSelectionAgainst(const Schema& schema, const std::string& schemaPath,
+                                               const Selection& selection,
+                                               const std::vector<std::string>& disabled) {
+    std::vector<LintFinding> findings;
+    for (SchemaFinding& finding : CheckSelection(schema, selection.Provenance().GetEntries(),
+                                                 schemaPath, selection.Describe(), NearestName)) {
+        findings.push_back(LintFindingOf(std::move(finding)));
+    }
+    std::sort(findings.begin(), findings.end(), FindingBefore);
+    DropDisabled(findings, disabled);
+    return findings;
+}
+
 LintFinding LintFindingOf(SchemaFinding finding) {
     return LintFinding{std::move(finding.m_file), finding.m_line, finding.m_column, finding.m_rule,
                        std::move(finding.m_message)};

@@ -36,6 +36,11 @@ bool FeedSchemaSink(const LintRequest& request, SchemaSink& sink, TreeLint& resu
 // named: ShippedRoot/dev/QuendelFileName.schema.json, next to the text store's directory and
 // the binary store's resource file.
 std::string DefaultSchemaFile();
+// The schema's findings of one open selection's merged view (quendel check -F -P -A), sorted,
+// those of the rules disabled left out.
+std::vector<LintFinding> CheckSelectionAgainst(const Schema& schema, const std::string& schemaPath,
+                                               const Selection& selection,
+                                               const std::vector<std::string>& disabled);
 // A schema finding as lint reports it.
 LintFinding LintFindingOf(SchemaFinding finding);
 // Leaves out the findings of the rules named.

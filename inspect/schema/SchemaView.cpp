@@ -1,5 +1,8 @@
 #include "SchemaView.h"
 
+#include <cmath>
+#include <cstdint>
+
 #include "SchemaText.h"
 #include "SchemaValue.h"
 
@@ -18,7 +21,11 @@ void RulesJson(const ValueRules& rules, Json& json) {
         {"exclusiveMaximum", &rules.m_exclusiveMaximum}};
     for (const auto& [name, bound] : bounds) {
         if (*bound) {
-            json[name] = **bound;
+            // A whole bound is written as the schema file most likely has it.
+            const double value = **bound;
+            json[name] = std::floor(value) == value && std::fabs(value) < 0x1p53
+                             ? Json(static_cast<int64_t>(value))
+                             : Json(value);
         }
     }
     if (rules.m_hasEnum) {
