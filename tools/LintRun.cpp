@@ -108,7 +108,9 @@ void LintFiles(const std::vector<std::string>& names, TreeLint& result, SchemaSi
         }
         result.m_findings.insert(result.m_findings.end(), lint.m_findings.begin(),
                                  lint.m_findings.end());
-        if (sink != nullptr) {
+        // A file configuration lists files; its entries are no parameters.
+        if (sink != nullptr &&
+            std::filesystem::path(file).filename() != FileSet::FileConfigFile("")) {
             sink->BeginFile(SchemaFile{lint.m_path, SchemaLayer::kUnknown, {}, {}, {}});
             FeedEntries(lint, *sink);
         }
