@@ -302,12 +302,14 @@ Json SchemaInference::Finish(const std::string& title, std::vector<std::string>&
             }
         }
         // A key that a base-level file sets in every member is required of the family.
-        for (auto& [key, stats] : merged) {
-            stats.m_base = std::all_of(members.begin(), members.end(), [&](const std::string* m) {
-                const auto& keys = state.m_sections.at(*m).m_keys;
-                const auto it = keys.find(key);
-                return it != keys.end() && it->second.m_base;
-            });
+        for (auto& named : merged) {
+            const std::string& key = named.first;
+            named.second.m_base =
+                std::all_of(members.begin(), members.end(), [&](const std::string* m) {
+                    const auto& keys = state.m_sections.at(*m).m_keys;
+                    const auto it = keys.find(key);
+                    return it != keys.end() && it->second.m_base;
+                });
         }
         const bool agree = std::all_of(members.begin(), members.end(), [&](const std::string* m) {
             const auto& keys = state.m_sections.at(*m).m_keys;
