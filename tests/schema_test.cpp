@@ -313,3 +313,32 @@ TEST(SchemaInfer, TheNarrowestSchemaThatAcceptsTheTree) {
     EXPECT_EQ(inferred["required"].dump(), R"(["A"])");
     EXPECT_EQ(Lines(Check(Read(inferred.dump()), records)), "");
 }
+
+// A pattern is found anywhere in a text, as JSON Schema searches; an anchored literal start
+// refuses most texts before the automaton runs, and is left out where it would refuse a match.
+TEST(SchemaPattern, SearchesAsJsonSchemaDoes) {
+    const struct {
+        const char* pattern;
+        const char* text;
+        bool found;
+    } cases[] = {
+        {"b", "abc", true},
+        {"^b", "abc", false},
+        {"^Stage[0-9]+$", "Stage12", true},
+        {"^Stage[0-9]+$", "Stage", false},
+        {"^ab*c", "ac", true},
+        {"^ab?c$", "ac", true},
+        {"^a|b", "xb", true},
+        {"^a{0,2}b", "b", true},
+        {"^a\\.b", "a.b", true},
+        {"^a\\.b", "axb", false},
+        {"c$", "abc", true},
+        {"(?=x)x", "axb", true},
+    };
+    for (const auto& c : cases) {
+        SchemaPattern pattern;
+        std::string error;
+        ASSERT_TRUE(pattern.Compile(c.pattern, error)) << c.pattern << ": " << error;
+        EXPECT_EQ(pattern.Search(c.text), c.found) << c.pattern << " in " << c.text;
+    }
+}
