@@ -52,6 +52,7 @@ void RegisterOurCases(const BenchData& data);
 void RegisterStoreCases(const BenchData& data);
 void RegisterPackCases(const BenchData& data);
 void RegisterLintCases(const BenchData& data);
+void RegisterSchemaCases(const BenchData& data);
 
 // Names of the results; the table refers to them.
 namespace name {
@@ -105,6 +106,8 @@ inline const char* const kGroupBinary = "Store/binary_group_switch";
 inline const char* const kPack = "Pack/quendel_pack";
 inline const char* const kOpenFile = "Pack/OpenFile";
 inline const char* const kLintTree = "Lint/quendel_lint_tree";
+inline const char* const kCheckTree = "Schema/quendel_check_tree";
+inline const char* const kInferTree = "Schema/quendel_schema_infer_tree";
 
 // Measured in their own processes, as factors of the bytes the store read.
 inline const char* const kMemoryText = "Memory/text_store";

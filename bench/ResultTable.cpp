@@ -77,6 +77,8 @@ const Row kRows[] = {
     {"One list element, binary store (ns)", Figure::Ns, kElementOursBinary, nullptr, nullptr},
     {"quendel pack, whole tree (ms)", Figure::Ms, kPack, nullptr, nullptr},
     {"quendel lint, whole tree (ms)", Figure::Ms, kLintTree, nullptr, nullptr, Check::AtMost, 2000},
+    {"quendel check, whole tree (ms)", Figure::Ms, kCheckTree, "our lint, whole tree", kLintTree, Check::RatioAtMost, 1.5},
+    {"quendel schema infer, whole tree (ms)", Figure::Ms, kInferTree, "our lint, whole tree", kLintTree, Check::RatioAtMost, 2.0},
     {"Peak RSS, text store (x bytes of files read)", Figure::Factor, kMemoryText, nullptr, nullptr, Check::AtMost, 3.0},
     {"Peak RSS, binary store (x resource file size)", Figure::Factor, kMemoryBinary, nullptr, nullptr, Check::AtMost, 1.05},
 };

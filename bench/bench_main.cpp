@@ -143,6 +143,7 @@ int main(int argc, char** argv) {
         bench::RegisterStoreCases(data);
         bench::RegisterPackCases(data);
         bench::RegisterLintCases(data);
+        bench::RegisterSchemaCases(data);
         bench::RegisterInihCases(data);
         bench::RegisterBoostCases(data);
         bench::RegisterLibconfigCases(data);

@@ -5,7 +5,7 @@
 #include "SchemaRules.h"
 
 const std::vector<LintRule>& LintRules() {
-    static std::vector<LintRule> rules = {
+    static const std::vector<LintRule> rules = {
         {rule::kByteOrderMark,
          "a byte-order mark, which the parser reads as text of the first line"},
         {rule::kUnclosedSection, "a section line without \"]\": the rest of the line is its name"},
@@ -25,14 +25,14 @@ const std::vector<LintRule>& LintRules() {
          "length"},
         {rule::kDeadFile, "a parameter file that no selection ever reads"},
     };
-    static const bool withSchema = [] {
+    static const std::vector<LintRule> withSchema = [] {
+        std::vector<LintRule> all = rules;
         for (const auto& [id, description] : SchemaRules()) {
-            rules.push_back({id, description});
+            all.push_back({id, description});
         }
-        return true;
+        return all;
     }();
-    (void)withSchema;
-    return rules;
+    return withSchema;
 }
 
 bool IsLintRule(std::string_view id) {
