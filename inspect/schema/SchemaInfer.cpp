@@ -15,6 +15,7 @@
 #include "SchemaText.h"
 #include "SchemaValue.h"
 #include "resource/StringOps.h"
+#include "resource/ValueText.h"
 
 namespace {
 
@@ -72,18 +73,18 @@ struct SectionStats {
 
 // One value as one text, or one element: narrows what all of them read as.
 void Narrow(std::string_view text, bool& integers, bool& numbers, bool& booleans, double& min,
-            double& max) {
+            double& max, std::string& scratch) {
     SchemaScalar scalar;
     if (numbers) {
-        if (ReadsAs(SchemaType::kNumber, text, scalar)) {
+        if (ReadsAs(SchemaType::kNumber, text, scalar, scratch)) {
             min = std::min(min, scalar.m_number);
             max = std::max(max, scalar.m_number);
-            integers = integers && ReadsAs(SchemaType::kInteger, text, scalar);
+            integers = integers && ReadsAs(SchemaType::kInteger, text, scalar, scratch);
         } else {
             numbers = integers = false;
         }
     }
-    booleans = booleans && ReadsAs(SchemaType::kBoolean, text, scalar);
+    booleans = booleans && ReadsAs(SchemaType::kBoolean, text, scalar, scratch);
 }
 
 bool IsWord(std::string_view text) {
@@ -218,11 +219,14 @@ struct SchemaInference::State {
     SectionStats* m_last = nullptr;
     std::string m_lastName;
     std::string m_scratch;
+    std::string m_convert;          // a value's text as the conversions take it
+    std::vector<double> m_numbers;  // a list of numbers as the list conversion reads it
 
     void AddValue(KeyStats& stats, std::string_view text) {
         ++stats.m_values;
         stats.m_base = stats.m_base || IsBaseLevel(m_file.m_layer);
-        Narrow(text, stats.m_integers, stats.m_numbers, stats.m_booleans, stats.m_min, stats.m_max);
+        Narrow(text, stats.m_integers, stats.m_numbers, stats.m_booleans, stats.m_min, stats.m_max,
+               m_convert);
         if (stats.m_wordsOnly) {
             if (IsWord(text) && stats.m_words.size() <= kMaxWords) {
                 stats.m_words.emplace(text);
@@ -234,12 +238,23 @@ struct SchemaInference::State {
             ++count;
             if (stats.m_itemNumbers || stats.m_itemBooleans) {
                 Narrow(token, stats.m_itemIntegers, stats.m_itemNumbers, stats.m_itemBooleans,
-                       stats.m_itemMin, stats.m_itemMax);
+                       stats.m_itemMin, stats.m_itemMax, m_convert);
             }
             return true;
         };
-        // A text without delimiters, quotes or tabs is its only element.
-        if (text.find_first_of(", \t\"") == std::string_view::npos) {
+        // A list that can only be numbers any more is read by the library's list conversion in
+        // one pass; any other, or one it refuses, token by token.
+        if (stats.m_itemNumbers && !stats.m_itemIntegers && !stats.m_itemBooleans &&
+            ToDoubleVector(m_convert.assign(text), m_numbers) &&
+            std::all_of(m_numbers.begin(), m_numbers.end(),
+                        [](double number) { return std::isfinite(NarrowToFloat(number)); })) {
+            count = m_numbers.size();
+            for (const double number : m_numbers) {
+                stats.m_itemMin = std::min(stats.m_itemMin, number);
+                stats.m_itemMax = std::max(stats.m_itemMax, number);
+            }
+        } else if (text.find_first_of(", \t\"") == std::string_view::npos) {
+            // A text without delimiters, quotes or tabs is its only element.
             if (!text.empty()) {
                 element(text);
             }

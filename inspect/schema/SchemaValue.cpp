@@ -15,31 +15,42 @@ constexpr std::string_view kListDelimiters = ", ";
 // An int has at most ten digits; a text of fewer always fits.
 constexpr size_t kDigitsThatFit = 9;
 
+// What a query of the value (or a list query, for an element) is called in a reason; only a
+// value that does not read needs one.
 std::string Query(bool element, const char* scalarQuery) {
     return element ? "a list query" : scalarQuery;
 }
 
-bool ReadInteger(std::string_view text, bool element, SchemaScalar& scalar, std::string& why) {
-    const std::string query = Query(element, "an int query");
+// The conversions take a std::string: the text is copied into one the caller keeps, so that
+// the many elements of lists reuse it.
+const std::string& Text(std::string_view text, std::string& scratch) {
+    scratch.assign(text);
+    return scratch;
+}
+
+bool ReadInteger(std::string_view text, bool element, SchemaScalar& scalar, std::string& why,
+                 std::string& scratch) {
+    const char* const query = "an int query";
     if (text.empty()) {
-        why = "is empty: " + query + " reads it as 0";
+        why = "is empty: " + Query(element, query) + " reads it as 0";
         return false;
     }
-    const std::string copy(text);
     long value = 0;
-    if (!ToLong(copy, value)) {
-        why = "does not read as an integer: " + query + " gets its default";
+    if (!ToLong(Text(text, scratch), value)) {
+        why = "does not read as an integer: " + Query(element, query) + " gets its default";
         return false;
     }
     if (text.find('.') != std::string_view::npos) {
-        why = "is not a whole number: " + query + " reads it as " + std::to_string(value) +
-              ", cutting the fraction";
+        why = "is not a whole number: " + Query(element, query) + " reads it as " +
+              std::to_string(value) + ", cutting the fraction";
         return false;
     }
     const size_t digits = text.size() - (text[0] == '+' || text[0] == '-' ? 1 : 0);
     double exact = 0.0;
-    if (digits > kDigitsThatFit && ToDouble(copy, exact) && (exact < INT_MIN || exact > INT_MAX)) {
-        why = "does not fit an int: " + query + " reads it as " + std::to_string(value);
+    if (digits > kDigitsThatFit && ToDouble(Text(text, scratch), exact) &&
+        (exact < INT_MIN || exact > INT_MAX)) {
+        why = "does not fit an int: " + Query(element, query) + " reads it as " +
+              std::to_string(value);
         return false;
     }
     scalar.m_kind = SchemaScalar::Kind::kNumber;
@@ -48,15 +59,16 @@ bool ReadInteger(std::string_view text, bool element, SchemaScalar& scalar, std:
     return true;
 }
 
-bool ReadNumber(std::string_view text, bool element, SchemaScalar& scalar, std::string& why) {
-    const std::string query = Query(element, "a query for a number");
+bool ReadNumber(std::string_view text, bool element, SchemaScalar& scalar, std::string& why,
+                std::string& scratch) {
+    const char* const query = "a query for a number";
     if (text.empty()) {
-        why = "is empty: " + query + " reads it as 0";
+        why = "is empty: " + Query(element, query) + " reads it as 0";
         return false;
     }
     double value = 0.0;
-    if (!ToDouble(std::string(text), value)) {
-        why = "does not read as a number: " + query + " gets its default";
+    if (!ToDouble(Text(text, scratch), value)) {
+        why = "does not read as a number: " + Query(element, query) + " gets its default";
         return false;
     }
     const float narrow = NarrowToFloat(value);
@@ -73,19 +85,19 @@ bool ReadNumber(std::string_view text, bool element, SchemaScalar& scalar, std::
 
 // A number reads as a bool too (not 0 is true), but the schema's booleans are the words. ToBool
 // is not asked about a number: with a point it would print the int-cast warning.
-bool ReadBoolean(std::string_view text, bool element, SchemaScalar& scalar, std::string& why) {
-    const std::string copy(text);
-    const std::string query = Query(element, "a bool query");
+bool ReadBoolean(std::string_view text, bool element, SchemaScalar& scalar, std::string& why,
+                 std::string& scratch) {
+    const char* const query = "a bool query";
     if (IsNumber(text)) {
         long number = 0;
-        ToLong(copy, number);
-        why = "is a number, not true or false: " + query + " reads it as " +
+        ToLong(Text(text, scratch), number);
+        why = "is a number, not true or false: " + Query(element, query) + " reads it as " +
               (number != 0 ? "true" : "false");
         return false;
     }
     bool value = false;
-    if (!ToBool(copy, value)) {
-        why = "is not true or false: " + query + " gets its default";
+    if (!ToBool(Text(text, scratch), value)) {
+        why = "is not true or false: " + Query(element, query) + " gets its default";
         return false;
     }
     scalar.m_kind = SchemaScalar::Kind::kBoolean;
@@ -94,16 +106,16 @@ bool ReadBoolean(std::string_view text, bool element, SchemaScalar& scalar, std:
 }
 
 bool ReadAs(SchemaType type, std::string_view text, bool element, SchemaScalar& scalar,
-            std::string& why) {
+            std::string& why, std::string& scratch) {
     scalar = SchemaScalar();
     scalar.m_text = text;
     switch (type) {
         case SchemaType::kInteger:
-            return ReadInteger(text, element, scalar, why);
+            return ReadInteger(text, element, scalar, why, scratch);
         case SchemaType::kNumber:
-            return ReadNumber(text, element, scalar, why);
+            return ReadNumber(text, element, scalar, why, scratch);
         case SchemaType::kBoolean:
-            return ReadBoolean(text, element, scalar, why);
+            return ReadBoolean(text, element, scalar, why, scratch);
         case SchemaType::kString:
         case SchemaType::kArray:
         case SchemaType::kAny:
@@ -192,7 +204,8 @@ void ReadValue(const std::vector<const KeySchema*>& schemas, std::string_view te
     }
     const SchemaType type = declared == nullptr ? SchemaType::kAny : declared->m_value.m_type;
     if (type != SchemaType::kArray) {
-        reading.m_read = ReadAs(type, text, false, reading.m_scalar, reading.m_why);
+        reading.m_read =
+            ReadAs(type, text, false, reading.m_scalar, reading.m_why, reading.m_scratch);
         return;
     }
     reading.m_array = true;
@@ -204,9 +217,24 @@ void ReadValue(const std::vector<const KeySchema*>& schemas, std::string_view te
             break;
         }
     }
+    // A list of numbers is read by the library's own list conversion, in one pass; only a list
+    // it refuses, or that holds a number past float's range, is read token by token to say
+    // which element does not read and why.
+    if (items == SchemaType::kNumber &&
+        ToDoubleVector(Text(text, reading.m_scratch), reading.m_numbers) &&
+        std::all_of(reading.m_numbers.begin(), reading.m_numbers.end(),
+                    [](double number) { return std::isfinite(NarrowToFloat(number)); })) {
+        for (const double number : reading.m_numbers) {
+            SchemaScalar scalar;
+            scalar.m_kind = SchemaScalar::Kind::kNumber;
+            scalar.m_number = number;
+            reading.m_elements.push_back(scalar);
+        }
+        return;
+    }
     const auto element = [&](std::string_view token) {
         SchemaScalar scalar;
-        if (!ReadAs(items, token, true, scalar, reading.m_why)) {
+        if (!ReadAs(items, token, true, scalar, reading.m_why, reading.m_scratch)) {
             reading.m_read = false;
             reading.m_element = reading.m_elements.size();
             reading.m_scalar.m_text = token;
@@ -225,9 +253,9 @@ void ReadValue(const std::vector<const KeySchema*>& schemas, std::string_view te
     detail::ForEachTokenNoTabs(reading.m_storage, kListDelimiters, element);
 }
 
-bool ReadsAs(SchemaType type, std::string_view text, SchemaScalar& scalar) {
+bool ReadsAs(SchemaType type, std::string_view text, SchemaScalar& scalar, std::string& scratch) {
     std::string why;
-    return ReadAs(type, text, false, scalar, why);
+    return ReadAs(type, text, false, scalar, why, scratch);
 }
 
 void CheckScalar(const ValueRules& rules, const SchemaScalar& scalar, std::string_view label,

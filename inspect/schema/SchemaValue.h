@@ -25,7 +25,7 @@ struct SchemaScalar {
     bool m_integer = false;  // read as an integer, written without a point
     double m_number = 0.0;
     bool m_boolean = false;
-    std::string_view m_text;  // as written
+    std::string_view m_text;  // as written; empty for an element of a list of numbers
 };
 
 // A value read as the schemas of its key read it: the type of the first schema that declares
@@ -35,9 +35,11 @@ struct SchemaReading {
     bool m_array = false;
     SchemaScalar m_scalar;
     std::vector<SchemaScalar> m_elements;
-    std::string m_why;      // "does not read as an integer: an int query gets its default"
-    size_t m_element = 0;   // the element that does not read, in an array
-    std::string m_storage;  // a list's text with spaces for tabs, when it holds a tab
+    std::string m_why;              // "does not read as an integer: an int query gets its default"
+    size_t m_element = 0;           // the element that does not read, in an array
+    std::string m_storage;          // a list's text with spaces for tabs, when it holds a tab
+    std::string m_scratch;          // the text of one value or element, as the conversions take it
+    std::vector<double> m_numbers;  // a list of numbers as the list conversion reads it
 };
 
 // Reads text, which must outlive the reading: the elements' views point into it.
@@ -55,8 +57,8 @@ void CheckReading(const std::vector<const KeySchema*>& schemas, const SchemaRead
 nlohmann::ordered_json ReadingJson(const SchemaReading& reading, std::string_view text);
 
 // Whether text reads as type (integer, number or boolean; any text is a string), as ReadValue
-// reads one value or one element.
-bool ReadsAs(SchemaType type, std::string_view text, SchemaScalar& scalar);
+// reads one value or one element; scratch is a buffer the caller keeps for the text.
+bool ReadsAs(SchemaType type, std::string_view text, SchemaScalar& scalar, std::string& scratch);
 
 // A constant of the schema file (a "default", an "enum" entry) as a scalar; false when it is
 // not a number, a boolean or a string.
