@@ -77,10 +77,16 @@ const Row kRows[] = {
     {"One list element, binary store (ns)", Figure::Ns, kElementOursBinary, nullptr, nullptr},
     {"quendel pack, whole tree (ms)", Figure::Ms, kPack, nullptr, nullptr},
     {"quendel lint, whole tree (ms)", Figure::Ms, kLintTree, nullptr, nullptr, Check::AtMost, 2000},
+    {"quendel lint, whole tree (ms)", Figure::Ms, kLintTree, "the same without the checks across selections", kLintTreeLayers, Check::RatioAtMost, 1.5},
     {"quendel check, whole tree (ms)", Figure::Ms, kCheckTree, "our lint, whole tree", kLintTree, Check::RatioAtMost, 1.5},
     {"quendel schema infer, whole tree (ms)", Figure::Ms, kInferTree, "our lint, whole tree", kLintTree, Check::RatioAtMost, 2.0},
+    {"quendel matrix of one key, binary store (ms)", Figure::Ms, kMatrixBinary, nullptr, nullptr, Check::AtMost, 50},
+    {"quendel matrix of one key, text store (ms)", Figure::Ms, kMatrixText, nullptr, nullptr},
+    {"quendel impact, one group clinical file edited (ms)", Figure::Ms, kImpactOne, nullptr, nullptr, Check::AtMost, 200},
+    {"quendel impact, trees of other seeds (ms)", Figure::Ms, kImpactAll, nullptr, nullptr, Check::AtMost, 10000},
     {"Peak RSS, text store (x bytes of files read)", Figure::Factor, kMemoryText, nullptr, nullptr, Check::AtMost, 3.0},
     {"Peak RSS, binary store (x resource file size)", Figure::Factor, kMemoryBinary, nullptr, nullptr, Check::AtMost, 1.05},
+    {"Peak RSS, impact of trees of other seeds (x both trees' bytes)", Figure::Factor, kMemoryImpact, nullptr, nullptr, Check::AtMost, 3.0},
 };
 // clang-format on
 

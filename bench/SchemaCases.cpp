@@ -3,11 +3,11 @@
 // schema file read in each run.
 #include "BenchCases.h"
 #include "CaseRegistry.h"
-#include "JsonText.h"
-#include "LintRun.h"
 #include "RefTree.h"
-#include "SchemaInfer.h"
-#include "SchemaReader.h"
+#include "inspect/lint/LintRun.h"
+#include "inspect/output/JsonText.h"
+#include "inspect/schema/SchemaInfer.h"
+#include "inspect/schema/SchemaReader.h"
 
 namespace bench {
 

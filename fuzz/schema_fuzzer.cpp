@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "Schema.h"
-#include "SchemaCheck.h"
-#include "SchemaInfer.h"
-#include "SchemaReader.h"
-#include "SchemaView.h"
+#include "inspect/schema/Schema.h"
+#include "inspect/schema/SchemaCheck.h"
+#include "inspect/schema/SchemaInfer.h"
+#include "inspect/schema/SchemaReader.h"
+#include "inspect/schema/SchemaView.h"
 #include "textstore/ParamFile.h"
 #include "textstore/ParamObserver.h"
 

@@ -4,7 +4,7 @@
 // text store and the binary store must give the same answer for every section and key present.
 // Lookups where the stores differ by design are left out: empty section names, a user-defined
 // layer (none is written), and a re-selection that leaves a level empty, which the binary store
-// keeps and the text store releases (tests/StoreSelection.h).
+// keeps and the text store releases (api/StoreReselection.h).
 #include <corvel/CorvelControl.h>
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -21,8 +21,8 @@
 
 #include "../tests/StoreSelection.h"
 #include "FuzzCheck.h"
-#include "ResourcePack.h"
 #include "binstore/binFileMsgImpl.h"
+#include "inspect/pack/ResourcePack.h"
 #include "textstore/ParamFile.h"
 #include "textstore/ResourceMsgImp.h"
 

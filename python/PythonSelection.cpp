@@ -3,14 +3,14 @@
 #include <type_traits>
 #include <vector>
 
-#include "EntryDiff.h"
-#include "EntryOutput.h"
-#include "HostSettings.h"
-#include "NameSuggestion.h"
 #include "PythonValues.h"
-#include "ReportJson.h"
-#include "SchemaReader.h"
-#include "ValueQuery.h"
+#include "inspect/lint/NameSuggestion.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/ReportJson.h"
+#include "inspect/report/EntryDiff.h"
+#include "inspect/report/ValueQuery.h"
+#include "inspect/schema/SchemaReader.h"
+#include "inspect/selection/HostSettings.h"
 
 namespace {
 
@@ -73,7 +73,6 @@ void ReadSchemaOrRaise(const std::string& path, Schema& schema) {
 }
 
 void OpenOrRaise(Selection& selection, const SelectionOptions& options, bool wholeTree) {
-    const SettingsFileScope scope;
     RouteHostLog(false);
     std::string error;
     if (!ApplySettings(options, error)) {

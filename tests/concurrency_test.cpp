@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "ResourcePack.h"
 #include "TestSupport.h"
+#include "inspect/pack/ResourcePack.h"
 #include "quendel/Quendel.h"
 
 namespace {

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "Schema.h"
-#include "SchemaCheck.h"
-#include "SchemaInfer.h"
-#include "SchemaReader.h"
-#include "SchemaValue.h"
-#include "SchemaView.h"
+#include "inspect/schema/Schema.h"
+#include "inspect/schema/SchemaCheck.h"
+#include "inspect/schema/SchemaInfer.h"
+#include "inspect/schema/SchemaReader.h"
+#include "inspect/schema/SchemaValue.h"
+#include "inspect/schema/SchemaView.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "SchemaView.h"
-#include "Selection.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/schema/SchemaView.h"
+#include "inspect/selection/Selection.h"
 
 namespace {
 

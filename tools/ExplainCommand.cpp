@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "ReportJson.h"
-#include "SchemaView.h"
-#include "Selection.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/ReportJson.h"
+#include "inspect/schema/SchemaView.h"
+#include "inspect/selection/Selection.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "SchemaView.h"
-#include "Selection.h"
-#include "ValueQuery.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/report/ValueQuery.h"
+#include "inspect/schema/SchemaView.h"
+#include "inspect/selection/Selection.h"
 
 namespace {
 

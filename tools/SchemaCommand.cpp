@@ -6,12 +6,12 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "HostSettings.h"
-#include "JsonText.h"
-#include "LintRun.h"
-#include "OutputFile.h"
-#include "SchemaInfer.h"
+#include "inspect/lint/LintRun.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/JsonText.h"
+#include "inspect/pack/OutputFile.h"
+#include "inspect/schema/SchemaInfer.h"
+#include "inspect/selection/HostSettings.h"
 
 namespace {
 

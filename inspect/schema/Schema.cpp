@@ -1,4 +1,4 @@
-#include "Schema.h"
+#include "inspect/schema/Schema.h"
 
 const char* TypeName(SchemaType type) {
     switch (type) {

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "SchemaPattern.h"
-#include "SchemaRecord.h"
+#include "inspect/schema/SchemaPattern.h"
+#include "inspect/schema/SchemaRecord.h"
 
 // "integer", "number", "boolean", "string", "array"; kAny when the schema declares none, and the
 // value is then its text.

@@ -1,4 +1,4 @@
-#include "SchemaCheck.h"
+#include "inspect/schema/SchemaCheck.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "SchemaText.h"
-#include "SchemaValue.h"
+#include "inspect/schema/SchemaText.h"
+#include "inspect/schema/SchemaValue.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "Schema.h"
-#include "SchemaRecord.h"
-#include "SchemaRules.h"
+#include "inspect/schema/Schema.h"
+#include "inspect/schema/SchemaRecord.h"
+#include "inspect/schema/SchemaRules.h"
 #include "resource/IStoreProvenance.h"
 
 class SchemaChecker : public SchemaSink {

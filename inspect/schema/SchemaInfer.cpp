@@ -1,4 +1,4 @@
-#include "SchemaInfer.h"
+#include "inspect/schema/SchemaInfer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,11 +9,11 @@
 #include <unordered_map>
 #include <utility>
 
-#include "Schema.h"
-#include "SchemaPattern.h"
-#include "SchemaReader.h"
-#include "SchemaText.h"
-#include "SchemaValue.h"
+#include "inspect/schema/Schema.h"
+#include "inspect/schema/SchemaPattern.h"
+#include "inspect/schema/SchemaReader.h"
+#include "inspect/schema/SchemaText.h"
+#include "inspect/schema/SchemaValue.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "SchemaRecord.h"
+#include "inspect/schema/SchemaRecord.h"
 
 class SchemaInference : public SchemaSink {
   public:

@@ -1,4 +1,4 @@
-#include "SchemaPattern.h"
+#include "inspect/schema/SchemaPattern.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "SchemaReader.h"
+#include "inspect/schema/SchemaReader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "SchemaText.h"
-#include "SchemaValue.h"
+#include "inspect/schema/SchemaText.h"
+#include "inspect/schema/SchemaValue.h"
 #include "textstore/FileBytes.h"
 
 namespace {

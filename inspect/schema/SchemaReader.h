@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "Schema.h"
+#include "inspect/schema/Schema.h"
 
 inline constexpr char kSchemaDialect[] = "https://json-schema.org/draft/2020-12/schema";
 

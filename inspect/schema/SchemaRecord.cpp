@@ -1,4 +1,4 @@
-#include "SchemaRecord.h"
+#include "inspect/schema/SchemaRecord.h"
 
 #include <array>
 

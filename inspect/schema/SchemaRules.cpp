@@ -1,4 +1,4 @@
-#include "SchemaRules.h"
+#include "inspect/schema/SchemaRules.h"
 
 const std::vector<std::pair<std::string_view, std::string_view>>& SchemaRules() {
     static const std::vector<std::pair<std::string_view, std::string_view>> rules = {

@@ -1,4 +1,4 @@
-#include "SchemaText.h"
+#include "inspect/schema/SchemaText.h"
 
 #include <algorithm>
 #include <charconv>

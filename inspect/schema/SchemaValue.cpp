@@ -1,11 +1,11 @@
-#include "SchemaValue.h"
+#include "inspect/schema/SchemaValue.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
-#include "SchemaRules.h"
-#include "SchemaText.h"
+#include "inspect/schema/SchemaRules.h"
+#include "inspect/schema/SchemaText.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Schema.h"
+#include "inspect/schema/Schema.h"
 
 // One value, or one element of a list, read as a type: a number (an integer exactly), a
 // boolean, or a text.

@@ -1,10 +1,10 @@
-#include "SchemaView.h"
+#include "inspect/schema/SchemaView.h"
 
 #include <cmath>
 #include <cstdint>
 
-#include "SchemaText.h"
-#include "SchemaValue.h"
+#include "inspect/schema/SchemaText.h"
+#include "inspect/schema/SchemaValue.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "Schema.h"
+#include "inspect/schema/Schema.h"
 #include "resource/IStoreProvenance.h"
 
 // {section: {key: value}} of every entry, each value read as its key's schema declares it (a

@@ -1,7 +1,7 @@
 #include "api/StoreFactory.h"
 
 #include "binstore/binFileMsgImpl.h"
-#include "textstore/FileSet.h"
+#include "fileset/FileSet.h"
 #include "textstore/ResourceMsgImp.h"
 
 namespace {
