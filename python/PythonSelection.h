@@ -60,6 +60,8 @@ class PythonSelection {
     // With a schema file, also "declared": what it says of the key.
     py::object Explain(const std::string& section, const std::string& key,
                        const std::optional<std::string>& schema);
+    // The reading list, as `quendel files --json` gives it.
+    py::object Files();
     py::object Diff(PythonSelection& other);
 
     const SelectionOptions& Options() const { return m_options; }

@@ -20,7 +20,7 @@ using Json = nlohmann::json;
 
 // A hint that suggests the known name of the same length with one character replaced or two
 // neighbours swapped.
-std::string SameLengthHint(std::string_view name, const std::vector<std::string>& known) {
+std::string SameLengthHint(const std::vector<std::string>& known, std::string_view name) {
     for (const std::string& candidate : known) {
         std::vector<size_t> differ;
         for (size_t i = 0; candidate.size() == name.size() && i < name.size(); ++i) {

@@ -184,4 +184,18 @@ TEST(SchemaTool, ErrorsSayWhereAndEndWithStatusTwo) {
         EXPECT_EQ(run.status, 2) << c.args;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << c.args << "\n" << run.err;
     }
+    // Under --json (or --format json) each failure is one error document naming the file.
+    const std::string missing = dir.Path() + "/dev/Quendel.schema.json";
+    const std::pair<std::string, std::string> documents[] = {
+        {"check " + kSettings + " --format json --schema " + Quoted(bad), bad},
+        {"check --root " + Quoted(dir.Path()) + " --json", missing},
+        {"get " + kSettings + " -F Convex -P CX5 -A Abdomen Gain MasterGain --json --schema " +
+             Quoted(bad),
+         bad},
+    };
+    for (const auto& [args, path] : documents) {
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_EQ(run.Json()["error"]["path"], path) << args << "\n" << run.out;
+    }
 }

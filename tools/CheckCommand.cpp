@@ -24,6 +24,8 @@ struct CheckOptions {
     std::string m_schema;
     std::string m_format = "text";
     std::vector<std::string> m_disabled;
+
+    bool Json() const { return m_selection.m_json || m_format == "json"; }
 };
 
 struct CheckResult {
@@ -38,11 +40,11 @@ bool LoadSchema(const CheckOptions& options, std::string& path, Schema& schema) 
     path = options.m_schema.empty() ? DefaultSchemaFile() : options.m_schema;
     std::error_code ignored;
     if (options.m_schema.empty() && !std::filesystem::exists(path, ignored)) {
-        std::cerr << "quendel check: no schema file " << path
-                  << " beside the tree (--schema FILE names one)\n";
+        PrintError("check", "no schema file " + path + " beside the tree (--schema FILE names one)",
+                   options.Json(), path);
         return false;
     }
-    return OpenSchema(path, schema, "check");
+    return OpenSchema(path, schema, "check", options.Json());
 }
 
 bool CheckSelectionView(const CheckOptions& options, CheckResult& result,
@@ -50,8 +52,9 @@ bool CheckSelectionView(const CheckOptions& options, CheckResult& result,
     Selection selection;
     std::string path;
     Schema schema;
-    if (!OpenSelection(selection, options.m_selection, "check") ||
-        !LoadSchema(options, path, schema)) {
+    SelectionOptions opened = options.m_selection;
+    opened.m_json = options.Json();
+    if (!OpenSelection(selection, opened, "check") || !LoadSchema(options, path, schema)) {
         return false;
     }
     result.m_findings = CheckSelectionAgainst(schema, path, selection, options.m_disabled);
@@ -66,7 +69,7 @@ bool CheckSelectionView(const CheckOptions& options, CheckResult& result,
 bool CheckFiles(const CheckOptions& options, CheckResult& result) {
     std::string error;
     if (options.m_names.empty() && !ApplySettings(options.m_selection, error)) {
-        std::cerr << "quendel check: " << error << "\n";
+        PrintError("check", error, options.Json());
         return false;
     }
     std::string path;
@@ -78,7 +81,7 @@ bool CheckFiles(const CheckOptions& options, CheckResult& result) {
     const LintRequest request{
         options.m_selection, options.m_names, options.m_disabled, &schema, path, false};
     if (!RunLintChecks(request, lint, error)) {
-        std::cerr << "quendel check: " << error << "\n";
+        PrintError("check", error, options.Json());
         return false;
     }
     result.m_files = std::move(lint.m_files);
@@ -94,7 +97,8 @@ int RunCheck(const CheckOptions& options) {
     const bool oneSelection =
         !selection.m_group.empty() || !selection.m_probe.empty() || !selection.m_clinical.empty();
     if (oneSelection && !options.m_names.empty()) {
-        std::cerr << "quendel check: name files, or a selection with -F, -P and -A, not both\n";
+        PrintError("check", "name files, or a selection with -F, -P and -A, not both",
+                   options.Json());
         return kExitError;
     }
     RouteHostLog(selection.m_verbose);

@@ -25,7 +25,8 @@ int RunExplain(const ExplainOptions& options) {
     Schema schema;
     const Schema* withSchema = options.m_schema.empty() ? nullptr : &schema;
     if (!OpenSelection(selection, options.m_selection, "explain") ||
-        (withSchema != nullptr && !OpenSchema(options.m_schema, schema, "explain"))) {
+        (withSchema != nullptr &&
+         !OpenSchema(options.m_schema, schema, "explain", options.m_selection.m_json))) {
         return kExitError;
     }
     const KeySchema* declared =

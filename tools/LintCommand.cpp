@@ -45,7 +45,8 @@ int RunLint(const LintOptions& options) {
     }
     RouteHostLog(false);
     Schema schema;
-    if (!options.m_schema.empty() && !OpenSchema(options.m_schema, schema, "lint")) {
+    if (!options.m_schema.empty() && !OpenSchema(options.m_schema, schema, "lint",
+                                                 options.m_json || options.m_format == "json")) {
         return kExitError;
     }
     TreeLint result;
@@ -53,7 +54,7 @@ int RunLint(const LintOptions& options) {
     const LintRequest request{options.m_location, options.m_names, options.m_disabled,
                               options.m_schema.empty() ? nullptr : &schema, options.m_schema};
     if (!RunLintChecks(request, result, error)) {
-        std::cerr << "quendel lint: " << error << "\n";
+        PrintError("lint", error, options.m_json || options.m_format == "json");
         return kExitError;
     }
     const std::vector<std::string>& files = result.m_files;

@@ -129,8 +129,8 @@ bool ReadFiles(const LintRequest& request, SchemaSink* sink, TreeLint& result, s
     }
     // With both rules off, the model of every selection is not built at all.
     const std::set<std::string> disabled(request.m_disabled.begin(), request.m_disabled.end());
-    const bool acrossSelections = disabled.count(rule::kMaskedOverride) == 0 ||
-                                  disabled.count(rule::kRedundantOverride) == 0;
+    const bool acrossSelections =
+        disabled.count(rule::kMaskedOverride) == 0 || disabled.count(rule::kRedundantOverride) == 0;
     return LintTree(tree, result, error, acrossSelections, visit, acrossLayers);
 }
 

@@ -1,6 +1,7 @@
 #include "inspect/lint/NameSuggestion.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -81,15 +82,20 @@ std::string NameSuggestion::Nearest(std::string_view name) const {
     return best == nullptr ? std::string() : *best;
 }
 
-std::string NearestName(std::string_view name, const std::vector<std::string>& known) {
-    const std::string* best = nullptr;
-    for (const std::string& candidate : known) {
-        if (candidate == name) {
-            return {};
+std::string NearestName(const std::vector<std::string>& names, std::string_view name) {
+    const auto lower = [](std::string_view text) {
+        std::string folded(text);
+        for (char& c : folded) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         }
-        if ((best == nullptr || candidate < *best) && OneSlipApart(name, candidate)) {
-            best = &candidate;
+        return folded;
+    };
+    NameSuggestion suggestion;
+    for (const std::string& known : names) {
+        if (known != name && lower(known) == lower(name)) {
+            return known;
         }
+        suggestion.Add(known);
     }
-    return best == nullptr ? std::string() : *best;
+    return suggestion.Nearest(name);
 }

@@ -27,7 +27,7 @@ const char* TypeName(SchemaType type);
 // "Did you mean": the known name a slip away from name, or empty. The front-end that shows the
 // findings gives it; without one no finding suggests anything.
 using NameHint =
-    std::function<std::string(std::string_view name, const std::vector<std::string>& known)>;
+    std::function<std::string(const std::vector<std::string>& known, std::string_view name)>;
 
 // The rules of a value, or of each element of a list.
 struct ValueRules {

@@ -37,7 +37,7 @@ struct Presence {
     std::vector<bool> m_has;
 };
 
-struct FileState {
+struct FileSections {
     SchemaFile m_file;
     std::unordered_map<const SectionEntry*, Presence> m_sections;
 };
@@ -158,7 +158,7 @@ struct SchemaChecker::State {
         }
         if (section.m_unknown) {
             const std::string nearest =
-                m_hint ? m_hint(section.m_name, m_schema.SectionNames()) : std::string();
+                m_hint ? m_hint(m_schema.SectionNames(), section.m_name) : std::string();
             Report(record, schema_rule::kUnknownKey,
                    "section " + QuotedText(section.m_name) + " (of " + QuotedText(record.m_key) +
                        ") is not in the schema, which admits no other" +
@@ -187,7 +187,7 @@ struct SchemaChecker::State {
                 for (const auto& [name, schema] : closed.m_keys) {
                     names.push_back(name);
                 }
-                nearest = m_hint(record.m_key, names);
+                nearest = m_hint(names, record.m_key);
             }
             Report(record, schema_rule::kUnknownKey,
                    "section " + QuotedText(record.m_section) + " is closed (" + closed.m_where +
@@ -221,7 +221,7 @@ struct SchemaChecker::State {
     // The tree's requirements: the sections every selection must have, and for each file that
     // sets a section, the keys the section requires.
     void CheckRequired() {
-        if (!std::any_of(m_files.begin(), m_files.end(), [](const FileState& file) {
+        if (!std::any_of(m_files.begin(), m_files.end(), [](const FileSections& file) {
                 return file.m_file.m_layer != SchemaLayer::kUnknown;
             })) {
             return;
@@ -235,9 +235,9 @@ struct SchemaChecker::State {
                         "or clinical setting lacks it"});
             }
         }
-        std::map<LevelKey, std::vector<const FileState*>> levels;
+        std::map<LevelKey, std::vector<const FileSections*>> levels;
         std::unordered_map<const SectionEntry*, std::vector<bool>> base;
-        for (const FileState& file : m_files) {
+        for (const FileSections& file : m_files) {
             if (IsBaseLevel(file.m_file.m_layer)) {
                 for (const auto& [section, presence] : file.m_sections) {
                     std::vector<bool>& has = base[section];
@@ -250,15 +250,15 @@ struct SchemaChecker::State {
                 levels[KeyOf(file.m_file.m_layer, file.m_file)].push_back(&file);
             }
         }
-        const auto setIn = [&](const FileState& file, const SectionEntry* section, size_t i) {
+        const auto setIn = [&](const FileSections& file, const SectionEntry* section, size_t i) {
             const auto it = file.m_sections.find(section);
             return it != file.m_sections.end() && it->second.m_has[i];
         };
-        for (const FileState& file : m_files) {
+        for (const FileSections& file : m_files) {
             if (file.m_file.m_layer == SchemaLayer::kUnknown) {
                 continue;
             }
-            std::vector<const FileState*> chain;
+            std::vector<const FileSections*> chain;
             for (const SchemaLayer layer : ChainOf(file.m_file.m_layer)) {
                 const auto found = levels.find(KeyOf(layer, file.m_file));
                 if (found != levels.end()) {
@@ -271,7 +271,7 @@ struct SchemaChecker::State {
                     const SectionEntry* entry = section;
                     const bool set =
                         presence.m_has[i] || (baseHas != base.end() && baseHas->second[i]) ||
-                        std::any_of(chain.begin(), chain.end(), [&](const FileState* other) {
+                        std::any_of(chain.begin(), chain.end(), [&](const FileSections* other) {
                             return setIn(*other, entry, i);
                         });
                     if (set) {
@@ -302,7 +302,7 @@ struct SchemaChecker::State {
     const SectionEntry* m_presenceOf = nullptr;  // the section of m_presence, in this file
     Presence* m_presence = nullptr;
     std::string m_scratch;
-    std::vector<FileState> m_files;
+    std::vector<FileSections> m_files;
     std::set<std::string> m_baseSections;  // set by a base-level file, when sections are required
     std::set<const SectionEntry*> m_reported;
     std::vector<SchemaFinding> m_findings;
@@ -318,7 +318,7 @@ void SchemaChecker::BeginFile(const SchemaFile& file) {
     State& state = *m_state;
     state.m_file = file;
     if (state.m_tree) {
-        state.m_files.push_back(FileState{file, {}});
+        state.m_files.push_back(FileSections{file, {}});
         state.m_reported.clear();
         state.m_presenceOf = nullptr;
     }

@@ -184,7 +184,7 @@ class Reader {
             } else if (IsUnsupportedStandard(word)) {
                 Error(where, "keyword " + QuotedText(word) + " is not supported");
             } else {
-                const std::string nearest = m_hint ? m_hint(word, known) : std::string();
+                const std::string nearest = m_hint ? m_hint(known, word) : std::string();
                 Error(where,
                       "unknown keyword " + QuotedText(word) +
                           (nearest.empty() ? "" : " (did you mean " + QuotedText(nearest) + "?)"));

@@ -293,7 +293,7 @@ void CheckScalar(const ValueRules& rules, const SchemaScalar& scalar, std::strin
     if (rules.m_hasEnum && !EnumHolds(rules, scalar)) {
         std::string nearest;
         if (hint && scalar.m_kind == SchemaScalar::Kind::kText) {
-            nearest = hint(scalar.m_text, rules.m_enumTexts);
+            nearest = hint(rules.m_enumTexts, scalar.m_text);
         }
         report(schema_rule::kEnum,
                subject() + " is not one of " + ConstantsText(rules.m_enum) +

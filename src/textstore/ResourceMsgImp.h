@@ -16,6 +16,7 @@
 
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
+#include "textstore/FileBytes.h"
 #include "textstore/MergedTable.h"
 #include "textstore/ParamFile.h"
 
@@ -58,6 +59,7 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
                                         const std::string& key) const override;
     EntryTable GetEntries() override;
     SelectionCheck CheckSelection() const override;
+    std::vector<FileReading> GetReadings(bool countEntries) const override;
     // The whole merged view with the winning origin of each entry.
     OriginTable GetMergedOrigins() const;
 
@@ -82,9 +84,12 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
     };
 
     bool ReadFile(FileSlot& slot, const std::string& path);
-    // The parsed file at path: the earlier one when the bytes are unchanged; null when the file
-    // cannot be read.
-    FileSlot ParseFile(const std::string& path);
+    // The parsed file at path: the earlier one when the bytes are unchanged; null, with the
+    // problem, when the file cannot be read.
+    FileSlot ParseFile(const std::string& path, FileProblem& problem);
+    void LogReadFailure(const std::string& path, const FileProblem& problem) const;
+    // The listed files of the file configuration read: (entry key, path), in reading order.
+    std::vector<std::pair<std::string, std::string>> ListedPaths() const;
     void LoadFileConfig();
     std::string UserDefinedPath() const;
     // Loaded files in order of precedence, highest first.
@@ -112,6 +117,9 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
     MergedTable m_merged;
     std::vector<FileSlot> m_mergedFiles;
     std::unordered_map<std::string, ParsedFile> m_parsedFiles;  // by path
+    // Why the last reading of a path failed, for the files that could not be read; a path
+    // leaves when it is read.
+    std::unordered_map<std::string, FileProblem> m_unread;
     std::string m_root;
     std::string m_probe;
     std::string m_group;
