@@ -58,6 +58,7 @@ void RegisterMatrixCases(const BenchData& data);
 std::string OtherTree(const std::string& tree);
 // The editor server on the tree: start-up, diagnostics after edits, hover, definition.
 void RegisterLspCases(const BenchData& data);
+void RegisterSchemaCases(const BenchData& data);
 
 // Names of the results; the table refers to them.
 namespace name {
@@ -121,6 +122,8 @@ inline const char* const kLspEditClinical = "Lsp/diagnostics_after_group_clinica
 inline const char* const kLspEditBase = "Lsp/diagnostics_after_base_edit";
 inline const char* const kLspHover = "Lsp/hover";
 inline const char* const kLspDefinition = "Lsp/definition";
+inline const char* const kCheckTree = "Schema/quendel_check_tree";
+inline const char* const kInferTree = "Schema/quendel_schema_infer_tree";
 
 // Measured in their own processes, as factors of the bytes the store read.
 inline const char* const kMemoryText = "Memory/text_store";

@@ -19,7 +19,7 @@ struct Selection {
 inline constexpr int kGroups = 8;
 inline constexpr int kProbes = 6;
 inline constexpr int kClinicals = 12;
-inline constexpr uint64_t kDefaultSeed = 20240611;
+inline constexpr uint64_t kDefaultSeed = 20261212;
 
 // Directory names below the output directory: ShippedRoot is the output directory itself.
 inline const char* const kResourceName = "Quendel";
@@ -60,6 +60,9 @@ inline constexpr int kListLength = 256;
 // Names of the 116 IdEnum parameter groups in the packed tree, one "<id> <section path>" a
 // line beside the resource file; the lookup section is the group of kLookupId.
 inline const char* const kIdNamesFile = "IdEnumNames.txt";
+// The schema of the tree's section families beside its resource root, where quendel check
+// looks for it: "dev/Quendel.schema.json".
+inline const char* const kSchemaSuffix = ".schema.json";
 inline constexpr int kIdCount = 116;
 inline constexpr int kLookupId = 0;
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
 #include <utility>
@@ -132,51 +133,168 @@ std::string Value(const Field& field, Rng& rng) {
     return {};
 }
 
-std::string SectionPath(Rng& rng) {
-    std::string path = std::string(rng.Pick(kStageWords)) + (rng.Chance(0.5) ? "0" : "1") +
+// A family of sections: one stage word at one depth, its child words fixed by the stage, its
+// keys the same in every section of it (Imaging03:Zone2 and Imaging17:Zone4 share theirs).
+struct Family {
+    int stage;
+    int depth;
+    std::vector<Field> fields;
+};
+
+// The child word of a stage at a level below it: Harmonic goes on to Band, then Zone.
+const char* ChildWord(int stage, int level) {
+    return kChildWords[static_cast<size_t>(stage + level) % std::size(kChildWords)];
+}
+
+std::string SectionPath(Rng& rng, int& stage, int& depth) {
+    stage = static_cast<int>(rng.Next() % std::size(kStageWords));
+    std::string path = std::string(kStageWords[stage]) + (rng.Chance(0.5) ? "0" : "1") +
                        std::to_string(rng.Between(0, 9));
-    const int depth = rng.Between(1, 10) <= 3 ? 1 : rng.Between(2, 3);
+    depth = rng.Between(1, 10) <= 3 ? 1 : rng.Between(2, 3);
     for (int level = 1; level < depth; ++level) {
-        path += ":" + std::string(rng.Pick(kChildWords)) + std::to_string(rng.Between(1, 4));
+        path += ":" + std::string(ChildWord(stage, level)) + std::to_string(rng.Between(1, 4));
     }
     return path;
 }
 
-void AddRandomFields(Section& section, int count, Rng& rng) {
+void AddRandomFields(std::vector<Field>& fields, int count, Rng& rng) {
     std::set<std::string> used;
-    for (const Field& field : section.fields) {
+    for (const Field& field : fields) {
         used.insert(field.key);
     }
-    while (static_cast<int>(section.fields.size()) < count) {
+    while (static_cast<int>(fields.size()) < count) {
         const int index = rng.Between(0, 12);
         const std::string key = rng.Pick(kKeyWords) + (index < 4 ? "" : std::to_string(index));
         if (used.insert(key).second) {
-            section.fields.push_back({key, PickKind(rng), rng.Between(16, 256)});
+            fields.push_back({key, PickKind(rng), rng.Between(16, 256)});
         }
     }
 }
 
-std::vector<Section> MakeSchema(uint64_t seed, int sections) {
+struct Layout {
+    std::vector<Section> sections;
+    std::vector<Family> families;  // in order of first use
+};
+
+Layout MakeLayout(uint64_t seed, int sections) {
     Rng rng(seed);
-    std::vector<Section> schema;
+    Layout layout;
+    std::vector<Section>& schema = layout.sections;
+    std::map<std::pair<int, int>, size_t> familyOf;  // (stage, depth) to its family
+    const auto family = [&](int stage, int depth, std::vector<Field> seeded) {
+        const auto [it, added] = familyOf.try_emplace({stage, depth}, layout.families.size());
+        if (added) {
+            layout.families.push_back({stage, depth, std::move(seeded)});
+            AddRandomFields(layout.families.back().fields, rng.Between(6, 30), rng);
+        }
+        return layout.families[it->second].fields;
+    };
     std::set<std::string> paths{kGlobalSection, kLookupSection};
     schema.push_back({kGlobalSection, {{"Version", Kind::Int, 0}, {"Product", Kind::Word, 0}}, 0});
-    AddRandomFields(schema.back(), 12, rng);
-    schema.push_back(
-        {kLookupSection,
-         {{kIntKey, Kind::Int, 0}, {kWordKey, Kind::Word, 0}, {kListKey, Kind::List, kListLength}},
-         0});
-    AddRandomFields(schema.back(), 20, rng);
+    AddRandomFields(schema.back().fields, 12, rng);
+    const int lookupStage = static_cast<int>(std::size(kStageWords)) - 1;  // Harmonic
+    schema.push_back({kLookupSection,
+                      family(lookupStage, 3,
+                             {{kIntKey, Kind::Int, 0},
+                              {kWordKey, Kind::Word, 0},
+                              {kListKey, Kind::List, kListLength}}),
+                      0});
     while (static_cast<int>(schema.size()) < sections) {
-        std::string path = SectionPath(rng);
+        int stage = 0;
+        int depth = 0;
+        std::string path = SectionPath(rng, stage, depth);
         if (!paths.insert(path).second) {
             continue;
         }
         const int r = rng.Between(0, 9);
-        schema.push_back({std::move(path), {}, r < 7 ? 0 : r - 6});
-        AddRandomFields(schema.back(), rng.Between(6, 30), rng);
+        schema.push_back({std::move(path), family(stage, depth, {}), r < 7 ? 0 : r - 6});
     }
-    return schema;
+    return layout;
+}
+
+// The value ranges Value() draws from, which the schema declares.
+constexpr int kIntLow = -1000;
+constexpr int kIntHigh = 10000;
+constexpr double kDecimalBound = 999.9999;
+constexpr double kListBound = 99.9999;
+
+nlohmann::ordered_json FieldSchema(const Field& field) {
+    nlohmann::ordered_json key;
+    switch (field.kind) {
+        case Kind::Int:
+            key = {{"type", "integer"}, {"minimum", kIntLow}, {"maximum", kIntHigh}};
+            break;
+        case Kind::Decimal:
+            key = {{"type", "number"}, {"minimum", -kDecimalBound}, {"maximum", kDecimalBound}};
+            break;
+        case Kind::Bool:
+            key = {{"type", "boolean"}};
+            break;
+        case Kind::Word:
+            key = {{"type", "string"},
+                   {"enum", std::vector<std::string>(std::begin(kWords), std::end(kWords))}};
+            break;
+        case Kind::List:
+            key = {
+                {"type", "array"},
+                {"items", {{"type", "number"}, {"minimum", -kListBound}, {"maximum", kListBound}}},
+                {"minItems", field.listLength},
+                {"maxItems", field.listLength}};
+            break;
+    }
+    const std::pair<const char*, const char*> units[] = {
+        {"Gain", "dB"}, {"Delay", "us"}, {"Rate", "Hz"}, {"Depth", "mm"}};
+    for (const auto& [prefix, unit] : units) {
+        if (field.kind != Kind::Bool && field.kind != Kind::Word &&
+            field.key.rfind(prefix, 0) == 0) {
+            key["x-unit"] = unit;
+        }
+    }
+    return key;
+}
+
+// Every key of every section is set by the base file or a listed file, the top-level ones by
+// the base file alone: all are required, and the top-level ones only the base file may set.
+nlohmann::ordered_json SectionSchema(const std::vector<Field>& fields, bool baseOnly) {
+    nlohmann::ordered_json properties = nlohmann::ordered_json::object();
+    std::vector<std::string> keys;
+    for (const Field& field : fields) {
+        properties[field.key] = FieldSchema(field);
+        if (baseOnly) {
+            properties[field.key]["x-layers"] = {"base"};
+        }
+        keys.push_back(field.key);
+    }
+    return {{"type", "object"},
+            {"properties", std::move(properties)},
+            {"required", keys},
+            {"additionalProperties", false}};
+}
+
+// The schema of the tree, as JSON Schema: the top-level section, then one pattern per family.
+std::string SchemaText(const Layout& layout) {
+    nlohmann::ordered_json families = nlohmann::ordered_json::object();
+    for (const Family& family : layout.families) {
+        std::string pattern = std::string("^") + kStageWords[family.stage] + "[01][0-9]";
+        for (int level = 1; level < family.depth; ++level) {
+            pattern += std::string(":") + ChildWord(family.stage, level) + "[1-4]";
+        }
+        families[pattern + "$"] = SectionSchema(family.fields, false);
+    }
+    nlohmann::ordered_json properties = nlohmann::ordered_json::object();
+    properties[kGlobalSection] = SectionSchema(layout.sections.front().fields, true);
+    nlohmann::ordered_json schema = {
+        {"$schema", "https://json-schema.org/draft/2020-12/schema"},
+        {"title", "Reference tree"},
+        {"description",
+         "The sections of the reference tree by family: a stage word and its number, then up to "
+         "two child levels; every section of a family has the family's keys."},
+        {"type", "object"},
+        {"properties", std::move(properties)},
+        {"patternProperties", std::move(families)},
+        {"required", {kGlobalSection}},
+        {"additionalProperties", false}};
+    return schema.dump(2) + "\n";
 }
 
 // The sections homed in one file, all their entries.
@@ -288,7 +406,8 @@ GeneratorStats Generate(const std::string& out, uint64_t seed, int sections) {
     for (const char* dir : {"dev", kUserDefinedDir, kPeerDir}) {
         fs::remove_all(fs::path(out) / dir);
     }
-    const std::vector<Section> schema = MakeSchema(seed, sections);
+    const Layout layout = MakeLayout(seed, sections);
+    const std::vector<Section>& schema = layout.sections;
     const Selection start = StartSelection();
     const std::string dev = std::string("dev/") + kResourceName + "/";
     TreeWriter tree(out, seed);
@@ -394,6 +513,7 @@ GeneratorStats Generate(const std::string& out, uint64_t seed, int sections) {
     }
     static_assert(kLookupId == 0, "the lookup section is the schema's second section");
     tree.Write(std::string("dev/") + kIdNamesFile, ids);
+    tree.Write(std::string("dev/") + kResourceName + kSchemaSuffix, SchemaText(layout));
     return stats;
 }
 

@@ -78,6 +78,8 @@ const Row kRows[] = {
     {"quendel pack, whole tree (ms)", Figure::Ms, kPack, nullptr, nullptr},
     {"quendel lint, whole tree (ms)", Figure::Ms, kLintTree, nullptr, nullptr, Check::AtMost, 2000},
     {"quendel lint, whole tree (ms)", Figure::Ms, kLintTree, "the same without the checks across selections", kLintTreeLayers, Check::RatioAtMost, 1.5},
+    {"quendel check, whole tree (ms)", Figure::Ms, kCheckTree, "our lint, whole tree", kLintTree, Check::RatioAtMost, 1.5},
+    {"quendel schema infer, whole tree (ms)", Figure::Ms, kInferTree, "our lint, whole tree", kLintTree, Check::RatioAtMost, 2.0},
     {"quendel matrix of one key, binary store (ms)", Figure::Ms, kMatrixBinary, nullptr, nullptr, Check::AtMost, 50},
     {"quendel matrix of one key, text store (ms)", Figure::Ms, kMatrixText, nullptr, nullptr},
     {"quendel impact, one group clinical file edited (ms)", Figure::Ms, kImpactOne, nullptr, nullptr, Check::AtMost, 200},

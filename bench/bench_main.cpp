@@ -202,6 +202,7 @@ int main(int argc, char** argv) {
         bench::RegisterLintCases(data);
         bench::RegisterMatrixCases(data);
         bench::RegisterLspCases(data);
+        bench::RegisterSchemaCases(data);
         bench::RegisterInihCases(data);
         bench::RegisterBoostCases(data);
         bench::RegisterLibconfigCases(data);

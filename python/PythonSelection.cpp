@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "PythonValues.h"
+#include "inspect/lint/NameSuggestion.h"
 #include "inspect/output/EntryOutput.h"
 #include "inspect/output/ReportJson.h"
 #include "inspect/report/EntryDiff.h"
 #include "inspect/report/FileReadings.h"
 #include "inspect/report/ValueQuery.h"
+#include "inspect/schema/SchemaReader.h"
 #include "inspect/selection/HostSettings.h"
 
 namespace {
@@ -69,6 +71,17 @@ void WarnLines(const char* pythonClass, const std::vector<std::string>& lines) {
         if (PyErr_WarnEx(category.ptr(), line.c_str(), 1) != 0) {
             throw py::error_already_set();  // warnings turned into errors
         }
+    }
+}
+
+void ReadSchemaOrRaise(const std::string& path, Schema& schema) {
+    std::vector<std::string> errors;
+    if (!ReadSchemaFile(path, schema, errors, NearestName)) {
+        std::string message;
+        for (const std::string& error : errors) {
+            message += (message.empty() ? "" : "\n") + error;
+        }
+        throw ModuleError("SchemaError", message);
     }
 }
 
@@ -171,9 +184,15 @@ py::object PythonSelection::Files() {
     return ToPython(FilesJson(selection, ReadingList(selection)));
 }
 
-py::object PythonSelection::Explain(const std::string& section, const std::string& key) {
+py::object PythonSelection::Explain(const std::string& section, const std::string& key,
+                                    const std::optional<std::string>& schemaFile) {
     Selection& selection = Opened();
-    return ToPython(ExplainJson(selection, section, key, ::Explain(selection, section, key)));
+    Schema schema;
+    if (schemaFile) {
+        ReadSchemaOrRaise(*schemaFile, schema);
+    }
+    return ToPython(ExplainJson(selection, section, key, ::Explain(selection, section, key),
+                                schemaFile ? &schema : nullptr));
 }
 
 py::object PythonSelection::Diff(PythonSelection& other) {

@@ -8,9 +8,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "inspect/schema/Schema.h"
 #include "inspect/selection/Selection.h"
 
 namespace py = pybind11;
@@ -29,6 +31,9 @@ class ModuleError : public std::runtime_error {
 // Each line as a warning of the module's class of that name ("CastWarning",
 // "SelectionWarning"), attributed to the caller's line.
 void WarnLines(const char* pythonClass, const std::vector<std::string>& lines);
+
+// Reads a schema file, or raises SchemaError with every problem it has.
+void ReadSchemaOrRaise(const std::string& path, Schema& schema);
 
 // Applies the settings and opens the selection, or the whole tree: SettingsError when the
 // settings file cannot be read, SelectionError when the library finds nothing there or, with
@@ -52,7 +57,9 @@ class PythonSelection {
                        py::handle type, py::handle fallback);
     // [(section, key, value text, origin)] of every entry, sorted by section and key.
     py::list Entries();
-    py::object Explain(const std::string& section, const std::string& key);
+    // With a schema file, also "declared": what it says of the key.
+    py::object Explain(const std::string& section, const std::string& key,
+                       const std::optional<std::string>& schema);
     // The reading list, as `quendel files --json` gives it.
     py::object Files();
     py::object Diff(PythonSelection& other);

@@ -5,6 +5,7 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -17,10 +18,12 @@
 #include "inspect/lint/LintRun.h"
 #include "inspect/matrix/KeyMatrix.h"
 #include "inspect/matrix/ModelLoad.h"
+#include "inspect/output/EntryOutput.h"
 #include "inspect/output/LintReport.h"
 #include "inspect/output/MatrixJson.h"
 #include "inspect/output/ReportJson.h"
 #include "inspect/report/SelectionListing.h"
+#include "inspect/schema/SchemaRules.h"
 #include "inspect/selection/HostSettings.h"
 #include "resource/StringOps.h"
 
@@ -40,6 +43,9 @@ class SelectionError(Error):
     """The library finds no parameters for the selection (no readable file under the root, a
     resource file that does not open, no tree at the root) or, with strict=True, a selected
     level has no file."""
+
+class SchemaError(Error):
+    """The schema file cannot be read, or is no schema these checks read."""
 
 class CastWarning(UserWarning):
     """The library read a number with a point as an int ("Warning! Number is casted to int")."""
@@ -165,6 +171,55 @@ py::object Lint(const py::args& paths, const SelectionOptions& location,
     return ToPython(LintJson(result.m_files, result.m_findings, result.m_errors));
 }
 
+// quendel check: the files named, the whole tree, or with a selector one selection's merged view.
+py::object Check(const py::args& paths, SelectionOptions options,
+                 const std::optional<std::string>& schemaFile,
+                 const std::vector<std::string>& disabled) {
+    for (const std::string& rule : disabled) {
+        if (std::none_of(SchemaRules().begin(), SchemaRules().end(),
+                         [&](const auto& known) { return known.first == rule; })) {
+            throw py::value_error("unknown schema rule \"" + rule + "\"");
+        }
+    }
+    LintRequest request{options, {}, disabled};
+    for (const py::handle path : paths) {
+        request.m_names.push_back(path.cast<std::filesystem::path>().string());
+    }
+    const bool oneSelection =
+        !options.m_group.empty() || !options.m_probe.empty() || !options.m_clinical.empty();
+    if (oneSelection && !request.m_names.empty()) {
+        throw py::value_error("name files, or a selection, not both");
+    }
+    std::string path;
+    std::string error;
+    if (!ApplySettings(options, error)) {
+        throw ModuleError("SettingsError", error);
+    }
+    path = schemaFile ? *schemaFile : DefaultSchemaFile();
+    Schema schema;
+    ReadSchemaOrRaise(path, schema);
+    if (oneSelection) {
+        Selection selection;
+        OpenOrRaise(selection, options, false);
+        std::vector<std::string> files;
+        for (const LayerInfo& layer : selection.Provenance().GetLayers()) {
+            files.push_back(layer.m_path);
+        }
+        nlohmann::ordered_json json =
+            LintJson(files, CheckSelectionAgainst(schema, path, selection, disabled), {});
+        json["selection"] = SelectionJson(selection);
+        return ToPython(json);
+    }
+    request.m_schema = &schema;
+    request.m_schemaPath = path;
+    request.m_lint = false;
+    TreeLint result;
+    if (!RunLintChecks(request, result, error)) {
+        throw ModuleError("SelectionError", error);
+    }
+    return ToPython(LintJson(result.m_files, result.m_findings, result.m_errors));
+}
+
 }  // namespace
 
 PYBIND11_MODULE(quendel, module) {
@@ -223,6 +278,7 @@ PYBIND11_MODULE(quendel, module) {
         .def("entries", &PythonSelection::Entries,
              "(section, key, value, origin) of every entry, sorted by section and key.")
         .def("explain", &PythonSelection::Explain, py::arg("section"), py::arg("key"),
+             py::arg("schema") = py::none(),
              "Every layer that holds the entry, highest precedence first (quendel explain).")
         .def("files", &PythonSelection::Files,
              "The files the selection reads, in reading order, and what became of each "
@@ -269,6 +325,27 @@ PYBIND11_MODULE(quendel, module) {
         py::arg("name") = py::none(), py::arg("user_root") = py::none(),
         py::arg("product_rule") = py::none(), py::arg("disable") = std::vector<std::string>(),
         "The findings of quendel lint: the files named each on its own, or the whole tree.");
+    module.def(
+        "check",
+        [](const py::args& paths, const OptionalPath& settings, const OptionalPath& root,
+           const std::optional<std::string>& name, const OptionalPath& userRoot,
+           const std::optional<std::string>& productRule, const std::optional<std::string>& store,
+           const std::string& group, const std::string& probe, const std::string& clinical,
+           const OptionalPath& schema, const std::vector<std::string>& disable) {
+            SelectionOptions options = Location(settings, root, name, userRoot, productRule, store);
+            options.m_group = group;
+            options.m_probe = probe;
+            options.m_clinical = clinical;
+            return Check(paths, options, Text(schema), disable);
+        },
+        py::arg("settings") = py::none(), py::arg("root") = py::none(),
+        py::arg("name") = py::none(), py::arg("user_root") = py::none(),
+        py::arg("product_rule") = py::none(), py::arg("store") = py::none(), py::arg("group") = "",
+        py::arg("probe") = "", py::arg("clinical") = "", py::arg("schema") = py::none(),
+        py::arg("disable") = std::vector<std::string>(),
+        "The findings of quendel check: the files named, the whole tree, or with group, probe "
+        "or clinical that selection's merged view, against the schema (by default the one "
+        "beside the tree).");
     module.def(
         "matrix",
         [](const std::string& section, const std::string& key, const OptionalPath& settings,

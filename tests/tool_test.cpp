@@ -190,11 +190,11 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
         {"lint --root " + Quoted(m_dir.Path() + "/nowhere"), 2, "no parameter tree"},
         {"lint --rules", 0, "bom "},
         {"--version", 0, version},
-        {"help", 0, "Subcommands:\n  diff"},
+        {"help", 0, "Subcommands:\n  check"},
         {"help get", 0, "Usage: quendel get [OPTIONS] SECTION KEY"},
         {"help bogus", 2, "quendel: unknown command 'bogus'"},
-        {"bogus --json", 2, "quendel: unknown command 'bogus'\nCommands: diff dump"},
-        {"", 2, "Subcommands:\n  diff"},
+        {"bogus --json", 2, "quendel: unknown command 'bogus'\nCommands: check diff dump"},
+        {"", 2, "Subcommands:\n  check"},
         // Under --json every failure is one document too.
         {"get " + opts + " T --json", 2},
         {"get --store text" + emptyRoot + " T Key --json", 2, "\"path\": \"" + m_dir.Path()},
@@ -895,7 +895,10 @@ TEST(ToolExampleTree, LintFindsEachRuleAcrossTheLayers) {
     std::set<std::string> rules;
     for (const json& rule : driver["rules"]) {
         EXPECT_TRUE(rule["shortDescription"]["text"].is_string());
-        rules.insert(rule["id"].get<std::string>());
+        // The schema's rules need a schema (schema_tool_test covers them).
+        if (rule["id"].get<std::string>().rfind("schema-", 0) != 0) {
+            rules.insert(rule["id"].get<std::string>());
+        }
     }
     std::set<std::string> found;
     std::vector<std::string> lines;

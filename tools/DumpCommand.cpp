@@ -7,6 +7,7 @@
 
 #include "Command.h"
 #include "inspect/output/EntryOutput.h"
+#include "inspect/schema/SchemaView.h"
 #include "inspect/selection/Selection.h"
 
 namespace {
@@ -16,6 +17,7 @@ struct DumpOptions {
     std::string m_section;
     bool m_recursive = false;
     bool m_origin = false;
+    std::string m_schema;
 };
 
 // The section path itself, and with recursive every section below it ("PATH:..."); no section
@@ -31,7 +33,10 @@ bool Shown(const std::string& section, const DumpOptions& options) {
 
 int RunDump(const DumpOptions& options) {
     Selection selection;
-    if (!OpenSelection(selection, options.m_selection, "dump")) {
+    Schema schema;
+    const bool withSchema = !options.m_schema.empty();
+    if (!OpenSelection(selection, options.m_selection, "dump") ||
+        (withSchema && !OpenSchema(options.m_schema, schema, "dump", options.m_selection.m_json))) {
         return kExitError;
     }
     const EntryTable table = selection.Provenance().GetEntries();
@@ -61,6 +66,13 @@ int RunDump(const DumpOptions& options) {
         nlohmann::ordered_json json = {{"selection", SelectionJson(selection)},
                                        {"entries", std::move(entries)},
                                        {"unreachable", table.m_unreachable}};
+        if (withSchema) {
+            EntryTable view;
+            for (const StoreEntry* entry : shown) {
+                view.m_entries.push_back(*entry);
+            }
+            json["view"] = TypedView(schema, view);
+        }
         PrintJson(json);
     } else {
         // Written in the parameter file syntax: the dump reads back as one flat file.
@@ -73,9 +85,14 @@ int RunDump(const DumpOptions& options) {
                 rows.Add({"<" + *section + ">"});
             }
             std::string text = "  " + entry->m_key + "<" + entry->m_origin.m_value + ">";
+            const KeySchema* declared =
+                withSchema ? KeySchemaOf(schema, *entry->m_section, entry->m_key) : nullptr;
+            const std::string unit = declared == nullptr ? std::string() : declared->m_unit;
             if (options.m_origin) {
                 rows.Add({std::move(text), "# " + entry->m_origin.m_layer,
-                          OriginText(selection, entry->m_origin)});
+                          OriginText(selection, entry->m_origin), unit});
+            } else if (!unit.empty()) {
+                rows.Add({std::move(text), "# " + unit});
             } else {
                 rows.Add({std::move(text)});
             }
@@ -103,6 +120,9 @@ CommandRun SetupDump(CLI::App& command) {
                      "Add the layer, file and line of every value (the binary store names the "
                      "file inside the resource file, without a line)");
     AddSelectionOptions(command, options->m_selection);
+    command.add_option("--schema", options->m_schema,
+                       "A schema file: each value's unit as a comment; with --json also \"view\", "
+                       "{section: {key: value}} with each value read as its declared type");
     command.footer(
         "Sorted by section and key; the text output reads back as a parameter file.\n"
         "Exit status: 0 entries shown, 1 none, 2 error.");

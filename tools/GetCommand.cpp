@@ -9,6 +9,7 @@
 #include "Command.h"
 #include "inspect/output/EntryOutput.h"
 #include "inspect/report/ValueQuery.h"
+#include "inspect/schema/SchemaView.h"
 #include "inspect/selection/Selection.h"
 
 namespace {
@@ -20,6 +21,7 @@ struct GetOptions {
     std::string m_type = "string";
     std::optional<uint64_t> m_index;
     std::optional<std::string> m_default;
+    std::string m_schema;
 };
 
 // Why the library gave no value, for standard error.
@@ -52,7 +54,10 @@ int RunGet(const GetOptions& options) {
         return kExitError;
     }
     Selection selection;
-    if (!OpenSelection(selection, options.m_selection, "get")) {
+    Schema schema;
+    if (!OpenSelection(selection, options.m_selection, "get") ||
+        (!options.m_schema.empty() &&
+         !OpenSchema(options.m_schema, schema, "get", options.m_selection.m_json))) {
         return kExitError;
     }
     ValueAnswer answer;
@@ -101,6 +106,11 @@ int RunGet(const GetOptions& options) {
         if (!answer.m_warnings.empty()) {
             json["warnings"] = answer.m_warnings;
         }
+        if (!options.m_schema.empty()) {
+            const KeySchema* declared = KeySchemaOf(schema, request.m_section, request.m_key);
+            json["declared"] =
+                declared == nullptr ? nlohmann::ordered_json() : KeyFactsJson(*declared);
+        }
         if (!answer.m_misfit.empty()) {
             json["conversion"] = answer.m_misfit;
         }
@@ -139,6 +149,9 @@ CommandRun SetupGet(CLI::App& command) {
             "N"));
     command.add_option("--default", options->m_default,
                        "Default given to the library, printed when it has no value");
+    command.add_option("--schema", options->m_schema,
+                       "A schema file: with --json, what it says of the key (\"declared\": "
+                       "type, range, unit, description)");
     AddSelectionOptions(command, options->m_selection);
     command.footer(
         "Numbers print in the shortest form that reads back to the same float or double.\n"

@@ -24,6 +24,7 @@ struct LintOptions {
     bool m_json = false;
     bool m_rules = false;
     std::vector<std::string> m_disabled;
+    std::string m_schema;
 };
 
 void PrintRules() {
@@ -43,9 +44,16 @@ int RunLint(const LintOptions& options) {
         return kExitOk;
     }
     RouteHostLog(false);
+    Schema schema;
+    if (!options.m_schema.empty() && !OpenSchema(options.m_schema, schema, "lint",
+                                                 options.m_json || options.m_format == "json")) {
+        return kExitError;
+    }
     TreeLint result;
     std::string error;
-    if (!RunLintChecks({options.m_location, options.m_names, options.m_disabled}, result, error)) {
+    const LintRequest request{options.m_location, options.m_names, options.m_disabled,
+                              options.m_schema.empty() ? nullptr : &schema, options.m_schema};
+    if (!RunLintChecks(request, result, error)) {
         PrintError("lint", error, options.m_json || options.m_format == "json");
         return kExitError;
     }
@@ -92,6 +100,8 @@ CommandRun SetupLint(CLI::App& command) {
     command.add_option("--disable", options->m_disabled, "Report nothing of RULE (repeatable)")
         ->check(CLI::IsMember(ids))
         ->type_name("RULE");
+    command.add_option("--schema", options->m_schema,
+                       "Check every value against this schema file too (the schema-* rules)");
     command.footer(
         "Without FILE, lints every *.pp file under the resource root of the host settings and\n"
         "the user-defined tree, and checks the layers together: an override of an entry no\n"

@@ -161,9 +161,9 @@ bool CheckedTree::Load(const TreeLocation& tree, const FileReader& reader, bool 
         }
     }
     std::vector<uint32_t> baseRank(m_files.size(), LayerChecks::kNotBase);
-    const std::vector<uint32_t> order = BaseLevelOrder(m_files, m_listed);
-    for (uint32_t rank = 0; rank < order.size(); ++rank) {
-        baseRank[order[rank]] = rank;
+    m_baseOrder = BaseLevelOrder(m_files, m_listed);
+    for (uint32_t rank = 0; rank < m_baseOrder.size(); ++rank) {
+        baseRank[m_baseOrder[rank]] = rank;
     }
     for (uint32_t i = 0; i < m_files.size(); ++i) {
         m_layers.Put(i, m_files[i].m_lint.get(), m_files[i].m_relative, m_files[i].m_layer,

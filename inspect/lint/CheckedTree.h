@@ -61,6 +61,8 @@ class CheckedTree {
     const TreeModel& Model() const { return m_model; }
     bool HasModel() const { return m_acrossSelections; }
     const LayerChecks& Layers() const { return m_layers; }
+    // The base-level files in their order of precedence (clinical base, base, listed files).
+    const std::vector<uint32_t>& BaseOrder() const { return m_baseOrder; }
 
     // Every finding of a file, in FindingBefore order.
     std::vector<LintFinding> FindingsOf(uint32_t file) const;
@@ -90,6 +92,7 @@ class CheckedTree {
     std::map<std::string, uint32_t> m_byPath;
     std::vector<uint32_t> m_fromModel;
     std::vector<std::string> m_listed;  // the file configuration's list, as the text store reads
+    std::vector<uint32_t> m_baseOrder;
     TreeModel m_model;
     LayerChecks m_layers;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "inspect/schema/SchemaRules.h"
+
 const std::vector<LintRule>& LintRules() {
     static const std::vector<LintRule> rules = {
         {rule::kByteOrderMark,
@@ -42,7 +44,14 @@ const std::vector<LintRule>& LintRules() {
         {rule::kRedundantOverride,
          "an entry whose value is, as text, the value it overrides in every selection"},
     };
-    return rules;
+    static const std::vector<LintRule> withSchema = [] {
+        std::vector<LintRule> all = rules;
+        for (const auto& [id, description] : SchemaRules()) {
+            all.push_back({id, description});
+        }
+        return all;
+    }();
+    return withSchema;
 }
 
 bool IsLintRule(std::string_view id) {

@@ -44,7 +44,8 @@ inline constexpr char kMaskedOverride[] = "masked-override";
 inline constexpr char kRedundantOverride[] = "redundant-override";
 }  // namespace rule
 
-// Every rule, in the order above.
+// Every rule, in the order above, then the schema's (SchemaRules.h), which lint checks when it
+// is given a schema.
 const std::vector<LintRule>& LintRules();
 bool IsLintRule(std::string_view id);
 

@@ -8,16 +8,42 @@
 #include <vector>
 
 #include "inspect/lint/TreeLint.h"
+#include "inspect/schema/Schema.h"
+#include "inspect/schema/SchemaRecord.h"
+#include "inspect/schema/SchemaRules.h"
 #include "inspect/selection/Selection.h"
 
 struct LintRequest {
     SelectionOptions m_location;  // the options that place the tree (--settings ... --product-rule)
     std::vector<std::string> m_names;  // files, directories or "-"; none for the whole tree
     std::vector<std::string> m_disabled;
+    // With a schema, every value of the files read is checked against it too (schemaPath names
+    // it in findings); without m_lint, only that (quendel check).
+    const Schema* m_schema = nullptr;
+    std::string m_schemaPath{};
+    bool m_lint = true;
 };
 
 // False with a message when the settings file cannot be read or there is no tree at the
 // resource root; files that cannot be read go to result.m_errors.
 bool RunLintChecks(const LintRequest& request, TreeLint& result, std::string& error);
+// Gives sink every entry of the files the request reads, each file with the layer of a
+// selection that reads it (files named on their own have none), as RunLintChecks reads them.
+bool FeedSchemaSink(const LintRequest& request, SchemaSink& sink, TreeLint& result,
+                    std::string& error);
+
+// The schema file beside the tree that the host settings place, which check uses when none is
+// named: ShippedRoot/dev/QuendelFileName.schema.json, next to the text store's directory and
+// the binary store's resource file.
+std::string DefaultSchemaFile();
+// The schema's findings of one open selection's merged view (quendel check -F -P -A), sorted,
+// those of the rules disabled left out.
+std::vector<LintFinding> CheckSelectionAgainst(const Schema& schema, const std::string& schemaPath,
+                                               const Selection& selection,
+                                               const std::vector<std::string>& disabled);
+// A schema finding as lint reports it.
+LintFinding LintFindingOf(SchemaFinding finding);
+// Leaves out the findings of the rules named.
+void DropDisabled(std::vector<LintFinding>& findings, const std::vector<std::string>& disabled);
 
 #endif

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <iostream>
 
+#include "inspect/lint/NameSuggestion.h"
 #include "inspect/output/JsonText.h"
+#include "inspect/schema/SchemaReader.h"
 #include "inspect/selection/HostSettings.h"
 
 namespace {
@@ -122,4 +124,20 @@ void PrintJson(const nlohmann::ordered_json& json) {
     nlohmann::ordered_json document = {{"schema", kJsonSchema}};
     document.update(json);  // every document is an object
     std::cout << JsonText(document) << "\n";
+}
+
+bool OpenSchema(const std::string& path, Schema& schema, const std::string& command, bool json) {
+    std::vector<std::string> errors;
+    if (ReadSchemaFile(path, schema, errors, NearestName)) {
+        return true;
+    }
+    std::string message;
+    for (const std::string& error : errors) {
+        std::cerr << "quendel " << command << ": " << error << "\n";
+        message += (message.empty() ? "" : "\n") + error;
+    }
+    if (json) {
+        PrintErrorDocument(message, path);
+    }
+    return false;
 }

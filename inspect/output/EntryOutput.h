@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "inspect/schema/Schema.h"
 #include "inspect/selection/Selection.h"
 #include "resource/IStoreProvenance.h"
 
@@ -55,5 +56,9 @@ void PrintErrorDocument(const std::string& message, const std::string& path = st
 // problem is an error. False after printing the error (PrintError).
 bool OpenSelection(Selection& selection, const SelectionOptions& options,
                    const std::string& command, bool wholeTree = false);
+
+// Reads the schema file at path; prints every problem ("quendel <command>: PATH: ...", and for
+// json the error document) and returns false when it cannot be read whole.
+bool OpenSchema(const std::string& path, Schema& schema, const std::string& command, bool json);
 
 #endif

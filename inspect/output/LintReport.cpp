@@ -30,10 +30,18 @@ std::string PathUri(const std::string& path) {
 
 }  // namespace
 
+// A finding about a file as a whole (a schema's requirement), or at a line whose column is not
+// known, leaves out what it does not know, as compilers do.
 void PrintLintText(const std::vector<LintFinding>& findings, std::ostream& out) {
     for (const LintFinding& f : findings) {
-        out << f.m_file << ":" << f.m_line << ":" << f.m_column << ": warning: " << f.m_message
-            << " [" << f.m_rule << "]\n";
+        out << f.m_file;
+        if (f.m_line != 0) {
+            out << ":" << f.m_line;
+            if (f.m_column != 0) {
+                out << ":" << f.m_column;
+            }
+        }
+        out << ": warning: " << f.m_message << " [" << f.m_rule << "]\n";
     }
 }
 
@@ -42,9 +50,12 @@ nlohmann::ordered_json LintJson(const std::vector<std::string>& files,
                                 const std::vector<std::string>& errors) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const LintFinding& f : findings) {
+        const auto known = [](size_t n) {
+            return n == 0 ? nlohmann::ordered_json() : nlohmann::ordered_json(n);
+        };
         list.push_back({{"file", f.m_file},
-                        {"line", f.m_line},
-                        {"column", f.m_column},
+                        {"line", known(f.m_line)},
+                        {"column", known(f.m_column)},
                         {"code", f.m_rule},
                         {"message", f.m_message}});
     }
@@ -60,10 +71,14 @@ nlohmann::ordered_json LintSarif(const std::vector<LintFinding>& findings) {
     }
     nlohmann::ordered_json results = nlohmann::ordered_json::array();
     for (const LintFinding& f : findings) {
-        nlohmann::ordered_json region = {{"startLine", f.m_line}, {"startColumn", f.m_column}};
-        nlohmann::ordered_json location = {
-            {"physicalLocation",
-             {{"artifactLocation", {{"uri", PathUri(f.m_file)}}}, {"region", std::move(region)}}}};
+        nlohmann::ordered_json physical = {{"artifactLocation", {{"uri", PathUri(f.m_file)}}}};
+        if (f.m_line != 0) {
+            physical["region"] = {{"startLine", f.m_line}};
+            if (f.m_column != 0) {
+                physical["region"]["startColumn"] = f.m_column;
+            }
+        }
+        nlohmann::ordered_json location = {{"physicalLocation", std::move(physical)}};
         results.push_back({{"ruleId", f.m_rule},
                            {"ruleIndex", ruleIndex.at(f.m_rule)},
                            {"level", "warning"},

@@ -11,9 +11,10 @@
 
 #include "inspect/lint/ParamLint.h"
 
-// "PATH:LINE:COL: warning: MESSAGE [RULE]" per finding.
+// "PATH:LINE:COL: warning: MESSAGE [RULE]" per finding ("PATH: warning: ..." without a line).
 void PrintLintText(const std::vector<LintFinding>& findings, std::ostream& out);
-// {"files": [...], "findings": [{"file", "line", "column", "code", "message"}], "errors": [...]}
+// {"files": [...], "findings": [{"file", "line", "column", "code", "message"}], "errors": [...]};
+// a line or column that is not known is null.
 nlohmann::ordered_json LintJson(const std::vector<std::string>& files,
                                 const std::vector<LintFinding>& findings,
                                 const std::vector<std::string>& errors);

@@ -7,6 +7,7 @@
 
 #include "inspect/output/EntryOutput.h"
 #include "inspect/report/FileReadings.h"
+#include "inspect/schema/SchemaView.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ std::string Hex(uint64_t value) {
 }  // namespace
 
 Json ExplainJson(const Selection& selection, const std::string& section, const std::string& key,
-                 const Explanation& explanation) {
+                 const Explanation& explanation, const Schema* schema) {
     Json list = Json::array();
     for (size_t i = 0; i < explanation.m_layers.size(); ++i) {
         Json item = OriginJson(explanation.m_layers[i]);
@@ -48,12 +49,17 @@ Json ExplainJson(const Selection& selection, const std::string& section, const s
         item["wins"] = explanation.m_found && i == 0;
         list.push_back(std::move(item));
     }
-    return {{"selection", SelectionJson(selection)},
-            {"section", section},
-            {"key", key},
-            {"found", explanation.m_found},
-            {"value", explanation.m_found ? Json(explanation.m_value) : Json()},
-            {"layers", std::move(list)}};
+    Json json = {{"selection", SelectionJson(selection)},
+                 {"section", section},
+                 {"key", key},
+                 {"found", explanation.m_found},
+                 {"value", explanation.m_found ? Json(explanation.m_value) : Json()},
+                 {"layers", std::move(list)}};
+    if (schema != nullptr) {
+        const KeySchema* declared = KeySchemaOf(*schema, section, key);
+        json["declared"] = declared == nullptr ? Json() : KeyFactsJson(*declared);
+    }
+    return json;
 }
 
 Json DiffJson(const Selection& from, const Selection& to, const std::vector<EntryChange>& changes) {

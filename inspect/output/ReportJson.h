@@ -10,13 +10,15 @@
 
 #include "inspect/report/EntryDiff.h"
 #include "inspect/report/Explanation.h"
+#include "inspect/schema/Schema.h"
 #include "inspect/selection/Selection.h"
 #include "inspect/tree/TreeListing.h"
 
 // {"selection", "section", "key", "found", "value", "layers": [{"layer", "file", "line",
-// "value", "wins"}]}
+// "value", "wins"}]}; with a schema also "declared": what it says of the key (null for nothing).
 nlohmann::ordered_json ExplainJson(const Selection& selection, const std::string& section,
-                                   const std::string& key, const Explanation& explanation);
+                                   const std::string& key, const Explanation& explanation,
+                                   const Schema* schema = nullptr);
 // {"from", "to", "changes": [{"change", "section", "key", "from": {"value", "origin"} | null,
 // "to": ...}]}
 nlohmann::ordered_json DiffJson(const Selection& from, const Selection& to,

@@ -128,6 +128,27 @@ def test_lint_and_verify_match_the_tool(cases, tmp_path):
         assert quendel.verify(path) == tool_json("verify", path)["results"][0]
 
 
+def test_schema_check_and_facts_match_the_tool(tmp_path):
+    schema = "examples/shipped/dev/Quendel.schema.json"
+    tree = tmp_path / "shipped"
+    subprocess.run(["cp", "-r", "examples/shipped", str(tree)], check=True)
+    xdr = tree / "dev/Quendel/Convex/CX5/ImgResXdr.pp"
+    xdr.write_text(xdr.read_text().replace("MasterGain<2>", "MasterGain<30>"))
+    for paths, kw in [((), {"settings": HOST, "root": tree}),
+                      ((), {"settings": HOST, "group": "Convex", "probe": "CX9", "clinical": "Abdomen"}),
+                      ((xdr,), {"schema": schema, "disable": ["schema-range"]})]:
+        chosen = [kw.pop(k) for k in ("group", "probe", "clinical") if k in kw]
+        module = quendel.check(*paths, **kw, **dict(zip(("group", "probe", "clinical"), chosen)))
+        assert module == tool_json("check", *paths, *options(kw, chosen))
+    assert quendel.check(settings=HOST, root=tree)["findings"][0]["code"] == "schema-range"
+    with quendel.Selection("Convex", "CX5", "Abdomen", settings=HOST) as sel:
+        assert sel.explain("Gain", "MasterGain", schema=schema) == tool_json(
+            "explain", "Gain", "MasterGain", "--schema", schema,
+            *options({"settings": HOST}, ("Convex", "CX5", "Abdomen")))
+        with pytest.raises(quendel.SchemaError, match="not JSON"):
+            sel.explain("Gain", "MasterGain", schema=HOST)
+
+
 def test_matrix_and_impact_match_the_tool(cases):
     kw = cases["example text"][1]
     assert (quendel.matrix("Gain", "MasterGain", **kw) ==
