@@ -71,7 +71,7 @@ const char* const kWords[] = {"Linear", "Log",   "Hann",     "Hamming", "Blackma
 
 constexpr const char* kGlobalSection = "GlobalParameters";
 
-enum class Kind { Int, Decimal, Bool, Word, List };
+enum class Kind { Int, Decimal, Bool, Word, List, IntList, BoolList };
 
 struct Field {
     std::string key;
@@ -121,10 +121,16 @@ std::string Value(const Field& field, Rng& rng) {
             return rng.Chance(0.5) ? "true" : "false";
         case Kind::Word:
             return rng.Pick(kWords);
-        case Kind::List: {
+        case Kind::List:
+        case Kind::IntList:
+        case Kind::BoolList: {
             std::string text;
             for (int i = 0; i < field.listLength; ++i) {
-                text += (i ? ", " : "") + Decimal(rng, 99);
+                text += i ? ", " : "";
+                text += field.kind == Kind::List      ? Decimal(rng, 99)
+                        : field.kind == Kind::IntList ? std::to_string(rng.Between(-100, 1000))
+                        : rng.Chance(0.5)             ? "true"
+                                                      : "false";
             }
             return text;
         }
@@ -167,6 +173,9 @@ std::vector<Section> MakeSchema(uint64_t seed, int sections) {
          {{kIntKey, Kind::Int, 0}, {kWordKey, Kind::Word, 0}, {kListKey, Kind::List, kListLength}},
          0});
     AddRandomFields(schema.back(), 20, rng);
+    // After the random fields, so that they and every later section stay as they were drawn.
+    schema.back().fields.push_back({kIntListKey, Kind::IntList, kListLength});
+    schema.back().fields.push_back({kBoolListKey, Kind::BoolList, kListLength});
     while (static_cast<int>(schema.size()) < sections) {
         std::string path = SectionPath(rng);
         if (!paths.insert(path).second) {
@@ -199,7 +208,8 @@ FileContent HomeContent(const std::vector<Section>& schema, int home, Rng& rng) 
 // written, so that every lookup answer comes from this level (which both stores read).
 FileContent OverrideContent(const std::vector<Section>& schema, double sectionShare,
                             double keyShare, Rng& rng, bool lookupEntries = false) {
-    static const std::set<std::string> kLookupKeys = {kIntKey, kWordKey, kListKey};
+    static const std::set<std::string> kLookupKeys = {kIntKey, kWordKey, kListKey, kIntListKey,
+                                                      kBoolListKey};
     FileContent content;
     for (const Section& section : schema) {
         const bool lookup = section.path == kLookupSection;
