@@ -5,8 +5,10 @@
 #define QUENDEL_RESOURCE_VALUETEXT_H
 
 #include <cfloat>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 extern const char* const kIntCastWarning;  // "Warning! Number is casted to int"
@@ -23,6 +25,17 @@ bool ToFloatVector(const std::string& text, std::vector<float>& list);
 bool ToDoubleVector(const std::string& text, std::vector<double>& list);
 bool ToBoolVector(const std::string& text, std::vector<bool>& list);
 bool ToStringVector(const std::string& text, std::vector<std::string>& list);
+
+// ToIntVector and ToBoolVector with the int-cast warnings added to warnings instead of written:
+// a list converted once and answered many times writes them again at each answer.
+bool ToIntVectorCounted(const std::string& text, std::vector<int>& list, uint32_t& warnings);
+bool ToBoolVectorCounted(const std::string& text, std::vector<bool>& list, uint32_t& warnings);
+void WriteIntCastWarnings(uint32_t count);
+
+// The rules of the element queries (ToInt, ToDouble, ToBool) on one token of a list, in place.
+bool TokenToInt(std::string_view token, int& value);
+bool TokenToDouble(std::string_view token, double& value);
+bool TokenToBool(std::string_view token, bool& value);
 
 // A number read past int's range is held at INT_MIN or INT_MAX.
 bool StreamToInt(const std::string& text, int& value);
