@@ -115,4 +115,41 @@ TEST_F(ConcurrencyTest, QueriesOnSharedObjectsWhileOthersComeAndGo) {
     EXPECT_EQ(wrong.load(), 0);
 }
 
+// The first queries of each value race to convert it (and to add it to the store's forms while
+// others look theirs up); every query gets the whole answer.
+TEST_F(ConcurrencyTest, FirstQueriesOfValuesRaceToConvertThem) {
+    for (const char* text : {"true", "false"}) {
+        corvel::SetSetting("PostProcessing", "UseTxtQuendel", text);
+        Quendel q;
+        ASSERT_TRUE(q.Initial("G", "", ""));
+        std::atomic<int> ready{0};
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&, t] {
+                ++ready;
+                while (ready < 4) {
+                }
+                for (int i = 0; i < kSections * kKeys; ++i) {
+                    const int s = (i + t * 37) % kSections;
+                    const int k = (i / kSections + t) % kKeys;
+                    std::vector<float> floats;
+                    std::vector<std::string> words;
+                    const bool ok = q.GetParameter(Section(s), Key(k), floats, {}) &&
+                                    q.GetParameter(Section(s), Key(k), words, {});
+                    if (!ok || floats != std::vector<float>{float(Expected(s, k))} ||
+                        words != std::vector<std::string>{std::to_string(Expected(s, k))} ||
+                        q.GetParamInArray(Section(s), Key(k), 0, 0.0) != Expected(s, k)) {
+                        ++wrong;
+                    }
+                }
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        EXPECT_EQ(wrong.load(), 0) << text;
+    }
+}
+
 }  // namespace

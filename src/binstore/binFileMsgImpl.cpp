@@ -11,6 +11,10 @@ const std::string& binFileMsgImpl::SectionName(const std::string& name, std::str
     return section.empty() ? global : section;
 }
 
+const std::string& binFileMsgImpl::KeyName(const std::string& name, std::string& buffer) {
+    return LookupName(name, buffer);
+}
+
 binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const std::string& a)
     : m_probe(p), m_group(f), m_clinical(a) {
     m_parser = Fendrel::getHandle();
@@ -148,4 +152,34 @@ bool binFileMsgImpl::GetRawValue(const std::string& section, const std::string& 
     std::string keyBuffer;
     return m_parser->FindValue(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
                                value);
+}
+
+template <class Section, class Key>
+ConvertedValue* binFileMsgImpl::Converted(const Section& section, const Key& key) {
+    if (m_parser == nullptr) {
+        return nullptr;
+    }
+    std::string sectionBuffer;
+    std::string keyBuffer;
+    std::string_view text;
+    if (!m_parser->FindText(SectionName(section, sectionBuffer), KeyName(key, keyBuffer), text)) {
+        return nullptr;
+    }
+    return &m_converted.Of(text);
+}
+
+ConvertedValue* binFileMsgImpl::FindConverted(const std::string& section, const std::string& key) {
+    return Converted(section, key);
+}
+
+ConvertedValue* binFileMsgImpl::FindConverted(const HashedKey& section, const std::string& key) {
+    return Converted(section, key);
+}
+
+ConvertedValue* binFileMsgImpl::FindConverted(const std::string& section, const HashedKey& key) {
+    return Converted(section, key);
+}
+
+ConvertedValue* binFileMsgImpl::FindConverted(const HashedKey& section, const HashedKey& key) {
+    return Converted(section, key);
 }

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "host/Fendrel.h"
+#include "resource/ConvertedValueCache.h"
+#include "resource/IConvertedValues.h"
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
 
-class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
+class binFileMsgImpl : public IResourceMsg, public IStoreProvenance, public IConvertedValues {
   public:
     // Opens <ShippedRoot>/dev/<QuendelFileName>.bin and hands over the base files and the
     // selection (f, p, a); a file that does not open is logged with the parser's reason and
@@ -42,6 +44,12 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
     bool GetRawValue(const std::string& section, const std::string& key,
                      std::string& value) override;
 
+    // The value GetRawValue copies, with its converted forms, under the same names.
+    ConvertedValue* FindConverted(const std::string& section, const std::string& key) override;
+    ConvertedValue* FindConverted(const HashedKey& section, const std::string& key) override;
+    ConvertedValue* FindConverted(const std::string& section, const HashedKey& key) override;
+    ConvertedValue* FindConverted(const HashedKey& section, const HashedKey& key) override;
+
     // Provenance: the files handed over, as the parser ranks them; the files are named as the
     // resource file holds them, below the directory prefix.
     StoreKind Kind() const override { return StoreKind::kBinary; }
@@ -65,7 +73,16 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
     static constexpr char kLogCategory[] = "Quendel";
 
     // A name as lookups take it: without blanks, and the empty section as "GlobalParameters".
+    // Hashed keys are taken as they are.
     static const std::string& SectionName(const std::string& name, std::string& buffer);
+    static const HashedKey& SectionName(const HashedKey& key, std::string& /*buffer*/) {
+        return key;
+    }
+    static const std::string& KeyName(const std::string& name, std::string& buffer);
+    static const HashedKey& KeyName(const HashedKey& key, std::string& /*buffer*/) { return key; }
+    // The text of (section, key) in the resource file, in place.
+    template <class Section, class Key>
+    ConvertedValue* Converted(const Section& section, const Key& key);
 
     // The path of a top-level file, in the product rule directory when the resource file
     // holds it there.
@@ -88,6 +105,9 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
     // its own resource file, whatever another store was built with later.
     std::string m_dirPrefix;
     std::string m_openError;  // the parser's reason when the resource file did not open
+    // Converted forms of the values queried; their texts lie in the mapped resource file, which
+    // stays as it is while the parser keeps it open.
+    ConvertedValueCache m_converted;
 };
 
 #endif

@@ -152,15 +152,15 @@ bool LookUpAndConvert(Lookup& lookup, Convert& convert, T& target) {
 }
 }  // namespace detail
 
-// lookup(std::string& text) -> bool is the raw lookup; convert(const std::string&, T&) -> bool the
-// rule. On success value holds the converted (and padded) result; otherwise value equals
-// defaultValue. value and defaultValue may be the same object: the default is then never
-// touched before the result is known.
-template <class T, class Lookup, class Convert>
-bool FetchConverted(Lookup&& lookup, Convert&& convert, T& value, const T& defaultValue) {
+// fetch(T& target) -> bool fills target with the converted value and says whether there is one
+// (target is then unspecified when there is not). On success value holds the result, padded;
+// otherwise value equals defaultValue. value and defaultValue may be the same object: the
+// default is then never touched before the result is known.
+template <class T, class Fetch>
+bool FetchInto(Fetch&& fetch, T& value, const T& defaultValue) {
     if (&value == &defaultValue) {
         T result{};
-        if (!detail::LookUpAndConvert(lookup, convert, result)) {
+        if (!fetch(result)) {
             return false;
         }
         PadFromDefault(result, defaultValue);
@@ -168,12 +168,26 @@ bool FetchConverted(Lookup&& lookup, Convert&& convert, T& value, const T& defau
         return true;
     }
     // Converting in place reuses the value's storage; a failure overwrites it with the default.
-    if (!detail::LookUpAndConvert(lookup, convert, value)) {
+    if (!fetch(value)) {
         value = defaultValue;
         return false;
     }
     PadFromDefault(value, defaultValue);
     return true;
 }
+
+// lookup(std::string& text) -> bool is the raw lookup; convert(const std::string&, T&) -> bool the
+// rule.
+template <class T, class Lookup, class Convert>
+bool FetchConverted(Lookup&& lookup, Convert&& convert, T& value, const T& defaultValue) {
+    return FetchInto([&](T& target) { return detail::LookUpAndConvert(lookup, convert, target); },
+                     value, defaultValue);
+}
+
+// The lists whose converted forms a store can keep (ConvertedValue).
+template <class T>
+struct IsConvertedList : std::false_type {};
+template <class E>
+struct IsConvertedList<std::vector<E>> : std::true_type {};
 
 #endif

@@ -266,6 +266,9 @@ void ResourceMsgImp::Refresh() {
         ++kept;
     }
     try {
+        if (m_mergedFiles.size() > kept) {
+            m_converted.Clear();
+        }
         while (m_mergedFiles.size() > kept) {
             Unmerge();
         }
@@ -277,6 +280,7 @@ void ResourceMsgImp::Refresh() {
         // A file half merged or half taken out would pass for done at the next Refresh, which
         // now starts from nothing instead.
         m_merged.Clear();
+        m_converted.Clear();
         m_mergedFiles.clear();
         throw;
     }
@@ -327,24 +331,47 @@ void ResourceMsgImp::Unmerge() {
 
 // The names are scanned once, for the hash and for blanks; only names with blanks are copied
 // without them and hashed again.
-bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& key,
-                                 std::string& value) {
+const ParamEntry* ResourceMsgImp::FindEntry(const std::string& section,
+                                            const std::string& key) const {
     bool blanks = false;
     const uint64_t hash = MergedTable::Hash(section, key, blanks);
-    const ParamEntry* entry = nullptr;
     if (!blanks) {
-        entry = m_merged.Find(section, key, hash);
-    } else {
-        std::string sectionBuffer;
-        std::string keyBuffer;
-        const std::string& sectionName = LookupName(section, sectionBuffer);
-        const std::string& keyName = LookupName(key, keyBuffer);
-        entry =
-            m_merged.Find(sectionName, keyName, MergedTable::Hash(sectionName, keyName, blanks));
+        return m_merged.Find(section, key, hash);
     }
+    std::string sectionBuffer;
+    std::string keyBuffer;
+    const std::string& sectionName = LookupName(section, sectionBuffer);
+    const std::string& keyName = LookupName(key, keyBuffer);
+    return m_merged.Find(sectionName, keyName, MergedTable::Hash(sectionName, keyName, blanks));
+}
+
+bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& key,
+                                 std::string& value) {
+    const ParamEntry* entry = FindEntry(section, key);
     if (entry == nullptr) {
         return false;
     }
     value = entry->second.m_text;
     return true;
+}
+
+ConvertedValue* ResourceMsgImp::FindConverted(const std::string& section, const std::string& key) {
+    const ParamEntry* entry = FindEntry(section, key);
+    return entry == nullptr ? nullptr : &m_converted.Of(entry->second.m_text);
+}
+
+// The text store answers nothing by hashed keys.
+ConvertedValue* ResourceMsgImp::FindConverted(const HashedKey& /*section*/,
+                                              const std::string& /*key*/) {
+    return nullptr;
+}
+
+ConvertedValue* ResourceMsgImp::FindConverted(const std::string& /*section*/,
+                                              const HashedKey& /*key*/) {
+    return nullptr;
+}
+
+ConvertedValue* ResourceMsgImp::FindConverted(const HashedKey& /*section*/,
+                                              const HashedKey& /*key*/) {
+    return nullptr;
 }

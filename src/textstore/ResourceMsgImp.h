@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "resource/ConvertedValueCache.h"
+#include "resource/IConvertedValues.h"
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
 #include "textstore/MergedTable.h"
@@ -23,7 +25,7 @@
 using OriginTable =
     std::map<std::string, std::map<std::string, ValueOrigin, std::less<>>, std::less<>>;
 
-class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
+class ResourceMsgImp : public IResourceMsg, public IStoreProvenance, public IConvertedValues {
   public:
     // Reads every file of the selection (f, p, a); lookups stay empty until Refresh.
     ResourceMsgImp(const std::string& f, const std::string& p, const std::string& a);
@@ -45,6 +47,12 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
                      std::string& value) override;
     // Releases and re-reads the base file.
     virtual bool LoadBase();
+
+    // The value GetRawValue copies, with its converted forms; none by hashed keys.
+    ConvertedValue* FindConverted(const std::string& section, const std::string& key) override;
+    ConvertedValue* FindConverted(const HashedKey& section, const std::string& key) override;
+    ConvertedValue* FindConverted(const std::string& section, const HashedKey& key) override;
+    ConvertedValue* FindConverted(const HashedKey& section, const HashedKey& key) override;
 
     // Provenance: these describe the files loaded now, which are what the table holds after
     // Refresh. The root is both the source and the directory the files are named below.
@@ -94,6 +102,8 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
     // Takes the entries of the most recently merged file out of the table again, giving back
     // the values of the files below it.
     void Unmerge();
+    // The entry that answers a lookup of the names, or null.
+    const ParamEntry* FindEntry(const std::string& section, const std::string& key) const;
 
     FileSlot m_pConfigFile;
     FileSlot m_pBaseFile;
@@ -112,6 +122,9 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
     MergedTable m_merged;
     std::vector<FileSlot> m_mergedFiles;
     std::unordered_map<std::string, ParsedFile> m_parsedFiles;  // by path
+    // Converted forms of the values queried, which lie in the merged files: emptied before a
+    // file leaves the table.
+    ConvertedValueCache m_converted;
     std::string m_root;
     std::string m_probe;
     std::string m_group;

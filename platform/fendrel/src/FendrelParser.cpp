@@ -137,6 +137,37 @@ bool FendrelParser::FindValueOf(const Section& section, const Key& key, std::str
     return !m_image.Damaged();
 }
 
+template <class Section, class Key>
+bool FendrelParser::FindTextOf(const Section& section, const Key& key,
+                               std::string_view& value) const {
+    const uint32_t h = Lookup(section, key);
+    if (h == kNone) {
+        return false;
+    }
+    value = m_image.HolderValue(h);
+    return !m_image.Damaged();
+}
+
+bool FendrelParser::FindText(const std::vector<uint64_t>& section, const std::string& key,
+                             std::string_view& value) {
+    return FindTextOf(section, key, value);
+}
+
+bool FendrelParser::FindText(const std::string& section, const std::vector<uint64_t>& key,
+                             std::string_view& value) {
+    return FindTextOf(section, key, value);
+}
+
+bool FendrelParser::FindText(const std::string& section, const std::string& key,
+                             std::string_view& value) {
+    return FindTextOf(section, key, value);
+}
+
+bool FendrelParser::FindText(const std::vector<uint64_t>& section, const std::vector<uint64_t>& key,
+                             std::string_view& value) {
+    return FindTextOf(section, key, value);
+}
+
 bool FendrelParser::FindValue(const std::vector<uint64_t>& section, const std::string& key,
                               std::string& value) {
     return FindValueOf(section, key, value);
