@@ -7,8 +7,8 @@
 #include "api/IdKeyTable.h"
 #include "api/StoreFactory.h"
 #include "host/Corvel.h"
-#include "resource/IConvertedValues.h"
 #include "resource/IResourceMsg.h"
+#include "resource/IStoredValues.h"
 #include "resource/QueryTypes.h"
 #include "resource/SectionPath.h"
 #include "resource/SharedGetter.h"
@@ -35,26 +35,18 @@ void Empty(std::vector<E>& value) {
 }
 
 // One list element of the element queries: int and long share the int rule, warning included.
-bool ConvertElement(std::string_view token, std::string& value) {
-    value.assign(token);
-    return true;
+template <class T>
+bool ConvertElement(std::string_view token, T& value) {
+    return ValueRule<T>::Strict(token, value);
 }
-bool ConvertElement(std::string_view token, bool& value) {
-    return TokenToBool(token, value);
-}
-bool ConvertElement(std::string_view token, int& value) {
-    return TokenToInt(token, value);
-}
+template <>
 bool ConvertElement(std::string_view token, long& value) {
     int number = 0;
-    if (!TokenToInt(token, number)) {
+    if (!ViewToInt(token, number)) {
         return false;
     }
     value = number;
     return true;
-}
-bool ConvertElement(std::string_view token, double& value) {
-    return TokenToDouble(token, value);
 }
 
 }  // namespace
@@ -146,8 +138,8 @@ T Quendel::Element(const S& section, const K& key, uint64_t index, const T& defa
         return defaultValue;
     }
     T value{};
-    if (IConvertedValues* converted = ConvertedValuesOf(*m_pResource)) {
-        ConvertedValue* found = converted->FindConverted(section, key);
+    if (IStoredValues* stored = StoredValuesOf(*m_pResource)) {
+        ConvertedValue* found = stored->FindConverted(section, key);
         std::string_view token;
         if (found == nullptr || !found->Token(index, token) || !ConvertElement(token, value)) {
             return defaultValue;
@@ -183,16 +175,13 @@ bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultVa
     }
     // lookup(hashed, query) asks query(section, key) with the id's key in its place.
     const HashedKey& hashed = IdHashedKeyRef(static_cast<int>(slot));
-    if constexpr (IsConvertedList<T>::value) {
-        if (IConvertedValues* converted = ConvertedValuesOf(*m_pResource)) {
-            const auto fetch = [&](T& target) {
-                ConvertedValue* found = lookup(hashed, [&](const auto& section, const auto& key) {
-                    return converted->FindConverted(section, key);
-                });
-                return found != nullptr && found->ReadList(NumberRule::kStream, target);
-            };
-            return FetchInto(fetch, value, defaultValue);
-        }
+    if (IStoredValues* stored = StoredValuesOf(*m_pResource)) {
+        const auto fetch = [&](T& target) {
+            return lookup(hashed, [&](const auto& section, const auto& key) {
+                return ReadStored(*stored, section, key, NumberRule::kStream, target);
+            });
+        };
+        return FetchInto(fetch, value, defaultValue);
     }
     const auto raw = [&](std::string& text) {
         return lookup(hashed, [&](const auto& section, const auto& key) {

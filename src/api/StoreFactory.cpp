@@ -3,7 +3,7 @@
 #include <typeinfo>
 
 #include "binstore/binFileMsgImpl.h"
-#include "resource/IConvertedValues.h"
+#include "resource/IStoredValues.h"
 #include "textstore/FileSet.h"
 #include "textstore/ResourceMsgImp.h"
 
@@ -30,10 +30,10 @@ void SetStoreFactory(StoreFactory factory) {
     InstalledFactory() = std::move(factory);
 }
 
-// The library's two stores keep converted values; a store that a test's factory makes need not.
-// The type_info objects are compared by address: one type has one within the library, and a
-// copy elsewhere would only send its queries the way of the raw lookups.
-IConvertedValues* ConvertedValuesOf(IResourceMsg& store) {
+// The library's two stores keep their values; a store that a test's factory makes need not. The
+// type_info objects are compared by address: one type has one within the library, and a copy
+// elsewhere would only send its queries the way of the raw lookups.
+IStoredValues* StoredValuesOf(IResourceMsg& store) {
     const std::type_info& type = typeid(store);
     if (&type == &typeid(ResourceMsgImp)) {
         return &static_cast<ResourceMsgImp&>(store);

@@ -107,79 +107,83 @@ void binFileMsgImpl::Refresh() {
     }
 }
 
-// A name without blanks, the common case, is passed on as it is, without a buffer.
-bool binFileMsgImpl::GetRawValue(const HashedKey& section, const std::string& key,
-                                 std::string& value) {
+namespace {
+
+// Names that lookups take as they are, the common case: no blanks, and no empty section.
+bool SectionAsGiven(const std::string& name) {
+    return !name.empty() && !HasBlank(name);
+}
+bool SectionAsGiven(const HashedKey& /*key*/) {
+    return true;
+}
+bool KeyAsGiven(const std::string& name) {
+    return !HasBlank(name);
+}
+bool KeyAsGiven(const HashedKey& /*key*/) {
+    return true;
+}
+
+// The value copied out, or the text where it lies.
+template <class Section, class Key>
+bool Ask(Fendrel& parser, const Section& section, const Key& key, std::string& value) {
+    return parser.FindValue(section, key, value);
+}
+template <class Section, class Key>
+bool Ask(Fendrel& parser, const Section& section, const Key& key, std::string_view& value) {
+    return parser.FindText(section, key, value);
+}
+
+}  // namespace
+
+template <class Section, class Key, class Value>
+bool binFileMsgImpl::Find(const Section& section, const Key& key, Value& value) {
     if (m_parser == nullptr) {
         return false;
     }
-    if (!HasBlank(key)) {
-        return m_parser->FindValue(section, key, value);
+    if (SectionAsGiven(section) && KeyAsGiven(key)) {
+        return Ask(*m_parser, section, key, value);
     }
-    std::string buffer;
-    return m_parser->FindValue(section, WithoutBlanks(key, buffer), value);
+    std::string sectionBuffer;
+    std::string keyBuffer;
+    return Ask(*m_parser, SectionName(section, sectionBuffer), KeyName(key, keyBuffer), value);
+}
+
+bool binFileMsgImpl::GetRawValue(const HashedKey& section, const std::string& key,
+                                 std::string& value) {
+    return Find(section, key, value);
 }
 
 bool binFileMsgImpl::GetRawValue(const std::string& section, const HashedKey& key,
                                  std::string& value) {
-    if (m_parser == nullptr) {
-        return false;
-    }
-    if (!section.empty() && !HasBlank(section)) {
-        return m_parser->FindValue(section, key, value);
-    }
-    std::string buffer;
-    return m_parser->FindValue(SectionName(section, buffer), key, value);
+    return Find(section, key, value);
 }
 
 bool binFileMsgImpl::GetRawValue(const HashedKey& section, const HashedKey& key,
                                  std::string& value) {
-    if (m_parser == nullptr) {
-        return false;
-    }
-    return m_parser->FindValue(section, key, value);
+    return Find(section, key, value);
 }
 
 bool binFileMsgImpl::GetRawValue(const std::string& section, const std::string& key,
                                  std::string& value) {
-    if (m_parser == nullptr) {
-        return false;
-    }
-    if (!section.empty() && !HasBlank(section) && !HasBlank(key)) {
-        return m_parser->FindValue(section, key, value);
-    }
-    std::string sectionBuffer;
-    std::string keyBuffer;
-    return m_parser->FindValue(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
-                               value);
+    return Find(section, key, value);
 }
 
-template <class Section, class Key>
-ConvertedValue* binFileMsgImpl::Converted(const Section& section, const Key& key) {
-    if (m_parser == nullptr) {
-        return nullptr;
-    }
-    std::string sectionBuffer;
-    std::string keyBuffer;
-    std::string_view text;
-    if (!m_parser->FindText(SectionName(section, sectionBuffer), KeyName(key, keyBuffer), text)) {
-        return nullptr;
-    }
-    return &m_converted.Of(text);
+bool binFileMsgImpl::FindText(const std::string& section, const std::string& key,
+                              std::string_view& text) {
+    return Find(section, key, text);
 }
 
-ConvertedValue* binFileMsgImpl::FindConverted(const std::string& section, const std::string& key) {
-    return Converted(section, key);
+bool binFileMsgImpl::FindText(const HashedKey& section, const std::string& key,
+                              std::string_view& text) {
+    return Find(section, key, text);
 }
 
-ConvertedValue* binFileMsgImpl::FindConverted(const HashedKey& section, const std::string& key) {
-    return Converted(section, key);
+bool binFileMsgImpl::FindText(const std::string& section, const HashedKey& key,
+                              std::string_view& text) {
+    return Find(section, key, text);
 }
 
-ConvertedValue* binFileMsgImpl::FindConverted(const std::string& section, const HashedKey& key) {
-    return Converted(section, key);
-}
-
-ConvertedValue* binFileMsgImpl::FindConverted(const HashedKey& section, const HashedKey& key) {
-    return Converted(section, key);
+bool binFileMsgImpl::FindText(const HashedKey& section, const HashedKey& key,
+                              std::string_view& text) {
+    return Find(section, key, text);
 }

@@ -10,11 +10,11 @@
 
 #include "host/Fendrel.h"
 #include "resource/ConvertedValueCache.h"
-#include "resource/IConvertedValues.h"
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
+#include "resource/IStoredValues.h"
 
-class binFileMsgImpl : public IResourceMsg, public IStoreProvenance, public IConvertedValues {
+class binFileMsgImpl : public IResourceMsg, public IStoreProvenance, public IStoredValues {
   public:
     // Opens <ShippedRoot>/dev/<QuendelFileName>.bin and hands over the base files and the
     // selection (f, p, a); a file that does not open is logged with the parser's reason and
@@ -44,11 +44,15 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance, public ICon
     bool GetRawValue(const std::string& section, const std::string& key,
                      std::string& value) override;
 
-    // The value GetRawValue copies, with its converted forms, under the same names.
-    ConvertedValue* FindConverted(const std::string& section, const std::string& key) override;
-    ConvertedValue* FindConverted(const HashedKey& section, const std::string& key) override;
-    ConvertedValue* FindConverted(const std::string& section, const HashedKey& key) override;
-    ConvertedValue* FindConverted(const HashedKey& section, const HashedKey& key) override;
+    // The text GetRawValue copies, in place in the mapped resource file, under the same names.
+    bool FindText(const std::string& section, const std::string& key,
+                  std::string_view& text) override;
+    bool FindText(const HashedKey& section, const std::string& key,
+                  std::string_view& text) override;
+    bool FindText(const std::string& section, const HashedKey& key,
+                  std::string_view& text) override;
+    bool FindText(const HashedKey& section, const HashedKey& key, std::string_view& text) override;
+    ConvertedValueCache& ConvertedValues() override { return m_converted; }
 
     // Provenance: the files handed over, as the parser ranks them; the files are named as the
     // resource file holds them, below the directory prefix.
@@ -80,9 +84,9 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance, public ICon
     }
     static const std::string& KeyName(const std::string& name, std::string& buffer);
     static const HashedKey& KeyName(const HashedKey& key, std::string& /*buffer*/) { return key; }
-    // The text of (section, key) in the resource file, in place.
-    template <class Section, class Key>
-    ConvertedValue* Converted(const Section& section, const Key& key);
+    // Asks the parser with the names as lookups take them.
+    template <class Section, class Key, class Value>
+    bool Find(const Section& section, const Key& key, Value& value);
 
     // The path of a top-level file, in the product rule directory when the resource file
     // holds it there.

@@ -1,24 +1,22 @@
 #include "resource/IResourceMsg.h"
 
-#include "resource/IConvertedValues.h"
+#include "resource/IStoredValues.h"
 #include "resource/QueryTypes.h"
 #include "resource/SharedGetter.h"
 
 namespace {
-// Every shared getter: the store's own raw lookup (a virtual call), then the strict rule of T.
-// A list comes from the value's converted form where the store keeps one, made at the first
-// query and copied at every later one.
+// Every shared getter: the store's own lookup (a virtual call), then the strict rule of T. A
+// store that keeps its values hands out the text where it lies, and a list's converted form;
+// any other store copies the text out through its raw lookup.
 template <class Section, class Key, class T>
 bool GetShared(IResourceMsg& store, const Section& section, const Key& key, T& value,
                const T& defaultValue) {
-    if constexpr (IsConvertedList<T>::value) {
-        if (IConvertedValues* converted = ConvertedValuesOf(store)) {
-            const auto fetch = [&](T& target) {
-                ConvertedValue* found = converted->FindConverted(section, key);
-                return found != nullptr && found->ReadList(NumberRule::kStrict, target);
-            };
-            return FetchInto(fetch, value, defaultValue);
-        }
+    if (IStoredValues* stored = StoredValuesOf(store)) {
+        return FetchInto(
+            [&](T& target) {
+                return ReadStored(*stored, section, key, NumberRule::kStrict, target);
+            },
+            value, defaultValue);
     }
     return FetchConverted([&](std::string& text) { return store.GetRawValue(section, key, text); },
                           ValueRule<T>::Strict, value, defaultValue);

@@ -467,14 +467,29 @@ bool ToBoolVectorCounted(const std::string& text, std::vector<bool>& list, uint3
     return BoolTokens(text, list, Warnings{&warnings});
 }
 
-bool TokenToInt(std::string_view token, int& value) {
-    return IntOf(token, value);
+bool ViewToInt(std::string_view text, int& value) {
+    return IntOf(text, value);
 }
-bool TokenToDouble(std::string_view token, double& value) {
-    return DoubleOf(token, value);
+bool ViewToLong(std::string_view text, long& value) {
+    return LongOf(text, value);
 }
-bool TokenToBool(std::string_view token, bool& value) {
-    return BoolOf(token, value);
+bool ViewToFloat(std::string_view text, float& value) {
+    return FloatOf(text, value);
+}
+bool ViewToDouble(std::string_view text, double& value) {
+    return DoubleOf(text, value);
+}
+bool ViewToBool(std::string_view text, bool& value) {
+    return BoolOf(text, value);
+}
+bool StreamViewToInt(std::string_view text, int& value) {
+    return StreamIntOf(text, value);
+}
+bool StreamViewToFloat(std::string_view text, float& value) {
+    return StreamFloatOf(text, value);
+}
+bool StreamViewToDouble(std::string_view text, double& value) {
+    return StreamDoubleOf(text, value);
 }
 
 bool StreamToInt(const std::string& text, int& value) {

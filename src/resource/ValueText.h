@@ -32,10 +32,16 @@ bool ToIntVectorCounted(const std::string& text, std::vector<int>& list, uint32_
 bool ToBoolVectorCounted(const std::string& text, std::vector<bool>& list, uint32_t& warnings);
 void WriteIntCastWarnings(uint32_t count);
 
-// The rules of the element queries (ToInt, ToDouble, ToBool) on one token of a list, in place.
-bool TokenToInt(std::string_view token, int& value);
-bool TokenToDouble(std::string_view token, double& value);
-bool TokenToBool(std::string_view token, bool& value);
+// The scalar rules on a text in place (a stored value, one token of a list): the same answers,
+// and warnings, as the functions above on a copy of it.
+bool ViewToInt(std::string_view text, int& value);
+bool ViewToLong(std::string_view text, long& value);
+bool ViewToFloat(std::string_view text, float& value);
+bool ViewToDouble(std::string_view text, double& value);
+bool ViewToBool(std::string_view text, bool& value);
+bool StreamViewToInt(std::string_view text, int& value);
+bool StreamViewToFloat(std::string_view text, float& value);
+bool StreamViewToDouble(std::string_view text, double& value);
 
 // A number read past int's range is held at INT_MIN or INT_MAX.
 bool StreamToInt(const std::string& text, int& value);

@@ -355,23 +355,28 @@ bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& 
     return true;
 }
 
-ConvertedValue* ResourceMsgImp::FindConverted(const std::string& section, const std::string& key) {
+bool ResourceMsgImp::FindText(const std::string& section, const std::string& key,
+                              std::string_view& text) {
     const ParamEntry* entry = FindEntry(section, key);
-    return entry == nullptr ? nullptr : &m_converted.Of(entry->second.m_text);
+    if (entry == nullptr) {
+        return false;
+    }
+    text = entry->second.m_text;
+    return true;
 }
 
 // The text store answers nothing by hashed keys.
-ConvertedValue* ResourceMsgImp::FindConverted(const HashedKey& /*section*/,
-                                              const std::string& /*key*/) {
-    return nullptr;
+bool ResourceMsgImp::FindText(const HashedKey& /*section*/, const std::string& /*key*/,
+                              std::string_view& /*text*/) {
+    return false;
 }
 
-ConvertedValue* ResourceMsgImp::FindConverted(const std::string& /*section*/,
-                                              const HashedKey& /*key*/) {
-    return nullptr;
+bool ResourceMsgImp::FindText(const std::string& /*section*/, const HashedKey& /*key*/,
+                              std::string_view& /*text*/) {
+    return false;
 }
 
-ConvertedValue* ResourceMsgImp::FindConverted(const HashedKey& /*section*/,
-                                              const HashedKey& /*key*/) {
-    return nullptr;
+bool ResourceMsgImp::FindText(const HashedKey& /*section*/, const HashedKey& /*key*/,
+                              std::string_view& /*text*/) {
+    return false;
 }

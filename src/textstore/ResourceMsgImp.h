@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "resource/ConvertedValueCache.h"
-#include "resource/IConvertedValues.h"
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
+#include "resource/IStoredValues.h"
 #include "textstore/MergedTable.h"
 #include "textstore/ParamFile.h"
 
@@ -25,7 +25,7 @@
 using OriginTable =
     std::map<std::string, std::map<std::string, ValueOrigin, std::less<>>, std::less<>>;
 
-class ResourceMsgImp : public IResourceMsg, public IStoreProvenance, public IConvertedValues {
+class ResourceMsgImp : public IResourceMsg, public IStoreProvenance, public IStoredValues {
   public:
     // Reads every file of the selection (f, p, a); lookups stay empty until Refresh.
     ResourceMsgImp(const std::string& f, const std::string& p, const std::string& a);
@@ -48,11 +48,15 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance, public ICon
     // Releases and re-reads the base file.
     virtual bool LoadBase();
 
-    // The value GetRawValue copies, with its converted forms; none by hashed keys.
-    ConvertedValue* FindConverted(const std::string& section, const std::string& key) override;
-    ConvertedValue* FindConverted(const HashedKey& section, const std::string& key) override;
-    ConvertedValue* FindConverted(const std::string& section, const HashedKey& key) override;
-    ConvertedValue* FindConverted(const HashedKey& section, const HashedKey& key) override;
+    // The text GetRawValue copies, in place; none by hashed keys.
+    bool FindText(const std::string& section, const std::string& key,
+                  std::string_view& text) override;
+    bool FindText(const HashedKey& section, const std::string& key,
+                  std::string_view& text) override;
+    bool FindText(const std::string& section, const HashedKey& key,
+                  std::string_view& text) override;
+    bool FindText(const HashedKey& section, const HashedKey& key, std::string_view& text) override;
+    ConvertedValueCache& ConvertedValues() override { return m_converted; }
 
     // Provenance: these describe the files loaded now, which are what the table holds after
     // Refresh. The root is both the source and the directory the files are named below.

@@ -104,9 +104,10 @@ void FendrelParser::Refresh() {
 // The holder a pair resolves to depends on the view alone, so it is chosen once per view and
 // kept with the view's generation. Concurrent lookups may store the same choice; relaxed atomic
 // words keep that free of data races.
+// A damaged image is found out after the lookup, by FindValueOf and FindTextOf.
 template <class Section, class Key>
 uint32_t FendrelParser::Lookup(const Section& section, const Key& key) const {
-    if (!m_image.IsOpen() || m_viewFiles.empty() || m_image.Damaged()) {
+    if (!m_image.IsOpen() || m_viewFiles.empty()) {
         return kNone;
     }
     const uint32_t pair = m_image.FindPair(section, key);
