@@ -17,11 +17,14 @@ struct BenchData {
     std::string pp, ini, toml, cfg;  // the merged start selection in each format
     uint64_t contentBytes = 0;       // size of the ".pp" file: every parse is rated against it
     std::string section, intKey, wordKey, listKey;  // the entries the lookups ask for
+    std::string intListKey, boolListKey;            // lists of 256 ints and of 256 bools
     // The right answers, read from the INI text; every lookup case checks its result.
     int expectedInt = 0;
     std::string expectedWord;
     std::vector<float> expectedList;
     std::string listText;
+    std::vector<int> expectedInts;
+    std::vector<bool> expectedBools;
 };
 
 // Reads the peer files' names and the expected answers; throws when the tree is incomplete.
@@ -109,7 +112,18 @@ inline const char* const kLintTree = "Lint/quendel_lint_tree";
 // Measured in their own processes, as factors of the bytes the store read.
 inline const char* const kMemoryText = "Memory/text_store";
 inline const char* const kMemoryBinary = "Memory/binary_store";
+// The same after every list of the selection was read once, as floats and by one element.
+inline const char* const kMemoryTextLists = "Memory/text_store_lists";
+inline const char* const kMemoryBinaryLists = "Memory/binary_store_lists";
 }  // namespace name
+
+// Per store: the element queries of each type and the C functions, element 128 of a list of 256;
+// the same list read element by element, and whole. Made by the helpers below.
+enum class Store { kText, kBinary };
+std::string ElementCase(Store store, const char* form);  // "LookupElement/<store>_<form>"
+std::string EachCase(Store store, const char* form);     // "EachElement/<store>_<form>"
+std::string ListCase(Store store, const char* form);     // "LookupList256/<store>_<form>"
+std::string CIntCase(Store store);                       // QUENDEL_GetIntParam
 
 }  // namespace bench
 
