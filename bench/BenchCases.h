@@ -50,6 +50,9 @@ void RegisterTomlCases(const BenchData& data);
 void RegisterLibconfigCases(const BenchData& data);
 void RegisterBoostCases(const BenchData& data);
 void RegisterBaselineCases(const BenchData& data);
+// Map + XXH3-64 of the resource file at path: registered right after the binary store's first
+// Initial, so that the two run close in time, under the same load of a shared machine.
+void RegisterMapAndHash(const std::string& path);
 // Our ".pp" parse, then the stores through Quendel (the binary store when the tree is packed).
 void RegisterOurCases(const BenchData& data);
 void RegisterStoreCases(const BenchData& data);
@@ -118,12 +121,23 @@ inline const char* const kMemoryBinaryLists = "Memory/binary_store_lists";
 }  // namespace name
 
 // Per store: the element queries of each type and the C functions, element 128 of a list of 256;
-// the same list read element by element, and whole. Made by the helpers below.
+// the same list read element by element, and whole.
 enum class Store { kText, kBinary };
-std::string ElementCase(Store store, const char* form);  // "LookupElement/<store>_<form>"
-std::string EachCase(Store store, const char* form);     // "EachElement/<store>_<form>"
-std::string ListCase(Store store, const char* form);     // "LookupList256/<store>_<form>"
-std::string CIntCase(Store store);                       // QUENDEL_GetIntParam
+inline std::string StoreName(Store store) {
+    return store == Store::kText ? "text" : "binary";
+}
+inline std::string ElementCase(Store store, const char* form) {
+    return "LookupElement/" + StoreName(store) + "_" + form;
+}
+inline std::string EachCase(Store store, const char* form) {
+    return "EachElement/" + StoreName(store) + "_" + form;
+}
+inline std::string ListCase(Store store, const char* form) {
+    return "LookupList256/" + StoreName(store) + "_" + form;
+}
+inline std::string CIntCase(Store store) {  // QUENDEL_GetIntParam
+    return "LookupInt/" + StoreName(store) + "_QUENDEL_GetIntParam";
+}
 
 }  // namespace bench
 

@@ -72,23 +72,4 @@ void ForEachSelectionEntry(
     });
 }
 
-namespace {
-std::string StoreName(Store store) {
-    return store == Store::kText ? "text" : "binary";
-}
-}  // namespace
-
-std::string ElementCase(Store store, const char* form) {
-    return "LookupElement/" + StoreName(store) + "_" + form;
-}
-std::string EachCase(Store store, const char* form) {
-    return "EachElement/" + StoreName(store) + "_" + form;
-}
-std::string ListCase(Store store, const char* form) {
-    return "LookupList256/" + StoreName(store) + "_" + form;
-}
-std::string CIntCase(Store store) {
-    return "LookupInt/" + StoreName(store) + "_QUENDEL_GetIntParam";
-}
-
 }  // namespace bench

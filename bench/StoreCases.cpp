@@ -290,6 +290,9 @@ std::shared_ptr<Quendel> RegisterStoreCases(const BenchData& data, StoreKind kin
         }
         state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytesRead));
     })->Unit(benchmark::kMicrosecond);
+    if (kind == StoreKind::Binary) {
+        RegisterMapAndHash(PackedFile(data.tree));
+    }
     RegisterSwitch(names.clinical, data, kind, reftree::ClinicalSwitch());
     RegisterSwitch(names.probe, data, kind, reftree::ProbeSwitch());
     RegisterSwitch(names.group, data, kind, reftree::GroupSwitch());

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 #include <string_view>
+#include <type_traits>
 
 #include "api/IdKeyTable.h"
 #include "api/StoreFactory.h"
@@ -175,7 +176,9 @@ bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultVa
     }
     // lookup(hashed, query) asks query(section, key) with the id's key in its place.
     const HashedKey& hashed = IdHashedKeyRef(static_cast<int>(slot));
-    if (IStoredValues* stored = StoredValuesOf(*m_pResource)) {
+    // A string takes the text straight from the raw lookup.
+    IStoredValues* stored = std::is_same_v<T, std::string> ? nullptr : StoredValuesOf(*m_pResource);
+    if (stored != nullptr) {
         const auto fetch = [&](T& target) {
             return lookup(hashed, [&](const auto& section, const auto& key) {
                 return ReadStored(*stored, section, key, NumberRule::kStream, target);
