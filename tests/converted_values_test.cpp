@@ -35,8 +35,10 @@ struct Answer {
         if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, std::string>) {
             return values == other.values;
         } else {
+            // Bit for bit: a float list and a double list must also agree in the sign of zero.
             return values.size() == other.values.size() &&
-                   std::memcmp(values.data(), other.values.data(), values.size() * sizeof(T)) == 0;
+                   (values.empty() || std::memcmp(values.data(), other.values.data(),
+                                                  values.size() * sizeof(T)) == 0);
         }
     }
 };
