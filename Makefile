@@ -33,12 +33,14 @@ test-asan: setup
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# The concurrency test again under ThreadSanitizer; only what it needs is built.
+# The tests with threads again under ThreadSanitizer: the concurrency test, and the language
+# server's protocol test (its reader thread); only what they need is built.
 test-tsan: setup
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENDEL_SANITIZE=thread \
 	    $(CMAKE_FLAGS) >/dev/null
-	@cmake --build build-tsan -j $(JOBS) --target concurrency_test
-	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R '^concurrency_test$$'
+	@cmake --build build-tsan -j $(JOBS) --target concurrency_test lsp_protocol_test
+	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure \
+	    -R '^(concurrency_test|lsp_protocol_test)$$'
 
 # libFuzzer targets, built with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
 fuzz-build: setup

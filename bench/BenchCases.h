@@ -58,6 +58,10 @@ void RegisterOurCases(const BenchData& data);
 void RegisterStoreCases(const BenchData& data);
 void RegisterPackCases(const BenchData& data);
 void RegisterLintCases(const BenchData& data);
+// Every selection at once: lint across selections, matrix, impact. The second reference tree
+// (another seed) lies at OtherTree(data.tree).
+void RegisterMatrixCases(const BenchData& data);
+std::string OtherTree(const std::string& tree);
 
 // Names of the results; the table refers to them.
 namespace name {
@@ -111,6 +115,11 @@ inline const char* const kGroupBinary = "Store/binary_group_switch";
 inline const char* const kPack = "Pack/quendel_pack";
 inline const char* const kOpenFile = "Pack/OpenFile";
 inline const char* const kLintTree = "Lint/quendel_lint_tree";
+inline const char* const kLintTreeLayers = "Lint/quendel_lint_tree_without_selections";
+inline const char* const kMatrixText = "Matrix/one_key_text";
+inline const char* const kMatrixBinary = "Matrix/one_key_binary";
+inline const char* const kImpactOne = "Impact/one_group_clinical_file";
+inline const char* const kImpactAll = "Impact/trees_of_other_seeds";
 
 // Measured in their own processes, as factors of the bytes the store read.
 inline const char* const kMemoryText = "Memory/text_store";
@@ -118,6 +127,7 @@ inline const char* const kMemoryBinary = "Memory/binary_store";
 // The same after every list of the selection was read once, as floats and by one element.
 inline const char* const kMemoryTextLists = "Memory/text_store_lists";
 inline const char* const kMemoryBinaryLists = "Memory/binary_store_lists";
+inline const char* const kMemoryImpact = "Memory/impact_of_other_seeds";
 }  // namespace name
 
 // Per store: the element queries of each type and the C functions, element 128 of a list of 256;

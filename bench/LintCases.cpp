@@ -3,7 +3,7 @@
 #include "BenchCases.h"
 #include "CaseRegistry.h"
 #include "RefTree.h"
-#include "TreeLint.h"
+#include "inspect/lint/TreeLint.h"
 
 namespace bench {
 

@@ -7,8 +7,8 @@
 #include "CaseRegistry.h"
 #include "HostSetup.h"
 #include "RefTree.h"
-#include "ResourcePack.h"
 #include "host/Fendrel.h"
+#include "inspect/pack/ResourcePack.h"
 
 namespace bench {
 

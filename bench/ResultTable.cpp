@@ -77,10 +77,16 @@ const Row kFixedRows[] = {
     {"256 floats, binary store (ns/element)", Figure::NsPerItem, kListOursBinary, "toml++", kListToml, Check::RatioAtMost, 1.0},
     {"quendel pack, whole tree (ms)", Figure::Ms, kPack, "", ""},
     {"quendel lint, whole tree (ms)", Figure::Ms, kLintTree, "", "", Check::AtMost, 2000},
+    {"quendel lint, whole tree (ms)", Figure::Ms, kLintTree, "the same without the checks across selections", kLintTreeLayers, Check::RatioAtMost, 1.5},
+    {"quendel matrix of one key, binary store (ms)", Figure::Ms, kMatrixBinary, "", "", Check::AtMost, 50},
+    {"quendel matrix of one key, text store (ms)", Figure::Ms, kMatrixText, "", ""},
+    {"quendel impact, one group clinical file edited (ms)", Figure::Ms, kImpactOne, "", "", Check::AtMost, 200},
+    {"quendel impact, trees of other seeds (ms)", Figure::Ms, kImpactAll, "", "", Check::AtMost, 10000},
     {"Peak RSS, text store (x bytes of files read)", Figure::Factor, kMemoryText, "", "", Check::AtMost, 3.0},
     {"Peak RSS, binary store (x resource file size)", Figure::Factor, kMemoryBinary, "", "", Check::AtMost, 1.05},
     {"Peak RSS, text store, every list read (x bytes of files read)", Figure::Factor, kMemoryTextLists, "", ""},
     {"Peak RSS, binary store, every list read (x resource file size)", Figure::Factor, kMemoryBinaryLists, "", ""},
+    {"Peak RSS, impact of trees of other seeds (x both trees' bytes)", Figure::Factor, kMemoryImpact, "", "", Check::AtMost, 3.0},
 };
 // clang-format on
 

@@ -124,6 +124,37 @@ void MeasureMemory(const std::string& tree, bench::ResultTable& table) {
     }
 }
 
+// The impact of a change of everything comes from a fresh process of its own helper.
+void MeasureImpactMemory(const std::string& tree, bench::ResultTable& table) {
+    const auto helper =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "quendel_bench_impact_rss";
+    const std::string other = bench::OtherTree(tree);
+    if (!std::filesystem::exists(helper) || !std::filesystem::exists(other)) {
+        return;
+    }
+    const std::string command =
+        ShellQuoted(helper.string()) + " " + ShellQuoted(tree) + " " + ShellQuoted(other);
+    FILE* pipe = popen(command.c_str(), "r");
+    long long peak = 0;
+    unsigned long long bytes = 0;
+    size_t changes = 0;
+    const bool parsed =
+        pipe != nullptr && std::fscanf(pipe, "%lld %llu %zu", &peak, &bytes, &changes) == 3;
+    if (!(pipe != nullptr && pclose(pipe) == 0 && parsed && bytes > 0)) {
+        table.AddError(bench::name::kMemoryImpact, "the impact memory helper failed");
+        return;
+    }
+    bench::Result result;
+    result.value = static_cast<double>(peak) / static_cast<double>(bytes);
+    table.Add(bench::name::kMemoryImpact, result);
+    char note[200];
+    std::snprintf(note, sizeof note,
+                  "impact of two trees of other seeds: peak resident set +%.1f MB for %.1f MB of "
+                  "parameter files, %zu changes.",
+                  peak / 1e6, bytes / 1e6, changes);
+    table.AddNote(note);
+}
+
 int main(int argc, char** argv) {
     static char defaultRepetitions[] = "--benchmark_repetitions=5";
     static char aggregatesOnly[] = "--benchmark_report_aggregates_only=true";
@@ -149,6 +180,7 @@ int main(int argc, char** argv) {
         bench::RegisterStoreCases(data);
         bench::RegisterPackCases(data);
         bench::RegisterLintCases(data);
+        bench::RegisterMatrixCases(data);
         bench::RegisterInihCases(data);
         bench::RegisterBoostCases(data);
         bench::RegisterLibconfigCases(data);
@@ -157,6 +189,7 @@ int main(int argc, char** argv) {
         bench::CollectingReporter reporter(table, isatty(STDOUT_FILENO) != 0);
         benchmark::RunSpecifiedBenchmarks(&reporter);
         MeasureMemory(tree, table);
+        MeasureImpactMemory(tree, table);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quendel_bench: %s\n", e.what());
         return 1;

@@ -6,7 +6,7 @@
 // the conversions of the text it answers, however the selections changed before.
 // Lookups where the stores differ by design are left out: empty section names, a user-defined
 // layer (none is written), and a re-selection that leaves a level empty, which the binary store
-// keeps and the text store releases (tests/StoreSelection.h).
+// keeps and the text store releases (api/StoreReselection.h).
 #include <corvel/CorvelControl.h>
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -24,8 +24,8 @@
 
 #include "../tests/StoreSelection.h"
 #include "FuzzCheck.h"
-#include "ResourcePack.h"
 #include "binstore/binFileMsgImpl.h"
+#include "inspect/pack/ResourcePack.h"
 #include "resource/IStoredValues.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"

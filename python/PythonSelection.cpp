@@ -3,12 +3,12 @@
 #include <type_traits>
 #include <vector>
 
-#include "EntryDiff.h"
-#include "EntryOutput.h"
-#include "HostSettings.h"
 #include "PythonValues.h"
-#include "ReportJson.h"
-#include "ValueQuery.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/ReportJson.h"
+#include "inspect/report/EntryDiff.h"
+#include "inspect/report/ValueQuery.h"
+#include "inspect/selection/HostSettings.h"
 
 namespace {
 
@@ -60,7 +60,6 @@ void WarnLines(const char* pythonClass, const std::vector<std::string>& lines) {
 }
 
 void OpenOrRaise(Selection& selection, const SelectionOptions& options, bool wholeTree) {
-    const SettingsFileScope scope;
     RouteHostLog(false);
     std::string error;
     if (!ApplySettings(options, error)) {

@@ -1,5 +1,6 @@
 // quendel.Selection: a Quendel initialised for one selection with its host settings, opened as
-// the tool opens it (tools/Selection), and the questions the tool's commands ask of it.
+// the tool opens it (inspect/selection/Selection.h), and the questions the tool's commands ask
+// of it.
 #ifndef QUENDEL_PYTHON_PYTHONSELECTION_H
 #define QUENDEL_PYTHON_PYTHONSELECTION_H
 
@@ -10,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "Selection.h"
+#include "inspect/selection/Selection.h"
 
 namespace py = pybind11;
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ValueQuery.h"
+#include "inspect/report/ValueQuery.h"
 
 namespace py = pybind11;
 

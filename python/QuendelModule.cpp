@@ -11,14 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "HostSettings.h"
-#include "LintReport.h"
-#include "LintRules.h"
-#include "LintRun.h"
 #include "PythonSelection.h"
 #include "PythonValues.h"
-#include "ReportJson.h"
-#include "TreeListing.h"
+#include "inspect/lint/LintRules.h"
+#include "inspect/lint/LintRun.h"
+#include "inspect/matrix/KeyMatrix.h"
+#include "inspect/matrix/ModelLoad.h"
+#include "inspect/output/LintReport.h"
+#include "inspect/output/MatrixJson.h"
+#include "inspect/output/ReportJson.h"
+#include "inspect/report/SelectionListing.h"
+#include "inspect/selection/HostSettings.h"
+#include "resource/StringOps.h"
 
 namespace {
 
@@ -80,6 +84,56 @@ py::object Selections(const SelectionOptions& options) {
     return ToPython(ListingJson(selection, listing));
 }
 
+py::object Matrix(const std::string& section, const std::string& key,
+                  const SelectionOptions& location) {
+    RouteHostLog(false);
+    TreeModel model;
+    std::vector<std::string> warnings;
+    std::string error;
+    std::string buffer;
+    const std::pair<std::string, std::string> entry{LookupName(section, buffer),
+                                                    LookupName(key, buffer)};
+    if (!LoadModel(location, model, warnings, error, &entry)) {
+        throw ModuleError("SelectionError", error);
+    }
+    WarnLines("SelectionWarning", warnings);
+    return ToPython(MatrixJson(model, MatrixOf(model, section, key)));
+}
+
+// The older version is the tree the location places (at git, when given); the newer one the same
+// tree changed by to_root, to_store or to_git.
+py::object Impact(const SelectionOptions& location, const std::string& git,
+                  const std::string& toGit, const OptionalPath& toRoot,
+                  const std::optional<std::string>& toStore) {
+    if (git.empty() && (!toGit.empty() || (!toRoot && !toStore))) {
+        throw py::value_error(
+            "impact needs git=REV, or to_root or to_store for the other version (to_git needs "
+            "git)");
+    }
+    RouteHostLog(false);
+    SelectionOptions newer =
+        Location(std::nullopt, toRoot, std::nullopt, std::nullopt, std::nullopt, toStore);
+    newer.m_settings = location.m_settings;
+    newer.m_root = toRoot ? newer.m_root : location.m_root;
+    newer.m_store = toStore ? newer.m_store : location.m_store;
+    newer.m_name = location.m_name;
+    newer.m_userRoot = location.m_userRoot;
+    newer.m_productRule = location.m_productRule;
+    ImpactSide from;
+    ImpactSide to;
+    std::string error;
+    if (!LocateVersion(location, git, from, error) || !LocateVersion(newer, toGit, to, error)) {
+        throw ModuleError("SelectionError", error);
+    }
+    TreeImpact impact;
+    std::vector<std::string> warnings;
+    if (!ComputeImpact(from, to, impact, warnings, error)) {
+        throw ModuleError("SelectionError", error);
+    }
+    WarnLines("SelectionWarning", warnings);
+    return ToPython(ImpactJson(impact));
+}
+
 py::object Lint(const py::args& paths, const SelectionOptions& location,
                 const std::vector<std::string>& disabled) {
     std::set<std::string> rules;
@@ -95,7 +149,6 @@ py::object Lint(const py::args& paths, const SelectionOptions& location,
     for (const py::handle path : paths) {
         request.m_names.push_back(path.cast<std::filesystem::path>().string());
     }
-    const SettingsFileScope scope;
     std::string error;
     if (request.m_names.empty() && !ApplySettings(location, error)) {
         throw ModuleError("SettingsError", error);
@@ -208,6 +261,35 @@ PYBIND11_MODULE(quendel, module) {
         py::arg("name") = py::none(), py::arg("user_root") = py::none(),
         py::arg("product_rule") = py::none(), py::arg("disable") = std::vector<std::string>(),
         "The findings of quendel lint: the files named each on its own, or the whole tree.");
+    module.def(
+        "matrix",
+        [](const std::string& section, const std::string& key, const OptionalPath& settings,
+           const OptionalPath& root, const std::optional<std::string>& name,
+           const OptionalPath& userRoot, const std::optional<std::string>& productRule,
+           const std::optional<std::string>& store) {
+            return Matrix(section, key,
+                          Location(settings, root, name, userRoot, productRule, store));
+        },
+        py::arg("section"), py::arg("key"), py::kw_only(), py::arg("settings") = py::none(),
+        py::arg("root") = py::none(), py::arg("name") = py::none(),
+        py::arg("user_root") = py::none(), py::arg("product_rule") = py::none(),
+        py::arg("store") = py::none(),
+        "The value of one entry in every selection, with the layer that wins (quendel matrix).");
+    module.def(
+        "impact",
+        [](const OptionalPath& settings, const OptionalPath& root,
+           const std::optional<std::string>& name, const OptionalPath& userRoot,
+           const std::optional<std::string>& productRule, const std::optional<std::string>& store,
+           const std::string& git, const std::string& toGit, const OptionalPath& toRoot,
+           const std::optional<std::string>& toStore) {
+            return Impact(Location(settings, root, name, userRoot, productRule, store), git, toGit,
+                          toRoot, toStore);
+        },
+        py::kw_only(), py::arg("settings") = py::none(), py::arg("root") = py::none(),
+        py::arg("name") = py::none(), py::arg("user_root") = py::none(),
+        py::arg("product_rule") = py::none(), py::arg("store") = py::none(), py::arg("git") = "",
+        py::arg("to_git") = "", py::arg("to_root") = py::none(), py::arg("to_store") = py::none(),
+        "What changes between two versions of a tree, for every selection (quendel impact).");
     module.def(
         "verify",
         [](const std::filesystem::path& path) { return ToPython(VerifyJson(path.string())); },

@@ -14,9 +14,9 @@
 
 #include "FailingAllocator.h"
 #include "FakeStore.h"
-#include "ResourcePack.h"
 #include "TestSupport.h"
 #include "host/Corvel.h"
+#include "inspect/pack/ResourcePack.h"
 #include "quendel/Quendel.h"
 #include "quendel/quendel_c.h"
 #include "resource/StringOps.h"

@@ -15,7 +15,7 @@
 #include "TestSupport.h"
 #include "api/IdKeyTable.h"
 #include "binstore/binFileMsgImpl.h"
-#include "textstore/FileSet.h"
+#include "fileset/FileSet.h"
 
 using fendrel::ResourceEntry;
 

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "ResourcePack.h"
 #include "TestSupport.h"
 #include "fendrel/ResourceWriter.h"
+#include "inspect/pack/ResourcePack.h"
 #include "quendel/Quendel.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ResourcePack.h"
 #include "TestSupport.h"
+#include "inspect/pack/ResourcePack.h"
 #include "quendel/Quendel.h"
 #include "resource/ConvertedValue.h"
 #include "resource/ConvertedValueCache.h"

@@ -15,8 +15,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "ResourcePack.h"
 #include "TestSupport.h"
+#include "inspect/pack/ResourcePack.h"
 #include "quendel/Quendel.h"
 
 namespace fs = std::filesystem;

@@ -5,6 +5,6 @@ if(TARGET pack_tool_test AND TARGET quendel_cli)
     target_compile_definitions(pack_tool_test PRIVATE
         QUENDEL_TOOL="$<TARGET_FILE:quendel_cli>")
 endif()
-if(TARGET store_equivalence_test AND TARGET quendel_tool_lib)
-    target_link_libraries(store_equivalence_test PRIVATE quendel_tool_lib)
+if(TARGET store_equivalence_test AND TARGET quendel_pack)
+    target_link_libraries(store_equivalence_test PRIVATE quendel_pack)
 endif()

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "ResourcePack.h"
 #include "StoreSelection.h"
 #include "TestSupport.h"
 #include "binstore/binFileMsgImpl.h"
+#include "inspect/pack/ResourcePack.h"
 #include "quendel/Quendel.h"
 #include "textstore/ResourceMsgImp.h"
 

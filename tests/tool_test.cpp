@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "NameSuggestion.h"
-#include "ParamLint.h"
-#include "ResourcePack.h"
-#include "StdoutCapture.h"
 #include "TestSupport.h"
 #include "ToolRun.h"
-#include "ValueShape.h"
+#include "inspect/lint/NameSuggestion.h"
+#include "inspect/lint/ParamLint.h"
+#include "inspect/lint/ValueShape.h"
+#include "inspect/pack/ResourcePack.h"
+#include "inspect/report/StdoutCapture.h"
 #include "quendel/Quendel.h"
 #include "textstore/ParamFile.h"
 

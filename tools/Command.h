@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "inspect/selection/Selection.h"
+
 namespace CLI {
 class App;
 }
@@ -38,5 +40,13 @@ std::vector<Command> RegisteredCommands();
 std::vector<std::string> VisibleCommandNames();
 // "quendel: unknown command 'NAME'" and the list of commands, on standard error.
 void ReportUnknownCommand(const std::string& name);
+
+// The options several commands share. Where the tree is: --settings, --root, --name,
+// --user-root, --product-rule.
+void AddLocationOptions(CLI::App& command, SelectionOptions& options);
+// The location options, --store, -v and --json.
+void AddTreeOptions(CLI::App& command, SelectionOptions& options);
+// The tree options, -F, -P, -A and --strict.
+void AddSelectionOptions(CLI::App& command, SelectionOptions& options);
 
 #endif

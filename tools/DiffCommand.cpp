@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryDiff.h"
-#include "EntryOutput.h"
-#include "ReportJson.h"
-#include "Selection.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/ReportJson.h"
+#include "inspect/report/EntryDiff.h"
+#include "inspect/selection/Selection.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "Selection.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/selection/Selection.h"
 
 namespace {
 

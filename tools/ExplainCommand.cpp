@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "ReportJson.h"
-#include "Selection.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/ReportJson.h"
+#include "inspect/selection/Selection.h"
 
 namespace {
 

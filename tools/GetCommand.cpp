@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "Selection.h"
-#include "ValueQuery.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/report/ValueQuery.h"
+#include "inspect/selection/Selection.h"
 
 namespace {
 

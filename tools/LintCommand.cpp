@@ -8,12 +8,12 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "HostSettings.h"
-#include "JsonText.h"
-#include "LintReport.h"
-#include "LintRules.h"
-#include "LintRun.h"
+#include "inspect/lint/LintRules.h"
+#include "inspect/lint/LintRun.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/JsonText.h"
+#include "inspect/output/LintReport.h"
+#include "inspect/selection/HostSettings.h"
 
 namespace {
 

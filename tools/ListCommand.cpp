@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "ReportJson.h"
-#include "Selection.h"
-#include "TreeListing.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/ReportJson.h"
+#include "inspect/report/SelectionListing.h"
+#include "inspect/selection/Selection.h"
 
 namespace {
 

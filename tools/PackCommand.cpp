@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "Command.h"
-#include "ResourcePack.h"
+#include "inspect/pack/ResourcePack.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "Command.h"
-#include "EntryOutput.h"
-#include "ReportJson.h"
+#include "inspect/output/EntryOutput.h"
+#include "inspect/output/ReportJson.h"
 
 namespace {
 

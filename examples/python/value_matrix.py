@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""One parameter across every selection of a tree: a row per group and transducer, a column per
-clinical setting ("-": the selection has no such entry; blank: the tree offers no such selection).
+"""One parameter across every selection of a tree, as `quendel matrix` shows it: a row per group
+and transducer, a column per clinical setting, each cell the value with the layer that wins
+("-": the selection has no such entry).
 
 Run from the repository root after the build:
     PYTHONPATH=build/python python3 examples/python/value_matrix.py [SECTION KEY] [--settings FILE]
@@ -17,24 +18,13 @@ def main():
     parser.add_argument("--settings", default="examples/host.ini", help="host settings file")
     args = parser.parse_args()
 
-    tree = quendel.selections(settings=args.settings)
-    transducers = [(g["name"], t) for g in tree["groups"] for t in g["transducers"]]
-    clinical = sorted(set(tree["clinical"]).union(*(t["clinical"] for _, t in transducers)))
-    rows = [["", *clinical]]
-    for group, transducer in transducers:
-        offered = set(tree["clinical"]) | set(transducer["clinical"])
-        row = [f"{group}/{transducer['name']}"]
-        with quendel.Selection(group, transducer["name"], settings=args.settings) as selection:
-            for setting in clinical:
-                if setting not in offered:
-                    row.append("")
-                    continue
-                selection.reselect(group, transducer["name"], setting)
-                value = selection.get(args.section, args.key)
-                row.append("-" if value is None else value)
-        rows.append(row)
+    matrix = quendel.matrix(args.section, args.key, settings=args.settings)
+    rows = [["", *matrix["clinical"]]]
+    for row in matrix["rows"]:
+        cells = [f"{c['value']} [{c['layer']}]" if c["found"] else "-" for c in row["cells"]]
+        rows.append([f"{row['group']}/{row['transducer']}", *cells])
 
-    print(f"{args.section} {args.key} ({tree['store']} store: {tree['source']})")
+    print(f"{args.section} {args.key} ({matrix['store']} store: {matrix['source']})")
     widths = [max(len(row[i]) for row in rows) for i in range(len(rows[0]))]
     for row in rows:
         print("  ".join(cell.ljust(width) for cell, width in zip(row, widths)).rstrip())

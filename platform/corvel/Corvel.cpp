@@ -1,6 +1,6 @@
-// Stand-in for the host services library. Settings come from the INI file named by
-// CORVEL_SETTINGS (read afresh at every call) with in-memory overrides; log lines go to the
-// file named by CORVEL_LOG, to standard error, or to an installed sink.
+// Stand-in for the host services library. Settings come from the INI file handed in by the host
+// or else named by CORVEL_SETTINGS (read afresh at every call) with in-memory overrides; log lines
+// go to the file named by CORVEL_LOG, to standard error, or to an installed sink.
 #include "Corvel.h"
 
 #include <corvel/CorvelControl.h>
@@ -20,6 +20,7 @@ using SettingKey = std::pair<std::string, std::string>;
 
 std::mutex g_settingsMutex;
 std::map<SettingKey, std::string> g_overrides;
+std::optional<std::string> g_settingsFile;  // none: the file CORVEL_SETTINGS names
 
 std::mutex g_logMutex;
 corvel::LogSink g_sink;
@@ -35,9 +36,9 @@ std::string Trimmed(const std::string& text) {
 }
 
 // Looks the setting up in the settings file; the last assignment in a section wins.
-std::optional<std::string> ReadFromFile(const std::string& section, const std::string& key) {
-    const char* path = std::getenv("CORVEL_SETTINGS");
-    if (path == nullptr || *path == '\0') {
+std::optional<std::string> ReadFromFile(const std::string& path, const std::string& section,
+                                        const std::string& key) {
+    if (path.empty()) {
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);
@@ -72,14 +73,20 @@ std::optional<std::string> ReadFromFile(const std::string& section, const std::s
 std::optional<std::string> Lookup(const char* section, const char* key) {
     const std::string s = section != nullptr ? section : "";
     const std::string k = key != nullptr ? key : "";
+    std::string file;
     {
         std::lock_guard<std::mutex> lock(g_settingsMutex);
         const auto it = g_overrides.find(SettingKey(s, k));
         if (it != g_overrides.end()) {
             return it->second;
         }
+        if (g_settingsFile) {
+            file = *g_settingsFile;
+        } else if (const char* named = std::getenv("CORVEL_SETTINGS")) {
+            file = named;
+        }
     }
-    return ReadFromFile(s, k);
+    return ReadFromFile(file, s, k);
 }
 
 std::string Format(const char* format, va_list args) {
@@ -198,6 +205,12 @@ int ReportException(const std::string& message) {
 }
 
 namespace corvel {
+
+void UseSettings(const Settings& settings) {
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    g_settingsFile = settings.m_file;
+    g_overrides = settings.m_values;
+}
 
 void SetSetting(const std::string& section, const std::string& key, const std::string& value) {
     std::lock_guard<std::mutex> lock(g_settingsMutex);

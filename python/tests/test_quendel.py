@@ -121,6 +121,20 @@ def test_lint_and_verify_match_the_tool(cases, tmp_path):
         assert quendel.verify(path) == tool_json("verify", path)["results"][0]
 
 
+def test_matrix_and_impact_match_the_tool(cases):
+    kw = cases["example text"][1]
+    assert (quendel.matrix("Gain", "MasterGain", **kw) ==
+            tool_json("matrix", "Gain", "MasterGain", *options(kw)))
+    packed = cases["example bin"][1]["root"]
+    impact = quendel.impact(**kw, to_root=packed, to_store="bin")
+    assert impact == tool_json("impact", *options({**kw, "to_root": packed, "to_store": "bin"}))
+    assert impact["changes"] and not impact["added"]
+    generated = cases["generated text"][1]
+    assert quendel.impact(**generated, to_store="bin")["changes"] == []
+    with pytest.raises(ValueError):
+        quendel.impact(**kw)
+
+
 def test_values_converted_as_the_library_converts(cases):
     chosen, kw, _ = cases["generated text"]
     sel = quendel.Selection(*chosen, **kw)

@@ -7,6 +7,7 @@
 
 #include "api/IdKeyTable.h"
 #include "api/StoreFactory.h"
+#include "api/StoreReselection.h"
 #include "host/Corvel.h"
 #include "resource/IResourceMsg.h"
 #include "resource/IStoredValues.h"
@@ -76,19 +77,7 @@ bool Quendel::Initial(const std::string& F, const std::string& P, const std::str
     bool result = true;
     std::shared_ptr<IResourceMsg> store = std::atomic_load(&m_pResource);
     if (store) {
-        store->Reload(F, P, A);
-        if (!F.empty()) {
-            store->SetGroup(F);
-            if (!P.empty()) {
-                store->SetProbe(P);
-            }
-        }
-        if (!A.empty()) {
-            store->SetClinical(A);
-        }
-        if (!F.empty() && !P.empty() && !A.empty()) {
-            store->SetUserDefined(F, P, A);
-        }
+        ReselectStore(*store, F, P, A);
     } else {
         std::lock_guard<std::mutex> lock(g_storeLock);
         store = std::atomic_load(&m_pResource);

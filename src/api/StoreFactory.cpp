@@ -3,8 +3,8 @@
 #include <typeinfo>
 
 #include "binstore/binFileMsgImpl.h"
+#include "fileset/FileSet.h"
 #include "resource/IStoredValues.h"
-#include "textstore/FileSet.h"
 #include "textstore/ResourceMsgImp.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "binstore/binFileMsgImpl.h"
 
+#include "fileset/FileSet.h"
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
-#include "textstore/FileSet.h"
 #include "textstore/NameConstants.h"
 
 const std::string& binFileMsgImpl::SectionName(const std::string& name, std::string& buffer) {
@@ -21,12 +21,11 @@ binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const
     // The destructor does not run when the constructor throws (exhausted memory), so the
     // parser is released here then.
     try {
-        const std::string root = FileSet::Read(FileSet::kShippedRoot);
-        const std::string fileName = FileSet::Read(FileSet::kResourceName);
-        LogInfo(kLogCategory, "FileName: %s", fileName.c_str());
-        m_dirPrefix = FileSet::DirPrefix(fileName);
-        m_productRuleDir = FileSet::ProductRuleDir(FileSet::ProductRule());
-        m_binaryFilePath = FileSet::ResourceFile(root, fileName);
+        const TreeLocation tree = FileSet::Locate();
+        LogInfo(kLogCategory, "FileName: %s", tree.m_name.c_str());
+        m_dirPrefix = tree.m_dirPrefix;
+        m_productRuleDir = FileSet::ProductRuleDir(tree.m_productRule);
+        m_binaryFilePath = tree.m_resourceFile;
 
         if (m_parser != nullptr && m_parser->OpenFile(m_binaryFilePath)) {
             LoadBaseFiles();

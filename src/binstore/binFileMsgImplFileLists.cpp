@@ -1,29 +1,15 @@
 // The file lists the binary store hands the parser: the base list from the file configuration
 // and the seven paths of the current selection, each preferring the product's own file.
-#include <algorithm>
-#include <cstdint>
-#include <locale>
-#include <sstream>
 #include <string_view>
-#include <utility>
+#include <vector>
 
 #include "binstore/binFileMsgImpl.h"
+#include "fileset/FileConfig.h"
+#include "fileset/FileSet.h"
 #include "host/Corvel.h"
-#include "textstore/FileSet.h"
-#include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 
 namespace {
-
-// The integer at the start of text as a stream reads it (blanks skipped, a sign allowed, held at
-// the ends of int's range); 0 when none is there.
-int LeadingInt(const std::string& text) {
-    std::istringstream in(text);
-    in.imbue(std::locale::classic());
-    int count = 0;
-    in >> count;
-    return count;
-}
 
 // Puts text in slot; true when that changed the slot.
 bool Put(std::string& slot, const std::string& text) {
@@ -50,23 +36,16 @@ bool binFileMsgImpl::LoadBaseFiles() {
 
     const std::string config = FileSet::FileConfigFile(m_dirPrefix);
     std::string text;
-    const int count =
-        m_parser->GetFileValue(config, kGlobalSection, "FileNumbers", text) ? LeadingInt(text) : 0;
+    long count = 0;
+    if (m_parser->GetFileValue(config, kGlobalSection, kFileCountKey, text)) {
+        ReadFileCount(text, FileCountReading::kBinaryStore, count);
+    }
     if (count > 0) {
-        // Visits the entries File0 .. File<count-1> that the configuration holds, in index
-        // order, without asking for every number up to a count that may be huge.
         std::vector<std::string> keys;
         m_parser->ListKeys(config, kGlobalSection, keys);
-        std::vector<std::pair<int64_t, const std::string*>> listed;
-        for (const std::string& key : keys) {
-            const int64_t index = ListedIndex(key);
-            if (index >= 0 && index < count) {
-                listed.emplace_back(index, &key);
-            }
-        }
-        std::sort(listed.begin(), listed.end());
-        for (const auto& item : listed) {
-            if (m_parser->GetFileValue(config, kGlobalSection, *item.second, text)) {
+        const std::vector<std::string_view> names(keys.begin(), keys.end());
+        for (const size_t i : ListedOrder(names, count)) {
+            if (m_parser->GetFileValue(config, kGlobalSection, keys[i], text)) {
                 m_baseFiles.push_back(ResolveFile(text));
             }
         }

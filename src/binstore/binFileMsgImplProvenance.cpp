@@ -4,8 +4,8 @@
 
 #include <utility>
 
+#include "fileset/FileSet.h"
 #include "resource/StringOps.h"
-#include "textstore/FileSet.h"
 
 namespace {
 

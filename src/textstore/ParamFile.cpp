@@ -350,6 +350,7 @@ void ParamFile::ObserveTag(std::string_view s, bool global, std::string_view pat
             }
             m_sectionPath += part;
         });
+        m_observer->OnTag(PositionOf(s.data()), m_sectionPath);
         m_observer->OnSection(m_sectionPath);
     }
     if (close == std::string_view::npos) {

@@ -53,6 +53,9 @@ class ParamObserver {
     // A key written before "<" with inner blanks, which the key loses.
     virtual void OnBlankInKey(ParamPosition, std::string_view /*written*/,
                               std::string_view /*key*/) {}
+    // A tag that names a section, at its "<"; path is the section path it selects. OnSection
+    // follows.
+    virtual void OnTag(ParamPosition, std::string_view /*path*/) {}
     // A tag selected the list that receives the following entries, or the first entry before
     // any tag went to "GlobalParameters".
     virtual void OnSection(std::string_view /*path*/) {}

@@ -6,12 +6,12 @@
 #include <iterator>
 #include <utility>
 
+#include "fileset/FileConfig.h"
+#include "fileset/FileSet.h"
 #include "host/Corvel.h"
 #include "resource/StringOps.h"
 #include "resource/ValueText.h"
 #include "textstore/FileBytes.h"
-#include "textstore/FileSet.h"
-#include "textstore/ListedFiles.h"
 #include "textstore/NameConstants.h"
 
 namespace {
@@ -33,8 +33,7 @@ ResourceMsgImp::ResourceMsgImp(const std::string& f, const std::string& p, const
       m_probe(p),
       m_group(f),
       m_clinical(a) {
-    const std::string shipped = FileSet::Read(FileSet::kShippedRoot);
-    m_root = FileSet::ResourceRoot(shipped, FileSet::Read(FileSet::kResourceName));
+    m_root = FileSet::Locate().m_root;
 
     LoadFileConfig();
     ReadFile(m_pBaseFile, FileSet::BaseFile(m_root));
@@ -125,41 +124,31 @@ void ResourceMsgImp::LoadFileConfig() {
     LogInfo(kLogCategory, kReadOk, path.c_str());
 
     std::string text;
-    long count = 0;  // IsNumber, then atoi
-    if (!m_pConfigFile->Lookup("", "FileNumbers", text) || !ToLong(text, count) || count < 1) {
+    long count = 0;
+    if (!m_pConfigFile->Lookup("", kFileCountKey, text) ||
+        !ReadFileCount(text, FileCountReading::kTextStore, count) || count < 1) {
         return;
     }
-    // Visits the entries File0 .. File<count-1> the file holds, in index order, without
-    // asking for every number up to a count that may be huge.
     const auto global = m_pConfigFile->Groups().find(std::string_view(kGlobalSection));
     if (global == m_pConfigFile->Groups().end()) {
         return;
     }
-    const auto& values = global->second.m_values;
-    std::vector<std::pair<int64_t, decltype(values.begin())>> listed;
-    for (auto it = values.lower_bound(kListedPrefix);
-         it != values.end() &&
-         std::string_view(it->first).substr(0, kListedPrefix.size()) == kListedPrefix;
-         ++it) {
-        const int64_t index = ListedIndex(it->first);
-        if (index >= 0 && index < count) {
-            listed.emplace_back(index, it);
-        }
+    std::vector<const std::pair<const std::string, ParamValue>*> entries;
+    std::vector<std::string_view> keys;
+    for (const auto& entry : global->second.m_values) {
+        entries.push_back(&entry);
+        keys.push_back(entry.first);
     }
-    std::sort(listed.begin(), listed.end(),
-              [](const auto& x, const auto& y) { return x.first < y.first; });
-    for (const auto& item : listed) {
+    for (const size_t i : ListedOrder(keys, count)) {
         FileSlot file;
-        if (ReadFile(file, FileSet::ListedFile(m_root, item.second->second.m_text))) {
-            m_extraFiles.push_back(ListedFile{item.second->first, std::move(file)});
+        if (ReadFile(file, FileSet::ListedFile(m_root, entries[i]->second.m_text))) {
+            m_extraFiles.push_back(ListedFile{entries[i]->first, std::move(file)});
         }
     }
 }
 
 std::string ResourceMsgImp::UserDefinedPath() const {
-    const std::string root = FileSet::Read(FileSet::kUserDefinedRoot);
-    const std::string dir = FileSet::UserDefinedDir(root, FileSet::Read(FileSet::kResourceName));
-    return FileSet::UserDefinedFile(dir, m_group, m_probe, m_clinical);
+    return FileSet::UserDefinedFile(FileSet::Locate().m_userDir, m_group, m_probe, m_clinical);
 }
 
 bool ResourceMsgImp::SetGroup(const std::string& f) {

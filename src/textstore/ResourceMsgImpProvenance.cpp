@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "fileset/FileSet.h"
 #include "resource/StringOps.h"
-#include "textstore/FileSet.h"
 
 std::vector<LayerInfo> ResourceMsgImp::GetLayers() const {
     std::vector<LayerInfo> result;

@@ -1,5 +1,5 @@
-# Installs the build into a fresh prefix, builds a consumer with find_package(Quendel), runs
-# it, and checks that libquendel.so exports nothing but its API.
+# Installs the build into a fresh prefix, builds a consumer and the example program with
+# find_package(Quendel), runs them, and checks that libquendel.so exports nothing but its API.
 # With PYTHON and PYTHON_DIR, checks that the Python module imports from the prefix.
 # Arguments: BUILD_DIR, SOURCE_DIR, WORK_DIR[, PYTHON, PYTHON_DIR].
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -28,6 +28,20 @@ run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
 run(${WORK_DIR}/consumer/consumer)
 if(NOT last_output MATCHES "consumer: ok")
     message(FATAL_ERROR "consumer said: ${last_output}")
+endif()
+
+# The example program builds against the prefix as a host project would, and reads the example
+# tree through the settings file the stand-in host services take from the environment.
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${WORK_DIR}/examples
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/examples)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env CORVEL_SETTINGS=examples/host.ini
+                        CORVEL_LOG=/dev/null ${WORK_DIR}/examples/quendel_demo
+                WORKING_DIRECTORY ${SOURCE_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "Parameter tree version 3\\.2\\.0" OR
+   NOT out MATCHES "DycDesiredPivotValue  104")
+    message(FATAL_ERROR "the example program against the prefix said (${rc}):\n${out}\n${err}")
 endif()
 
 run(readelf -d ${prefix}/lib/libquendel.so)

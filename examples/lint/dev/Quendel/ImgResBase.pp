@@ -14,3 +14,6 @@
 
 <Persistence>
 	Frames<3>
+
+<SpeckleReduction>
+	Strength<2>

@@ -4,13 +4,25 @@
 #define CORVEL_CONTROL_H
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 
 #define CORVEL_CONTROL_API __attribute__((visibility("default")))
 
 namespace corvel {
 
-// Settings set here override those of the file named by CORVEL_SETTINGS.
+// Every setting the host services answer with: an INI file, read afresh at every lookup, and
+// values that override it. A host hands its settings in here, in one step; until it does, the
+// file named by the environment variable CORVEL_SETTINGS is read, as for a host started by hand.
+struct Settings {
+    std::optional<std::string> m_file;  // none: the file CORVEL_SETTINGS names, if any
+    std::map<std::pair<std::string, std::string>, std::string> m_values;  // (section, key)
+};
+CORVEL_CONTROL_API void UseSettings(const Settings& settings);
+
+// Single values over the settings in use (kept until the next UseSettings or ClearSettings).
 CORVEL_CONTROL_API void SetSetting(const std::string& section, const std::string& key,
                                    const std::string& value);
 CORVEL_CONTROL_API void RemoveSetting(const std::string& section, const std::string& key);

@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "fendrel/ResourceEntry.h"
 
 namespace fendrel {
 
@@ -43,6 +46,14 @@ class ResourceReader {
     ResourceSummary Summary() const;
     // The paths of the contained files, in byte order; empty when none is open.
     std::vector<std::string> Files() const;
+    // The entries of every contained file, by the file's index in Files(), each in section and
+    // key order.
+    std::vector<std::vector<ResourceEntry>> Entries() const;
+    // The same for one contained file (by its path), and for one entry in every file that holds
+    // it: (index in Files(), value) in file order.
+    std::vector<ResourceEntry> FileEntries(const std::string& path) const;
+    std::vector<std::pair<uint32_t, std::string>> Holders(const std::string& section,
+                                                          const std::string& key) const;
 
   private:
     std::unique_ptr<ResourceImage> m_image;

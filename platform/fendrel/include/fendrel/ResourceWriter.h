@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "fendrel/ResourceEntry.h"
+
 namespace fendrel {
 
 // A hashed key as the resource file stores it.
@@ -20,12 +22,6 @@ using KeyWords = std::array<uint64_t, 4>;
 // The hashed key of a section path or key name without a fixed key: XXH3-128 (seed 0) of its
 // text, the low half in word 0 and the high half in word 1, then two zero words.
 KeyWords TextKey(std::string_view text);
-
-struct ResourceEntry {
-    std::string section;
-    std::string key;
-    std::string value;
-};
 
 // The entries of one contained file: section path to key name to value text.
 using SectionEntries = std::map<std::string, std::string, std::less<>>;

@@ -13,3 +13,11 @@
 	Enable<ture>
 	ContrastDycPivotPt<0.40>
 	ContrastDycPivotPt<0.42>
+
+# Set in vain: the clinical base file outranks the group in every selection.
+<Persistence>
+	Frames<2>
+
+# Set to what the base file says already.
+<SpeckleReduction>
+	Strength<2>

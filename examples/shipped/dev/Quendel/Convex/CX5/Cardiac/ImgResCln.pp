@@ -1,3 +1,3 @@
-# CX5 in cardiac.
-<Persistence>
-Alpha<0.15>
+# CX5 in cardiac: a lighter speckle filter keeps the valve edges.
+<SpeckleReduction>
+Strength<1>

@@ -1,3 +1,3 @@
 # CX9 in abdomen (paediatric).
 <DynamicControl>
-DycFEDRSetting<58>
+DycPivotOutValue<114>

@@ -1,5 +1,5 @@
 # LN12 in vascular.
 <AutoContrastControl>
-ContrastDycPivotPt<0.30>
+HistogramBins<192>
 <Persistence>
-Frames<2>
+Alpha<0.5>
