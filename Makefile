@@ -6,6 +6,7 @@ CMAKE_FLAGS := -DQUENDEL_WERROR=$(WERROR)
 FUZZ_SECONDS       ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 FUZZ_TARGETS       ?=
+FUZZ_CPU_SECONDS   ?=
 
 .PHONY: all setup build demo test test-plain test-asan test-tsan test-fuzz fuzz fuzz-build bench \
         clean
@@ -53,9 +54,10 @@ fuzz-build: setup
 test-fuzz: fuzz-build
 	@cd build-fuzz && ctest --output-on-failure -j $(JOBS)
 
-# Each target for FUZZ_SECONDS on a working copy of its seeds; a summary at the end.
+# Each target for FUZZ_SECONDS on a working copy of its seeds (with FUZZ_CPU_SECONDS, until it
+# has had that much CPU time, FUZZ_SECONDS at most); a summary at the end.
 fuzz: fuzz-build
-	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	@FUZZ_CPU_SECONDS=$(FUZZ_CPU_SECONDS) fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 test: test-plain test-tsan test-asan test-fuzz
 

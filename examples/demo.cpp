@@ -1,9 +1,10 @@
 // What a post-processing stage does with the library, through its public headers only: select a
 // group, a transducer and a clinical setting, ask typed questions, switch the clinical setting,
 // and the same through the flat C functions. The host settings come from the host services, as
-// on a scanner; with the stand-in host services of this repository:
+// on a scanner; with the stand-in host services of this repository, which take the settings
+// file's paths as they stand, from examples/:
 //
-//   CORVEL_SETTINGS=examples/host.ini build/bin/quendel_demo
+//   cd examples && CORVEL_SETTINGS=host.ini ../build/bin/quendel_demo
 #include <quendel/Quendel.h>
 #include <quendel/quendel_c.h>
 
@@ -56,7 +57,7 @@ int main() {
     std::string version;
     if (!params.GetParameter("GlobalParameters", "Version", version, std::string())) {
         std::cerr << "quendel_demo: the library found no parameters; point the host settings at "
-                     "the example tree (CORVEL_SETTINGS=examples/host.ini)\n";
+                     "the example tree (from examples/: CORVEL_SETTINGS=host.ini)\n";
         return 1;
     }
     std::cout << "Parameter tree version " << version << "\n\n";

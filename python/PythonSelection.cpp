@@ -1,5 +1,6 @@
 #include "PythonSelection.h"
 
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "inspect/output/EntryOutput.h"
 #include "inspect/output/ReportJson.h"
 #include "inspect/report/EntryDiff.h"
+#include "inspect/report/FileReadings.h"
 #include "inspect/report/ValueQuery.h"
 #include "inspect/selection/HostSettings.h"
 
@@ -43,6 +45,17 @@ py::object Answer(bool found, const T& value, py::handle fallback,
         return py::none();
     }
     return ToPython(value);
+}
+
+// An int that reads other than written, as `quendel get --as int` warns of it.
+void WarnMisfit(bool found, Quendel& library, const std::string& section, const std::string& key,
+                std::optional<uint64_t> index) {
+    if (found) {
+        const std::string misfit = NumberMisfitOf(library, section, key, index, false);
+        if (!misfit.empty()) {
+            WarnLines("ConversionWarning", {misfit});
+        }
+    }
 }
 
 }  // namespace
@@ -112,7 +125,11 @@ py::object PythonSelection::Get(const std::string& section, const std::string& k
             std::vector<std::string> warnings;
             const bool found = AskWhole(selection.Library(), section, key,
                                         Fallback<T>(fallback, type), value, warnings);
-            return Answer(found, value, fallback, warnings);
+            py::object answer = Answer(found, value, fallback, warnings);
+            if constexpr (std::is_same_v<T, int>) {
+                WarnMisfit(found, selection.Library(), section, key, std::nullopt);
+            }
+            return answer;
         }
     });
 }
@@ -127,7 +144,11 @@ py::object PythonSelection::Element(const std::string& section, const std::strin
             std::vector<std::string> warnings;
             const bool found = AskElement(selection.Library(), section, key, index,
                                           Fallback<T>(fallback, type), value, warnings);
-            return Answer(found, value, fallback, warnings);
+            py::object answer = Answer(found, value, fallback, warnings);
+            if constexpr (std::is_same_v<T, int>) {
+                WarnMisfit(found, selection.Library(), section, key, index);
+            }
+            return answer;
         } else {
             return py::none();
         }
@@ -143,6 +164,11 @@ py::list PythonSelection::Entries() {
                                       ToPython(OriginJson(entry.m_origin))));
     }
     return entries;
+}
+
+py::object PythonSelection::Files() {
+    Selection& selection = Opened();
+    return ToPython(FilesJson(selection, ReadingList(selection)));
 }
 
 py::object PythonSelection::Explain(const std::string& section, const std::string& key) {

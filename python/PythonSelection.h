@@ -53,6 +53,8 @@ class PythonSelection {
     // [(section, key, value text, origin)] of every entry, sorted by section and key.
     py::list Entries();
     py::object Explain(const std::string& section, const std::string& key);
+    // The reading list, as `quendel files --json` gives it.
+    py::object Files();
     py::object Diff(PythonSelection& other);
 
     const SelectionOptions& Options() const { return m_options; }

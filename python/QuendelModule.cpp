@@ -44,8 +44,13 @@ class SelectionError(Error):
 class CastWarning(UserWarning):
     """The library read a number with a point as an int ("Warning! Number is casted to int")."""
 
+class ConversionWarning(UserWarning):
+    """An int read other than written: a fraction cut, a number beyond the int range (read as
+    atoi reads it), an empty text read as 0."""
+
 class SelectionWarning(UserWarning):
-    """A selected level, or the base, has no file: the library reads nothing for it."""
+    """A selected level, the base or a listed file has no readable file, or a product rule names
+    nothing: the library reads nothing for it."""
 )";
 
 std::optional<std::string> Text(const OptionalPath& path) {
@@ -219,6 +224,9 @@ PYBIND11_MODULE(quendel, module) {
              "(section, key, value, origin) of every entry, sorted by section and key.")
         .def("explain", &PythonSelection::Explain, py::arg("section"), py::arg("key"),
              "Every layer that holds the entry, highest precedence first (quendel explain).")
+        .def("files", &PythonSelection::Files,
+             "The files the selection reads, in reading order, and what became of each "
+             "(quendel files).")
         .def("diff", &PythonSelection::Diff, py::arg("other"),
              "What changes from this selection to other (quendel diff).")
         .def("close", &PythonSelection::Close, "Releases the store.")

@@ -9,7 +9,12 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
 
 namespace fs = std::filesystem;
 
@@ -82,4 +87,31 @@ std::string ChainPath(size_t depth) {
         path += ":a";
     }
     return path;
+}
+
+std::string MakeNonRegular(const std::string& path, NonRegular kind) {
+    fs::create_directories(fs::path(path).parent_path());
+    if (kind == NonRegular::kDirectory) {
+        fs::create_directory(path);
+        return "a directory";
+    }
+    if (kind == NonRegular::kFifo) {
+        if (::mkfifo(path.c_str(), 0600) != 0) {
+            throw std::runtime_error("cannot make a FIFO at " + path);
+        }
+        return "a FIFO";
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0 || path.size() >= sizeof address.sun_path) {
+        throw std::runtime_error("cannot make a socket at " + path);
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    if (!bound) {
+        throw std::runtime_error("cannot bind a socket at " + path);
+    }
+    return "a socket";
 }

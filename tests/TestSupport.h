@@ -38,6 +38,13 @@ class LogCapture {
 
 std::string ReadWholeFile(const std::string& path);
 
+// What may stand at a parameter path instead of a file; each is refused without blocking.
+enum class NonRegular { kFifo, kSocket, kDirectory };
+inline constexpr NonRegular kNonRegular[] = {NonRegular::kFifo, NonRegular::kSocket,
+                                             NonRegular::kDirectory};
+// Makes one at path (its directory created) and returns what it is called: "a FIFO", ...
+std::string MakeNonRegular(const std::string& path, NonRegular kind);
+
 // A section path of depth levels, "a:a:...:a".
 std::string ChainPath(size_t depth);
 

@@ -43,8 +43,10 @@ inline ToolRun RunCommand(const std::string& line) {
     return run;
 }
 
-inline ToolRun RunTool(const std::string& arguments) {
-    return RunCommand(std::string(QUENDEL_TOOL) + " " + arguments);
+// With a time limit in seconds, the tool is ended then (status 124) instead of hanging the test.
+inline ToolRun RunTool(const std::string& arguments, int seconds = 0) {
+    const std::string limit = seconds > 0 ? "timeout " + std::to_string(seconds) + " " : "";
+    return RunCommand(limit + QUENDEL_TOOL + " " + arguments);
 }
 
 #endif

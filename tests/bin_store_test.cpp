@@ -318,18 +318,28 @@ TEST_F(BinStoreTest, LookupsByNamesAndHashedKeys) {
     EXPECT_EQ(value, "section id as key");
 }
 
-// The refusal is logged with the parser's reason.
+// The refusal is logged with the parser's reason; a FIFO, a socket or a directory in the
+// resource file's place is refused at once, by its kind.
 TEST_F(BinStoreTest, FileThatDoesNotOpenAnswersNothing) {
-    for (const bool corrupt : {false, true}) {
-        SCOPED_TRACE(corrupt ? "corrupt" : "missing");
-        if (corrupt) {
-            m_dir.Write("dev/Quendel.bin", "Gain<1>\n");  // a parameter file in its place
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {"missing", "cannot open: No such file or directory"},
+        {"corrupt", "too small: 8 bytes (a resource file has at least 208)"}};
+    cases.insert(cases.end(), std::size(kNonRegular), {"special", ""});
+    size_t special = 0;
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        std::string reason = expected;
+        TempDir dir;
+        corvel::SetSetting("Path", "ShippedRoot", dir.Path());
+        if (name == "corrupt") {
+            dir.Write("dev/Quendel.bin", "Gain<1>\n");  // a parameter file in its place
+        } else if (name == "special") {
+            reason = MakeNonRegular(dir.Path() + "/dev/Quendel.bin", kNonRegular[special++]) +
+                     ", not a regular file";
         }
         m_log.Clear();
         binFileMsgImpl store("G1", "P1", "A1");
         store.Refresh();
-        const std::string reason = corrupt ? "too small: 8 bytes (a resource file has at least 208)"
-                                           : "cannot open: No such file or directory";
         std::string told;
         EXPECT_FALSE(store.IsOpen(told));
         EXPECT_EQ(told, reason);

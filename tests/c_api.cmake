@@ -5,6 +5,6 @@ set_target_properties(c_consumer PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
 add_test(NAME c_consumer COMMAND c_consumer)
 set_tests_properties(c_consumer PROPERTIES ENVIRONMENT "CORVEL_SETTINGS=;CORVEL_LOG=/dev/null")
 add_test(NAME c_consumer_example COMMAND c_consumer example
-         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/examples)
 set_tests_properties(c_consumer_example PROPERTIES
-                     ENVIRONMENT "CORVEL_SETTINGS=examples/host.ini;CORVEL_LOG=/dev/null")
+                     ENVIRONMENT "CORVEL_SETTINGS=host.ini;CORVEL_LOG=/dev/null")

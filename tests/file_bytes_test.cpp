@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TestSupport.h"
 
@@ -35,14 +37,28 @@ TEST(FileBytesTest, HashMatchesTheBytesAndSeesEveryChange) {
         }
         EXPECT_NE(HashBytes(bytes + '\0'), hash) << size;
     }
-    size_t length = 0;
-    size_t hash = 0;
-    // A directory, a missing file and a path that a NUL would cut short cannot be read.
-    for (const std::string& bad :
-         {dir.Path(), dir.Path() + "/missing", dir.Path() + '\0' + "/f0"}) {
+}
+
+// A missing file and a path that a NUL would cut short cannot be read; a FIFO, a socket and a
+// directory are refused at once, by what they are, without waiting for a writer.
+TEST(FileBytesTest, OnlyRegularFilesAreRead) {
+    TempDir dir;
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.Path() + "/missing", "missing"}, {dir.Path() + '\0' + "/f0", "missing"}};
+    for (const NonRegular kind : kNonRegular) {
+        const std::string path = dir.Path() + "/special" + std::to_string(cases.size());
+        cases.emplace_back(path, "not a regular file (" + MakeNonRegular(path, kind) + ")");
+    }
+    for (const auto& [path, problem] : cases) {
         std::string read;
-        EXPECT_FALSE(ReadFileBytes(bad, read)) << bad;
-        EXPECT_FALSE(HashFileBytes(bad, length, hash)) << bad;
+        size_t length = 0;
+        size_t hash = 0;
+        FileProblem told;
+        FileProblem hashed;
+        EXPECT_FALSE(ReadFileBytes(path, read, &told)) << path;
+        EXPECT_FALSE(HashFileBytes(path, length, hash, &hashed)) << path;
+        EXPECT_EQ(DescribeProblem(told), problem);
+        EXPECT_EQ(DescribeProblem(hashed), problem);
     }
 }
 

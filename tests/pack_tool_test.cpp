@@ -92,6 +92,8 @@ TEST_F(PackToolTest, ErrorsLeaveTheOutputAsItWas) {
     const std::string tree = Quoted(m_tree);
     const std::string to = " -o " + Quoted(output);
     const std::string withIds = tree + to + " --ids " + Quoted(m_dir.Path() + "/ids.txt");
+    const std::string fifo = m_dir.Path() + "/ids.fifo";
+    MakeNonRegular(fifo, NonRegular::kFifo);
     struct Case {
         std::string arguments;
         std::string ids;  // written to ids.txt first
@@ -104,6 +106,7 @@ TEST_F(PackToolTest, ErrorsLeaveTheOutputAsItWas) {
         {Quoted(m_dir.Path() + "/Empty") + to, "", "Empty: no parameter file (*.pp) below it"},
         {tree + to + " --ids " + Quoted(m_dir.Path() + "/none.txt"), "", "cannot read the ids"},
         {tree + to + " --ids " + Quoted(m_dir.Path()), "", "cannot read the ids file"},
+        {tree + to + " --ids " + Quoted(fifo), "", "not a regular file (a FIFO)"},
         {withIds, "5 Display\nx7 Level\n", "ids.txt:2: bad IdEnum number \"x7\""},
         {withIds, "5.0 Display\n", "bad IdEnum number \"5.0\""},
         {withIds, "116 Display\n", "ids.txt:1: IdEnum 116 is outside 0 to 115"},

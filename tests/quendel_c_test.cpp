@@ -27,6 +27,8 @@ class FlatTest : public ::testing::Test {
         m_factory.Set("S", "Empty", "");
         m_factory.Set("S", "True", "true");
         m_factory.Set("S", "Pi", "3.25");
+        m_factory.Set("S", "Huge", "99999999999");
+        m_factory.Set("S", "JustOver", "2147483648");
         std::memset(m_buffer, 'x', sizeof m_buffer);
     }
     void TearDown() override { QUENDEL_Delete(m_handle); }
@@ -76,6 +78,11 @@ TEST_F(FlatTest, TypedGettersWriteValueOrDefault) {
     EXPECT_EQ(i, -1);
     EXPECT_EQ(QUENDEL_GetDoubleParam(m_handle, "S", "Pi", 0.0, &d), 1);
     EXPECT_DOUBLE_EQ(d, 3.25);
+    // Beyond int's range, atoi's result stands (lint and `quendel get` warn of it).
+    EXPECT_EQ(QUENDEL_GetIntParam(m_handle, "S", "Huge", -1, &i), 1);
+    EXPECT_EQ(i, 1215752191);
+    EXPECT_EQ(QUENDEL_GetIntParam(m_handle, "S", "JustOver", -1, &i), 1);
+    EXPECT_EQ(i, -2147483647 - 1);
     int flag = 0;
     EXPECT_EQ(QUENDEL_GetBoolParam(m_handle, "S", "Missing", 5, &flag), 0);
     EXPECT_EQ(flag, 5);  // the caller's int as given
@@ -178,6 +185,42 @@ TEST_F(FlatTest, ErrorsAreReportedOnceAndGiveTheFallback) {
                   std::vector<std::string>(c.report ? 3 : 0, c.report ? c.report : ""));
     }
     m_factory.State().onLookup = nullptr;
+}
+
+// Through the flat functions on real trees: a FIFO, a socket or a directory at a layer path or a
+// listed path of the text store, or in the binary store's resource file's place, is skipped at
+// once; QUENDEL_Initial returns and the other files answer.
+TEST(FlatFiles, PathsThatAreNotRegularFilesDoNotBlock) {
+    LogCapture log;
+    for (const std::string place : {"G/P/ImgResXdr.pp", "Common/Listed.pp", "Quendel.bin"}) {
+        for (const NonRegular kind : kNonRegular) {
+            TempDir dir;
+            const std::string root = dir.Path() + "/dev/Quendel/";
+            dir.Write("dev/Quendel/FileConfig.pp", "FileNumbers<1>\nFile0<Common/Listed.pp>\n");
+            dir.Write("dev/Quendel/ImgResBase.pp", "<S>\nKey<1>\n");
+            if (place != "Quendel.bin") {
+                dir.Write("dev/Quendel/G/ImgResGrp.pp", "<S>\nKey<2>\n");
+                dir.Write(
+                    "dev/Quendel/" + std::string(place == "Common/Listed.pp" ? "G/P/ImgResXdr.pp"
+                                                                             : "Common/Listed.pp"),
+                    "<S>\nOther<3>\n");
+            }
+            MakeNonRegular(place == "Quendel.bin" ? dir.Path() + "/dev/Quendel.bin" : root + place,
+                           kind);
+            corvel::SetSetting("Path", "ShippedRoot", dir.Path());
+            corvel::SetSetting("PostProcessing", "UseTxtQuendel",
+                               place == "Quendel.bin" ? "false" : "true");
+            void* handle = QUENDEL_Create();
+            EXPECT_EQ(QUENDEL_Initial(handle, "G", "P", ""), 1);
+            int value = -1;
+            const bool text = place != "Quendel.bin";
+            EXPECT_EQ(QUENDEL_GetIntParam(handle, "S", "Key", -1, &value), text ? 1 : 0) << place;
+            EXPECT_EQ(value, text ? 2 : -1) << place;
+            EXPECT_EQ(QUENDEL_GetIntParam(handle, "S", "Other", -1, &value), text ? 1 : 0);
+            QUENDEL_Delete(handle);
+            corvel::ClearSettings();
+        }
+    }
 }
 
 }  // namespace

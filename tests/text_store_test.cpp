@@ -177,6 +177,53 @@ TEST_F(TextStoreTest, FileNumbersCountsTheListedFiles) {
     }
 }
 
+// A FIFO, a socket or a directory at a layer path or a listed path is logged as a failed read
+// that names its kind, without waiting on it; the store answers from the other files and its
+// reading list tells each file's state, in reading order.
+TEST_F(TextStoreTest, FilesThatAreNotRegularAreLoggedAndSkipped) {
+    const std::string probe = "G/P/ImgResXdr.pp";
+    const std::string listed = "listed/second.pp";
+    for (const std::string& place : {probe, listed}) {
+        for (const NonRegular kind : kNonRegular) {
+            TempDir dir;
+            corvel::SetSetting("Path", "ShippedRoot", dir.Path() + "/shipped");
+            const auto write = [&](const std::string& file, const std::string& text) {
+                if (file != place) {
+                    dir.Write("shipped/dev/Quendel/" + file, text);
+                }
+            };
+            write("FileConfig.pp", kTwoListed);
+            write("listed/first.pp", "<S>\nFirst<1>\n");
+            write(listed, "<S>\nSecond<2>\n");
+            write("ImgResBase.pp", "<S>\nKey<base>\n");
+            write("G/ImgResGrp.pp", "<S>\nKey<group>\n");
+            write(probe, "<S>\nKey<probe>\n");
+            const std::string path = dir.Path() + "/shipped/dev/Quendel/" + place;
+            const std::string what = MakeNonRegular(path, kind);
+            m_log.Clear();
+            auto store = Store("G", "P", "");
+            EXPECT_EQ(m_log.Count("ERROR [Cat_09] Read File : " + path + " Failed! It is " + what +
+                                  ", not a regular file"),
+                      1)
+                << path;
+            EXPECT_EQ(Get(*store, "S", "Key"), place == probe ? "group" : "probe");
+            EXPECT_EQ(Get(*store, "S", "First"), "1");
+            std::vector<std::string> states;
+            for (const FileReading& reading : store->GetReadings(true)) {
+                states.push_back(reading.m_layer + " " +
+                                 std::to_string(static_cast<int>(reading.m_state)) + " " +
+                                 reading.m_detail + " " + std::to_string(reading.m_entries));
+            }
+            const std::string bad = "3 " + what;  // FileState::kNotRegular
+            EXPECT_THAT(states, ElementsAre("file configuration 0  3", "File0 0  1",
+                                            place == listed ? "File1 " + bad + " 0" : "File1 0  1",
+                                            "base 0  1", "clinical base 1  0", "group 0  1",
+                                            place == probe ? "transducer " + bad + " 0"
+                                                           : "transducer 0  1"));
+        }
+    }
+}
+
 // Reload and the selection calls re-read their files, except that a slot asked for the path it
 // holds keeps its contents (configuration, clinical file); the clinical base file is never
 // re-read. Lookups change only at Refresh.

@@ -6,6 +6,8 @@
 #include <fendrel/ResourceReader.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -42,6 +44,13 @@ size_t LineOf(const std::string& path, const std::string& text) {
         }
     }
     return 0;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
 }
 
 // A text tree in a temporary directory, and the same settings for the library in this process
@@ -144,6 +153,8 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
     Write("ImgResBase.pp", "<T>\nKey<1>\nKey<2>\n");
     m_dir.Write("empty/dev/Quendel/readme.txt", "nothing here\n");
     m_dir.Write("settings.ini", "[Path]\nShippedRoot = " + Root() + "\n");
+    const std::string fifo = m_dir.Path() + "/settings.fifo";
+    MakeNonRegular(fifo, NonRegular::kFifo);
     const std::string opts = Options();
     const std::string emptyRoot = " --root " + Quoted(m_dir.Path() + "/empty");
     const std::string version = "libquendel " QUENDEL_VERSION ", resource file format " +
@@ -163,6 +174,7 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
         {"get --store text" + emptyRoot + " T Key", 2},
         {"get --store bin" + emptyRoot + " T Key", 2},
         {"get --settings " + Quoted(m_dir.Path() + "/none.ini") + " T Key", 2},
+        {"get --settings " + Quoted(fifo) + " T Key --json", 2, "a FIFO, not a regular file"},
         {"dump " + opts + " --json", 0},
         {"dump " + opts + " --section Nothing", 1},
         {"explain " + opts + " T Key --json", 0},
@@ -183,18 +195,42 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
         {"help bogus", 2, "quendel: unknown command 'bogus'"},
         {"bogus --json", 2, "quendel: unknown command 'bogus'\nCommands: diff dump"},
         {"", 2, "Subcommands:\n  diff"},
+        // Under --json every failure is one document too.
+        {"get " + opts + " T --json", 2},
+        {"get --store text" + emptyRoot + " T Key --json", 2, "\"path\": \"" + m_dir.Path()},
+        {"files --store bin" + emptyRoot + " --json", 2},
+        {"get --settings " + Quoted(m_dir.Path() + "/none.ini") + " T Key --json", 2},
+        {"diff " + opts + " --json", 2},
+        {"list --store text --root " + Quoted(m_dir.Path() + "/nowhere") + " --json", 2},
+        {"lint --root " + Quoted(m_dir.Path() + "/nowhere") + " --json", 2},
+        {"pack --json", 2},
+        {"verify --json", 2},
+        {"help bogus --json", 2},
+        {"files " + opts + " --json", 0},
     };
     for (const auto& c : cases) {
         const ToolRun run = RunTool(c.args);
         EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out << run.err;
         EXPECT_TRUE(c.status != 2 || !run.err.empty()) << c.args;  // every failure says why
         EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << c.args << run.err;
-        // Every JSON document starts with its schema.
-        if (c.args.find("--json") != std::string::npos && c.status != 2) {
+        // Every JSON document starts with its schema; a failure's tells the error.
+        if (c.args.find("--json") != std::string::npos) {
             const nlohmann::ordered_json document = nlohmann::ordered_json::parse(run.out);
             EXPECT_EQ(document.begin().key(), "schema") << c.args;
             EXPECT_EQ(document["schema"], 1) << c.args;
+            if (c.status == 2 && !document.contains("findings")) {
+                EXPECT_FALSE(document["error"]["message"].get<std::string>().empty()) << c.args;
+                EXPECT_TRUE(document["error"].contains("path")) << c.args;
+            }
         }
+    }
+    // Every command's help ends with the exit statuses it uses.
+    const std::string listed = RunTool("bogus").err;
+    std::istringstream names(listed.substr(listed.find("Commands: ") + 10));
+    for (std::string name; names >> name && name != "Run";) {
+        std::string help = RunTool("help " + name).out;
+        help.erase(help.find_last_not_of('\n') + 1);
+        EXPECT_EQ(help.substr(help.rfind('\n') + 1).rfind("Exit status: 0 ", 0), 0u) << help;
     }
 }
 
@@ -237,6 +273,249 @@ TEST_F(ToolTree, StrictMakesEveryMissingFileAnError) {
     }
 }
 
+// A FIFO, a socket or a directory at a layer path or a listed path: each command ends at once
+// (run under a time limit), the selection warns naming its kind (an error with --strict), the
+// reading list shows it, lint reports it and pack refuses the tree.
+TEST_F(ToolTree, PathsThatAreNotRegularFilesAreNamedNotWaitedOn) {
+    const std::string probe = "G/P/ImgResXdr.pp";
+    const std::string listed = "Common/Listed.pp";
+    for (const std::string& place : {probe, listed}) {
+        for (const NonRegular kind : kNonRegular) {
+            TempDir dir;
+            const std::string tree = dir.Path() + "/shipped/dev/Quendel/";
+            dir.Write("shipped/dev/Quendel/FileConfig.pp",
+                      "FileNumbers<1>\nFile0<" + listed + ">\n");
+            dir.Write("shipped/dev/Quendel/ImgResBase.pp", "<S>\nKey<base>\n");
+            dir.Write("shipped/dev/Quendel/G/ImgResGrp.pp", "<S>\nKey<group>\n");
+            dir.Write("shipped/dev/Quendel/" + (place == probe ? listed : probe), "<S>\nK<1>\n");
+            const std::string what = MakeNonRegular(tree + place, kind);
+            SCOPED_TRACE(place + " " + what);
+            const std::string options =
+                "--store text --root " + Quoted(dir.Path() + "/shipped") + " -F G -P P";
+            const std::string said = " is not a regular file (" + what + "): " + tree + place;
+            const ToolRun get = RunTool("get " + options + " S Key", 20);
+            EXPECT_EQ(get.status, 0) << get.err;
+            EXPECT_EQ(get.out, "group\n");
+            EXPECT_NE(get.err.find("warning: " +
+                                   std::string(place == probe ? "transducer file for -P P"
+                                                              : "listed file File0") +
+                                   said),
+                      std::string::npos)
+                << get.err;
+            EXPECT_EQ(RunTool("dump --strict " + options, 20).status, 2);
+            const json files = RunTool("files --json " + options, 20).Json()["files"];
+            const auto reading = std::find_if(files.begin(), files.end(), [&](const json& file) {
+                return file["file"] == tree + place;
+            });
+            ASSERT_NE(reading, files.end()) << files;
+            EXPECT_EQ((*reading)["state"], "not regular");
+            EXPECT_EQ((*reading)["detail"], what);
+            const json lint =
+                RunTool("lint --json --root " + Quoted(dir.Path() + "/shipped"), 20).Json();
+            std::set<std::string> rules;
+            for (const json& finding : lint["findings"]) {
+                rules.insert(finding["code"].get<std::string>() + " " +
+                             finding["file"].get<std::string>());
+            }
+            EXPECT_EQ(rules.count("not-regular " + tree + place), 1u) << lint;
+            if (place == listed) {
+                EXPECT_EQ(rules.count("not-regular " + tree + "FileConfig.pp"), 1u) << lint;
+            }
+            // A directory is walked like any other; what it lacks, the store finds missing.
+            const bool refused = kind != NonRegular::kDirectory;
+            const ToolRun pack = RunTool("pack " + Quoted(tree), 20);
+            EXPECT_EQ(pack.status, refused ? 2 : 0);
+            EXPECT_EQ(pack.err.find(tree + place + " is " + what) != std::string::npos, refused)
+                << pack.err;
+        }
+    }
+}
+
+// Numbers that a query reads other than they are written keep their library results; lint
+// names each by the base-level value's type, and get warns of it for an int or long (an error
+// with --strict, a member of the JSON).
+TEST_F(ToolTree, NumbersThatReadOtherThanWrittenAreReported) {
+    Write("ImgResBase.pp", "<Gain>\nMasterGain<0>\nRatio<0.5>\nCurve<1, 2>\n");
+    const struct {
+        const char* group;
+        const char* entry;
+        const char* as;
+        const char* value;  // what the library gives, printed
+        const char* rule;
+        const char* says;
+    } cases[] = {
+        {"Huge", "MasterGain<99999999999>", "int", "1215752191", "out-of-range",
+         "reads as 1215752191 for an int query"},
+        {"Over", "MasterGain<2147483648>", "long", "-2147483648", "out-of-range",
+         "reads as -2147483648 for a"},
+        {"Frac", "MasterGain<4.5>", "int", "4", "fraction-cut", "reads as 4 for an int query"},
+        {"Empty", "MasterGain<>", "int", "0", "empty-number", "reads as 0 for an int query"},
+        {"Wide", "Ratio<1000000000000000000000000000000000000000>", "float", "inf", "out-of-range",
+         "reads as inf for a float query"},
+        {"List", "Curve<1, 2.5>", "int-list", "1, 2", "fraction-cut", "(element 1)"},
+    };
+    for (const auto& c : cases) {
+        Write(std::string(c.group) + "/ImgResGrp.pp", std::string("<Gain>\n") + c.entry + "\n");
+    }
+    const json lint = RunTool("lint --json --root " + Quoted(Root())).Json();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        const std::string key = std::string(c.entry).substr(0, std::string(c.entry).find('<'));
+        const std::string get = "get " + Options() + " -F " + c.group + " Gain " + key + " --as ";
+        const ToolRun run = RunTool(get + c.as);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, std::string(c.value) + "\n");
+        const bool warned = std::string(c.as) == "int" || std::string(c.as) == "long";
+        EXPECT_EQ(run.err.find(c.says) != std::string::npos, warned) << run.err;
+        EXPECT_EQ(RunTool(get + c.as + " --strict").status, warned ? 2 : 0);
+        EXPECT_EQ(RunTool(get + c.as + " --json").Json().contains("conversion"), warned);
+        size_t found = 0;
+        for (const json& finding : lint["findings"]) {
+            if (finding["file"] == Root() + "/dev/Quendel/" + c.group + "/ImgResGrp.pp") {
+                EXPECT_EQ(finding["code"], c.rule);
+                EXPECT_NE(finding["message"].get<std::string>().find(c.says), std::string::npos)
+                    << finding;
+                ++found;
+            }
+        }
+        EXPECT_EQ(found, 1u);
+    }
+    // Bytes the parser keeps as they are: a NUL, other control bytes, text that is not UTF-8;
+    // a tab, a CR and whatever stands in a comment are fine.
+    const ToolRun bytes = RunCommand(
+        "printf 'A<1>\\t\\r\\n\\000<X>\\nK<caf\\351>\\nB<\\033[1m> # \\001 \\351\\n' | " +
+        std::string(QUENDEL_TOOL) + " lint - --json");
+    std::vector<std::string> found;
+    const json byteFindings = bytes.Json()["findings"];
+    for (const json& finding : byteFindings) {
+        found.push_back(std::to_string(finding["line"].get<int>()) + ":" +
+                        std::to_string(finding["column"].get<int>()) + " " +
+                        finding["code"].get<std::string>());
+    }
+    EXPECT_EQ(found, std::vector<std::string>(
+                         {"2:1 control-byte", "3:6 invalid-utf8", "4:3 control-byte"}))
+        << bytes.out << bytes.err;
+    EXPECT_NE(bytes.out.find("control byte 0x00 at byte offset 7"), std::string::npos) << bytes.out;
+}
+
+// --strict and the warnings cover every level a selection misses: a listed file, a product rule
+// that names nothing in the resource file, a selector near one the tree offers.
+TEST_F(ToolTree, StrictCoversListedFilesProductRulesAndNearNames) {
+    Write("FileConfig.pp", "FileNumbers<2>\nFile0<Common/Here.pp>\nFile1<Common/Gone.pp>\n");
+    Write("Common/Here.pp", "<S>\nKey<listed>\n");
+    Write("ImgResBase.pp", "<S>\nKey<base>\n");
+    Write("Convex/ImgResGrp.pp", "<S>\nKey<group>\n");
+    Write("Convex/CX5/ImgResXdr.pp", "<S>\nKey<probe>\n");
+    Write("Clns/Abdomen/ImgResCln.pp", "<S>\nKey<clinical>\n");
+    Write("Convex/CX5/Prod/ImgResXdr.pp", "<S>\nKey<product>\n");
+    const std::string bin = Pack();
+    const struct {
+        std::string args;
+        std::string warning;
+    } cases[] = {
+        {Options() + " -F Convex",
+         "listed file File1 is missing: " + Root() + "/dev/Quendel/Common/Gone.pp"},
+        {Options("bin") + " -F Convex", "listed file is missing: Quendel/Common/Gone.pp in " + bin},
+        {Replaced(Options("bin"), "Prod", "Prd") + " -F Convex",
+         "no product rule directory Prd in " + bin +
+             ": the common files are read instead (did you mean --product-rule Prod?)"},
+        {Options() + " -F Convx", "(did you mean -F Convex?)"},
+        {Options() + " -F Convex -P cx5", "(did you mean -P CX5?)"},
+        {Options("bin") + " -F Convex -P CX5 -A abdomen", "(did you mean -A Abdomen?)"},
+    };
+    for (const auto& c : cases) {
+        for (const std::string command : {"get S Key", "dump", "explain S Key", "files"}) {
+            const std::string args = command + " " + c.args;
+            const ToolRun run = RunTool(args);
+            EXPECT_EQ(run.status, 0) << args << "\n" << run.err;
+            EXPECT_NE(run.err.find(c.warning), std::string::npos) << args << "\n" << run.err;
+            const std::string warns =
+                "quendel " + command.substr(0, command.find(' ')) + ": warning: ";
+            EXPECT_EQ(run.err.rfind(warns, 0), 0u) << run.err;
+            const ToolRun strict = RunTool(args + " --strict --json");
+            EXPECT_EQ(strict.status, 2) << args;
+            EXPECT_NE(strict.Json()["error"]["message"].get<std::string>().find(c.warning),
+                      std::string::npos)
+                << strict.out;
+        }
+    }
+    // The reading list in the binary store: the product's own transducer file beside the
+    // common one, the product rule's base and listed files redirected.
+    Write("Prod/Common/Here.pp", "<S>\nKey<product listed>\n");
+    Pack();
+    const json files = RunTool("files --json " + Options("bin") + " -F Convex -P CX5").Json();
+    std::vector<std::string> rows;
+    for (const json& file : files["files"]) {
+        rows.push_back(file["layer"].get<std::string>() + " " + file["file"].get<std::string>() +
+                       " " + file["state"].get<std::string>() + " " +
+                       std::to_string(file["entries"].get<int>()));
+    }
+    EXPECT_EQ(rows, std::vector<std::string>({
+                        "file configuration Quendel/FileConfig.pp read 3",
+                        "base Quendel/ImgResBase.pp read 1",
+                        "listed Quendel/Common/Here.pp redirected 0",
+                        "listed (product) Quendel/Prod/Common/Here.pp read 1",
+                        "listed Quendel/Common/Gone.pp missing 0",
+                        "clinical base Quendel/Clns/ImgResClnBase.pp missing 0",
+                        "transducer (product) Quendel/Convex/CX5/Prod/ImgResXdr.pp read 1",
+                        "transducer Quendel/Convex/CX5/ImgResXdr.pp read 1",
+                        "group Quendel/Convex/ImgResGrp.pp read 1",
+                    }));
+}
+
+// A section is shown by its exact path, and with --recursive the sections below it; pack stores
+// the tree under --name and warns when the resource file's name asks for another.
+TEST_F(ToolTree, DumpSectionsAndPackNames) {
+    Write("ImgResBase.pp", "<Display>\nA<1>\n<DisplayExtra>\nB<2>\n<Display:Zoom>\nC<3>\n");
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"--section Display", {"A"}},
+        {"--section Display -r", {"A", "C"}},
+        {"--section DisplayExtra --recursive", {"B"}},
+        {"--section Display:Zoom", {"C"}},
+    };
+    for (const auto& [option, keys] : cases) {
+        std::vector<std::string> shown;
+        const json entries = RunTool("dump --json " + Options() + " " + option).Json()["entries"];
+        for (const json& entry : entries) {
+            shown.push_back(entry["key"]);
+        }
+        EXPECT_EQ(shown, keys) << option;
+    }
+    const std::string tree = Root() + "/dev/Quendel";
+    const std::string copy = m_dir.Path() + "/copy";
+    std::filesystem::copy(tree, copy, std::filesystem::copy_options::recursive);
+    const std::string output = Quoted(Root() + "/dev/Quendel.bin");
+    const ToolRun other = RunTool("pack " + Quoted(copy) + " -o " + output);
+    EXPECT_EQ(other.status, 0);
+    EXPECT_NE(other.err.find("warning: the files are stored below copy/, but a store that opens "
+                             "Quendel.bin (QuendelFileName Quendel) looks below Quendel/"),
+              std::string::npos)
+        << other.err;
+    EXPECT_EQ(RunTool("get " + Options("bin") + " Display A").status, 1);
+    const ToolRun named = RunTool("pack " + Quoted(copy) + " --name Quendel -o " + output);
+    EXPECT_EQ(named.err, "");
+    EXPECT_EQ(RunTool("get " + Options("bin") + " Display A").out, "1\n");
+}
+
+// The example's host settings name their directories relative to themselves, so every front-end
+// reads the example tree from any directory.
+TEST(ToolExampleTree, SettingsPathsAreRelativeToTheSettingsFile) {
+    const std::string host = kSource + "/examples/host.ini";
+    for (const std::string& at : {std::string("/"), kSource + "/examples/python"}) {
+        const ToolRun run =
+            RunCommand("cd " + Quoted(at) + " && " + QUENDEL_TOOL + " get --settings " +
+                       Quoted(at == "/" ? host : "../host.ini") +
+                       " -F Convex -P CX5 -A Abdomen DynamicControl DycDesiredPivotValue --json");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.Json()["value"], "104");
+        EXPECT_EQ(std::filesystem::path(run.Json()["selection"]["source"].get<std::string>())
+                      .lexically_normal(),
+                  std::filesystem::path(at == "/" ? kSource + "/examples/shipped/dev/Quendel/"
+                                                  : "../shipped/dev/Quendel/")
+                      .lexically_normal());
+    }
+}
+
 // The example tree offers its groups, transducers and clinical settings; its resource file
 // shows the product line's own transducer (below which its clinical settings lie) and files.
 TEST(ToolExampleTree, ListShowsWhatTheTreeAndItsResourceFileOffer) {
@@ -270,6 +549,54 @@ TEST(ToolExampleTree, ListShowsWhatTheTreeAndItsResourceFileOffer) {
     EXPECT_EQ(bin.Json()["clinical"], clinical);
     EXPECT_EQ(bin.Json()["products"],
               json::parse(R"([{"name": "Compact", "files": ["Common/ImgResDisplay.pp"]}])"));
+}
+
+// The README's examples of the version, pack and verify (format version, sizes, checksums) are
+// run as written, in order, with a temporary directory standing for build/demo: they cannot go
+// stale.
+TEST(ToolReadme, VersionPackAndVerifyExamplesAreCurrent) {
+    TempDir demo;
+    std::filesystem::create_directories(demo.Path() + "/dev");
+    std::istringstream readme(ReadWholeFile(kSource + "/README.md"));
+    std::vector<std::pair<std::string, std::vector<std::string>>> examples;
+    bool block = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("```", 0) == 0) {
+            block = !block;
+            examples.push_back({"", {}});  // what a block holds before its first command
+        } else if (block && line.rfind("$ ", 0) == 0) {
+            examples.push_back({line.substr(2), {}});
+        } else if (block && line.rfind("[exit", 0) != 0) {
+            examples.back().second.push_back(line);
+        }
+    }
+    size_t run = 0;
+    for (const auto& [line, output] : examples) {
+        const bool wanted = line.rfind("quendel --version", 0) == 0 ||
+                            line.rfind("quendel verify build/demo", 0) == 0 ||
+                            line.rfind("head -c", 0) == 0 ||
+                            (line.rfind("quendel pack examples/shipped/dev/Quendel -o ", 0) == 0 &&
+                             line.find("ImgResBase") == std::string::npos &&
+                             line.find("pipe") == std::string::npos);
+        if (!wanted) {
+            continue;
+        }
+        ++run;
+        const std::string shell = Replaced(
+            line.rfind("quendel", 0) == 0 ? std::string(QUENDEL_TOOL) + line.substr(7) : line,
+            "build/demo", demo.Path());
+        const ToolRun result = RunCommand(shell);
+        std::vector<std::string> got;
+        std::istringstream printed(Replaced(result.out + result.err, demo.Path(), "build/demo"));
+        for (std::string text; std::getline(printed, text);) {
+            got.push_back(text);
+        }
+        std::vector<std::string> expected = output;
+        std::sort(got.begin(), got.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(got, expected) << line;
+    }
+    EXPECT_EQ(run, 5u);
 }
 
 // The script that bash loads completes every command the tool lists, and option values.

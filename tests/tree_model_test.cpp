@@ -42,10 +42,10 @@ TEST(TreeModel, WinnersAreTheLibrarysInEverySelection) {
     fs::create_directories(packed.Path() + "/dev");
     PackResult result;
     std::string error;
-    ASSERT_TRUE(PackTree(
-        {kSource + "/examples/shipped/dev/Quendel", packed.Path() + "/dev/Quendel.bin", "", false},
-        result, error))
-        << error;
+    PackOptions pack;
+    pack.m_dir = kSource + "/examples/shipped/dev/Quendel";
+    pack.m_output = packed.Path() + "/dev/Quendel.bin";
+    ASSERT_TRUE(PackTree(pack, result, error)) << error;
     for (const auto& [store, root] :
          {std::pair<std::string, std::string>{"text", kSource + "/examples/shipped"},
           {"bin", packed.Path()}}) {

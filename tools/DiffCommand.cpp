@@ -24,8 +24,10 @@ struct DiffOptions {
 int RunDiff(const DiffOptions& options) {
     if (!options.m_group && !options.m_probe && !options.m_clinical && !options.m_root &&
         !options.m_store) {
-        std::cerr << "quendel diff: name the other selection with at least one of --to-group, "
-                     "--to-probe, --to-clinical, --to-root, --to-store\n";
+        PrintError("diff",
+                   "name the other selection with at least one of --to-group, --to-probe, "
+                   "--to-clinical, --to-root, --to-store",
+                   options.m_selection.m_json);
         return kExitError;
     }
     SelectionOptions other = options.m_selection;

@@ -1,4 +1,5 @@
-// quendel dump [--section PREFIX] [--origin]: the whole merged table the library answers from.
+// quendel dump [--section PATH [--recursive]] [--origin]: the whole merged table the library
+// answers from.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -12,9 +13,21 @@ namespace {
 
 struct DumpOptions {
     SelectionOptions m_selection;
-    std::string m_prefix;
+    std::string m_section;
+    bool m_recursive = false;
     bool m_origin = false;
 };
+
+// The section path itself, and with recursive every section below it ("PATH:..."); no section
+// merely beginning with the same letters (Display is not DisplayExtra).
+bool Shown(const std::string& section, const DumpOptions& options) {
+    const std::string& wanted = options.m_section;
+    if (wanted.empty() || section == wanted) {
+        return true;
+    }
+    return options.m_recursive && section.size() > wanted.size() &&
+           section.compare(0, wanted.size(), wanted) == 0 && section[wanted.size()] == ':';
+}
 
 int RunDump(const DumpOptions& options) {
     Selection selection;
@@ -24,7 +37,7 @@ int RunDump(const DumpOptions& options) {
     const EntryTable table = selection.Provenance().GetEntries();
     std::vector<const StoreEntry*> shown;
     for (const StoreEntry& entry : table.m_entries) {
-        if (entry.m_section->compare(0, options.m_prefix.size(), options.m_prefix) == 0) {
+        if (Shown(*entry.m_section, options)) {
             shown.push_back(&entry);
         }
     }
@@ -71,9 +84,9 @@ int RunDump(const DumpOptions& options) {
     }
     if (shown.empty()) {
         std::cerr << "quendel dump: no entry"
-                  << (options.m_prefix.empty()
-                          ? ""
-                          : " in a section beginning with \"" + options.m_prefix + "\"")
+                  << (options.m_section.empty() ? ""
+                                                : " in section \"" + options.m_section + "\"" +
+                                                      (options.m_recursive ? " or below it" : ""))
                   << "\n";
         return kExitNegative;
     }
@@ -82,8 +95,10 @@ int RunDump(const DumpOptions& options) {
 
 CommandRun SetupDump(CLI::App& command) {
     auto options = std::make_shared<DumpOptions>();
-    command.add_option("--section", options->m_prefix,
-                       "Only sections whose path begins with PREFIX");
+    command.add_option("--section", options->m_section,
+                       "Only the section PATH (e.g. Display:Zoom)");
+    command.add_flag("-r,--recursive", options->m_recursive,
+                     "With --section, the sections below PATH too (PATH:...)");
     command.add_flag("--origin", options->m_origin,
                      "Add the layer, file and line of every value (the binary store names the "
                      "file inside the resource file, without a line)");

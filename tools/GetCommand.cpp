@@ -48,7 +48,7 @@ int RunGet(const GetOptions& options) {
 
     std::string error;
     if (!CheckRequest(request, error)) {
-        std::cerr << "quendel get: " << error << "\n";
+        PrintError("get", error, options.m_selection.m_json);
         return kExitError;
     }
     Selection selection;
@@ -57,7 +57,7 @@ int RunGet(const GetOptions& options) {
     }
     ValueAnswer answer;
     if (!AskLibrary(selection.Library(), request, answer, error)) {
-        std::cerr << "quendel get: " << error << "\n";
+        PrintError("get", error, options.m_selection.m_json);
         return kExitError;
     }
     // A list converts element by element, so one warning may come many times.
@@ -73,6 +73,14 @@ int RunGet(const GetOptions& options) {
     if (!answer.m_found) {
         std::cerr << "quendel get: " << MissReason(request, answer)
                   << (request.m_default ? "; printing the default" : "") << "\n";
+    }
+    // A value that reads other than written is what the stage gets; --strict refuses it.
+    if (!answer.m_misfit.empty() && options.m_selection.m_strict) {
+        PrintError("get", answer.m_misfit, options.m_selection.m_json);
+        return kExitError;
+    }
+    if (!answer.m_misfit.empty()) {
+        std::cerr << "quendel get: warning: " << answer.m_misfit << "\n";
     }
     if (options.m_selection.m_json) {
         nlohmann::ordered_json json = {{"selection", SelectionJson(selection)},
@@ -92,6 +100,9 @@ int RunGet(const GetOptions& options) {
         }
         if (!answer.m_warnings.empty()) {
             json["warnings"] = answer.m_warnings;
+        }
+        if (!answer.m_misfit.empty()) {
+            json["conversion"] = answer.m_misfit;
         }
         PrintJson(json);
     } else if (answer.m_hasValue) {
@@ -130,9 +141,11 @@ CommandRun SetupGet(CLI::App& command) {
                        "Default given to the library, printed when it has no value");
     AddSelectionOptions(command, options->m_selection);
     command.footer(
-        "Exit status: 0 found, 1 not found (the default is printed when given), 2 error.\n"
         "Numbers print in the shortest form that reads back to the same float or double.\n"
-        "long is read per element (GetValue, GetParamInArray): element 0 without --index.");
+        "long is read per element (GetValue, GetParamInArray): element 0 without --index.\n"
+        "An int or long that reads other than written (a fraction cut, a number beyond the\n"
+        "range, an empty text read as 0) is a warning, with --strict an error.\n"
+        "Exit status: 0 found, 1 not found (the default is printed when given), 2 error.");
     return [options] { return RunGet(*options); };
 }
 

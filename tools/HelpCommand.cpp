@@ -17,6 +17,7 @@ CommandRun SetupHelp(CLI::App& command) {
     // The type name lists the commands, in the help and for the completion script.
     command.add_option("COMMAND", *name, "The command whose options to show")
         ->type_name("{" + names + "}");
+    command.footer("Exit status: 0 shown, 2 an unknown command.");
     const CLI::App* app = command.get_parent();
     return [app, name]() -> int {
         // App::help would hand over to the subcommand parsed, which is this one.

@@ -46,7 +46,7 @@ int RunLint(const LintOptions& options) {
     TreeLint result;
     std::string error;
     if (!RunLintChecks({options.m_location, options.m_names, options.m_disabled}, result, error)) {
-        std::cerr << "quendel lint: " << error << "\n";
+        PrintError("lint", error, options.m_json || options.m_format == "json");
         return kExitError;
     }
     const std::vector<std::string>& files = result.m_files;

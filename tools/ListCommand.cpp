@@ -56,7 +56,7 @@ int RunList(const SelectionOptions& options) {
     std::vector<std::string> warnings;
     std::string error;
     if (!ListSelection(selection, listing, warnings, error)) {
-        std::cerr << "quendel list: " << error << "\n";
+        PrintError("list", error, options.m_json, selection.Source());
         return kExitError;
     }
     for (const std::string& warning : warnings) {

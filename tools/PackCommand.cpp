@@ -18,20 +18,28 @@ CommandRun SetupPack(CLI::App& command) {
                     "<name of DIR>/<path inside DIR>")
         ->required();
     command.add_option("-o,--output", options->m_output,
-                       "Resource file to write (default: DIR followed by .bin); - writes to "
+                       "Resource file to write (default: DIR, or its --name beside it, followed by "
+                       ".bin); - writes to "
                        "standard output. It is replaced only by a complete new file, and only "
                        "when it is a regular file");
     command.add_flag("--force", options->m_force,
                      "Replace an existing output file that is not a resource file");
+    command.add_option("--name", options->m_name,
+                       "Tree name that starts every stored path (default: the name of DIR); a "
+                       "store looks for it as its QuendelFileName");
     command.add_option("--ids", options->m_idsFile,
                        "File of lines \"<IdEnum number> <name>\": section paths and keys of "
                        "that name carry the IdEnum's hashed key");
+    command.footer("Exit status: 0 packed, 2 error (nothing is written then).");
     return [options] {
         PackResult result;
         std::string error;
         if (!PackTree(*options, result, error)) {
             std::cerr << "quendel pack: " << error << "\n";
             return kExitError;
+        }
+        for (const std::string& warning : result.m_warnings) {
+            std::cerr << "quendel pack: warning: " << warning << "\n";
         }
         // With the file on standard output, the summary goes to standard error.
         const bool toStdout = result.m_output == kStandardOutput;

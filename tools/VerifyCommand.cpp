@@ -47,6 +47,7 @@ CommandRun SetupVerify(CLI::App& command) {
     command.add_option("FILE", options->m_files, "Resource files to check")->required();
     command.add_flag("--json", options->m_json,
                      "Machine-readable output: {\"schema\": 1, \"results\": [one per file]}");
+    command.footer("Exit status: 0 every file sound, 2 a file refused or an error.");
     return [options] {
         Json results = Json::array();
         bool allSound = true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "inspect/output/EntryOutput.h"
 
 namespace {
 
@@ -29,6 +30,19 @@ const char* CommandWord(int argc, char** argv) {
         }
     }
     return nullptr;
+}
+
+// Whether the command line asks for JSON output (--json, or lint's --format json), so that even
+// an error the command never sees is one JSON document.
+bool WantsJson(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--json" || word == "--format=json" ||
+            (word == "--format" && i + 1 < argc && std::string(argv[i + 1]) == "json")) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -55,24 +69,36 @@ int main(int argc, char** argv) {
     if (word != nullptr && std::none_of(registered.begin(), registered.end(),
                                         [&](const Command& c) { return c.m_name == word; })) {
         ReportUnknownCommand(word);
+        if (WantsJson(argc, argv)) {
+            PrintErrorDocument("unknown command '" + std::string(word) + "'");
+        }
         return kExitError;
     }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         // --help and --version end with success; every bad argument with the one error status.
-        return app.exit(e) == 0 ? kExitOk : kExitError;
+        if (app.exit(e) == 0) {
+            return kExitOk;
+        }
+        if (WantsJson(argc, argv)) {
+            PrintErrorDocument(e.what());
+        }
+        return kExitError;
     }
     for (const auto& [sub, run] : commands) {
         if (sub->parsed()) {
             try {
                 return run();
             } catch (const std::exception& e) {
-                std::cerr << "quendel " << sub->get_name() << ": " << e.what() << "\n";
+                PrintError(sub->get_name(), e.what(), WantsJson(argc, argv));
                 return kExitError;
             }
         }
     }
     std::cerr << app.help();
+    if (WantsJson(argc, argv)) {
+        PrintErrorDocument("no command given");
+    }
     return kExitError;
 }

@@ -3,19 +3,24 @@
 and transducer, a column per clinical setting, each cell the value with the layer that wins
 ("-": the selection has no such entry).
 
-Run from the repository root after the build:
+After the build, from any directory:
     PYTHONPATH=build/python python3 examples/python/value_matrix.py [SECTION KEY] [--settings FILE]
+The settings file defaults to examples/host.ini, whose paths are relative to itself.
 """
 import argparse
+import os
 
 import quendel
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("section", nargs="?", default="DynamicControl")
     parser.add_argument("key", nargs="?", default="DycDesiredPivotValue")
-    parser.add_argument("--settings", default="examples/host.ini", help="host settings file")
+    host = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "host.ini")
+    parser.add_argument("--settings", default=os.path.relpath(host),
+                        help="host settings file (default: examples/host.ini)")
     args = parser.parse_args()
 
     matrix = quendel.matrix(args.section, args.key, settings=args.settings)

@@ -1,6 +1,7 @@
 #include "inspect/lint/NameSuggestion.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -79,4 +80,22 @@ std::string NameSuggestion::Nearest(std::string_view name) const {
         }
     }
     return best == nullptr ? std::string() : *best;
+}
+
+std::string NearestName(const std::vector<std::string>& names, std::string_view name) {
+    const auto lower = [](std::string_view text) {
+        std::string folded(text);
+        for (char& c : folded) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return folded;
+    };
+    NameSuggestion suggestion;
+    for (const std::string& known : names) {
+        if (known != name && lower(known) == lower(name)) {
+            return known;
+        }
+        suggestion.Add(known);
+    }
+    return suggestion.Nearest(name);
 }

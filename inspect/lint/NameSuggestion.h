@@ -28,6 +28,10 @@ class NameSuggestion {
     std::unordered_map<std::string, std::vector<uint32_t>> m_deletions;
 };
 
+// Among names, the one that differs from name in letter case only, else one slip away; empty
+// when none does (or name is itself among them). For a few names, such as a tree's selectors.
+std::string NearestName(const std::vector<std::string>& names, std::string_view name);
+
 // Whether a and b are one slip apart (or equal).
 bool OneSlipApart(std::string_view a, std::string_view b);
 

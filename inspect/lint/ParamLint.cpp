@@ -1,5 +1,8 @@
 #include "inspect/lint/ParamLint.h"
 
+#include <sys/stat.h>
+#include <utf8.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -174,16 +177,82 @@ class LintListener : public ParamObserver {
     std::map<uint32_t, std::set<std::string, std::less<>>> m_replaced;  // entries set twice
 };
 
-bool IsReadableFile(const std::string& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) {
-        return false;
+// What a listed path is when it is not a regular file, null when it is one; found by its status
+// alone, since lint never reads a listed file.
+const char* ListedKind(const std::string& path, bool& exists) {
+    struct stat info {};
+    exists = ::stat(path.c_str(), &info) == 0;
+    return exists ? NonRegularKind(info.st_mode) : nullptr;
+}
+
+// The columns of a line count characters (bytes that do not continue a UTF-8 sequence) from 1.
+size_t ColumnOf(std::string_view line, size_t at) {
+    return 1 + static_cast<size_t>(std::count_if(line.begin(), line.begin() + at, [](char c) {
+               return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+           }));
+}
+
+bool IsControl(unsigned char c) {
+    return (c < 0x20 && c != '\t' && c != '\r') || c == 0x7f;
+}
+
+std::string Hex(unsigned char c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", c);
+    return text;
+}
+
+// Control bytes other than tab and CR, and bytes that are not UTF-8, in what the parser reads of
+// each line (its comment aside): the parser keeps them in keys, values and names, where no
+// caller's name matches them and JSON shows U+FFFD instead. One finding per line and kind, at
+// the first such byte, with its offset in the file.
+void CheckBytes(std::string_view text, FileLint& lint) {
+    size_t start = 0;
+    size_t number = 0;
+    const size_t mark = text.substr(0, kByteOrderMark.size()) == kByteOrderMark ? 3 : 0;
+    while (start < text.size()) {
+        ++number;
+        size_t end = text.find('\n', start);
+        end = end == std::string_view::npos ? text.size() : end;
+        const size_t skip = number == 1 ? mark : 0;
+        std::string_view line = text.substr(start + skip, end - start - skip);
+        line = line.substr(0, line.find('#'));
+        const auto add = [&](size_t at, const char* rule, std::string message, size_t count) {
+            if (count > 1) {
+                message += " (" + std::to_string(count) + " on this line)";
+            }
+            lint.m_findings.push_back(
+                LintFinding{lint.m_path, number, ColumnOf(line, at), rule, std::move(message)});
+        };
+        const auto control = std::find_if(line.begin(), line.end(), [](char c) {
+            return IsControl(static_cast<unsigned char>(c));
+        });
+        if (control != line.end()) {
+            const size_t at = static_cast<size_t>(control - line.begin());
+            add(at, rule::kControlByte,
+                "control byte " + Hex(static_cast<unsigned char>(*control)) + " at byte offset " +
+                    std::to_string(start + skip + at) +
+                    ": the parser keeps it as text of the key, value or name it stands in",
+                static_cast<size_t>(std::count_if(line.begin(), line.end(), [](char c) {
+                    return IsControl(static_cast<unsigned char>(c));
+                })));
+        }
+        auto invalid = utf8::find_invalid(line.begin(), line.end());
+        if (invalid != line.end()) {
+            const size_t at = static_cast<size_t>(invalid - line.begin());
+            size_t count = 0;
+            for (auto it = invalid; it != line.end(); it = utf8::find_invalid(it + 1, line.end())) {
+                ++count;
+            }
+            add(at, rule::kInvalidUtf8,
+                "byte " + Hex(static_cast<unsigned char>(*invalid)) + " at byte offset " +
+                    std::to_string(start + skip + at) +
+                    " is not UTF-8: the library returns the bytes as they are, where JSON output "
+                    "and editors show U+FFFD",
+                count);
+        }
+        start = end + 1;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file != nullptr) {
-        std::fclose(file);
-    }
-    return file != nullptr;
 }
 
 // The count "FileNumbers" gives, as the text store reads it; false when it lists nothing.
@@ -234,10 +303,18 @@ void CheckFileConfig(FileLint& lint) {
                 QuoteText(key) + " is not read: FileNumbers is " + std::to_string(count) +
                     (index < 0 ? " and the store reads File0, File1, ... without leading zeros"
                                : ""));
-        } else if (!IsReadableFile(dir + entry->m_value)) {
+            continue;
+        }
+        bool exists = false;
+        const std::string path = dir + entry->m_value;
+        if (const char* kind = ListedKind(path, exists)) {
+            add(entry, rule::kNotRegular,
+                std::string(key) + " names " + QuoteText(entry->m_value) + ", which is " + kind +
+                    ", not a regular file: no store reads it (" + path + ")");
+        } else if (!exists) {
             add(entry, rule::kMissingFile,
                 std::string(key) + " names " + QuoteText(entry->m_value) +
-                    ", which does not exist (" + dir + entry->m_value + ")");
+                    ", which does not exist (" + path + ")");
         }
     }
 }
@@ -294,6 +371,7 @@ std::vector<const LintEntry*> ListedFileEntries(const FileLint& config, FileCoun
 FileLint LintText(std::string text, const std::string& path) {
     FileLint lint;
     lint.m_path = path;
+    CheckBytes(text, lint);
     LintListener listener(lint);
     ParamFile file(path);
     file.SetObserver(&listener);
@@ -324,9 +402,16 @@ bool LintFile(const std::string& path, FileLint& lint, std::string& error) {
         lint = LintText(std::move(bytes), std::string(kStdinName));
         return true;
     }
-    if (!ReadFileBytes(path, bytes)) {
-        error = "cannot read " + path;
-        return false;
+    FileProblem problem;
+    if (!ReadFileBytes(path, bytes, &problem)) {
+        if (problem.m_kind == nullptr) {
+            error = "cannot read " + path + ": " + DescribeProblem(problem);
+            return false;
+        }
+        lint = FileLint();
+        lint.m_path = path;
+        lint.m_findings.push_back(NotRegularFinding(path, problem.m_kind, ""));
+        return true;
     }
     lint = LintText(std::move(bytes), path);
     return true;
@@ -351,11 +436,22 @@ std::vector<std::string> CollectParamFiles(const std::vector<std::string>& names
         } else if (walk.m_files.empty()) {
             errors.push_back("no parameter file (*.pp) below " + name);
         }
-        for (const ParamFileEntry& file : walk.m_files) {
-            files.push_back(file.m_path);
+        // Whatever else bears a ".pp" name is linted too, for its finding.
+        for (const auto* list : {&walk.m_files, &walk.m_notRegular}) {
+            for (const ParamFileEntry& file : *list) {
+                files.push_back(file.m_path);
+            }
         }
     }
     return files;
+}
+
+LintFinding NotRegularFinding(const std::string& path, const char* kind, const std::string& layer) {
+    return LintFinding{
+        path, 1, 1, rule::kNotRegular,
+        std::string("this is ") + kind + ", not a regular file: " +
+            (layer.empty() ? "no store reads it"
+                           : "the store reads nothing for the " + layer + " at this path")};
 }
 
 std::string QuoteText(std::string_view text) {

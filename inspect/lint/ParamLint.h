@@ -51,7 +51,8 @@ struct FileLint {
 // for the files it lists as well, relative to its directory.
 FileLint LintText(std::string text, const std::string& path);
 // Reads the file (path "-": standard input, reported as "<stdin>") and lints it; false with a
-// message when it cannot be read.
+// message when it cannot be read. A path that is not a regular file (a FIFO, a directory, ...)
+// is not read but gets its finding.
 bool LintFile(const std::string& path, FileLint& lint, std::string& error);
 
 // The listed files of a file configuration as a store reads them (the text store unless told):
@@ -59,10 +60,15 @@ bool LintFile(const std::string& path, FileLint& lint, std::string& error);
 std::vector<const LintEntry*> ListedFileEntries(
     const FileLint& config, FileCountReading reading = FileCountReading::kTextStore);
 
-// The files named: a file as given, a directory as every "*.pp" file below it in path order.
+// The files named: a file as given, a directory as every "*.pp" file below it in path order
+// (those that are not regular files included).
 // A name that is neither, or a directory without parameter files, adds a message to errors.
 std::vector<std::string> CollectParamFiles(const std::vector<std::string>& names,
                                            std::vector<std::string>& errors);
+
+// The finding for a path that is not a regular file (kind "a FIFO", ...), at the place of the
+// layer that would read it ("transducer file"; empty for none).
+LintFinding NotRegularFinding(const std::string& path, const char* kind, const std::string& layer);
 
 // Text for a message: quoted, shortened (never inside a UTF-8 sequence), control characters
 // escaped.

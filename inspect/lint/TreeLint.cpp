@@ -14,6 +14,7 @@
 #include "inspect/lint/OverrideReach.h"
 #include "inspect/lint/ValueShape.h"
 #include "inspect/matrix/TreeModel.h"
+#include "inspect/report/NumberFit.h"
 #include "inspect/tree/LayerPaths.h"
 #include "inspect/tree/ParamFileWalk.h"
 #include "resource/StringOps.h"
@@ -27,6 +28,8 @@ struct TreeFile {
     std::string m_relative;  // below its tree, "/"-separated
     Layer m_layer = Layer::kDead;
     std::string m_what;
+    const char* m_kind = nullptr;  // what it is when not a regular file
+    bool m_directory = false;      // a directory named "*.pp", reported only at a layer path
 };
 
 // The base-level value of one entry: the one a query would get if no override set it.
@@ -61,12 +64,19 @@ std::string Normal(const std::string& path) {
 // Every ".pp" file below dir in path order, with its path relative to dir.
 void Walk(const std::string& dir, std::vector<TreeFile>& files, std::vector<std::string>& errors) {
     const ParamFileWalk walk = WalkParamFiles(dir);
-    for (const ParamFileEntry& found : walk.m_files) {
-        TreeFile file;
-        file.m_path = fs::path(found.m_path).lexically_normal().generic_string();
-        file.m_relative = found.m_relative;
-        files.push_back(std::move(file));
+    const size_t first = files.size();
+    for (const auto* list : {&walk.m_files, &walk.m_notRegular, &walk.m_directories}) {
+        for (const ParamFileEntry& found : *list) {
+            TreeFile file;
+            file.m_path = fs::path(found.m_path).lexically_normal().generic_string();
+            file.m_relative = found.m_relative;
+            file.m_kind = found.m_kind;
+            file.m_directory = list == &walk.m_directories;
+            files.push_back(std::move(file));
+        }
     }
+    std::sort(files.begin() + static_cast<std::ptrdiff_t>(first), files.end(),
+              [](const TreeFile& a, const TreeFile& b) { return a.m_relative < b.m_relative; });
     if (walk.m_error) {
         errors.push_back("cannot read the directory " + dir + ": " + walk.m_error.message());
     }
@@ -205,7 +215,48 @@ class LayerChecks {
                    findings);
             return;
         }
+        CheckNumber(definition, lint, entry, findings);
         CheckCount(definition, lint, entry, true);
+    }
+
+    // A number that a query of the base-level value's type reads other than it is written: an
+    // int beyond its range or with a fraction, a decimal beyond a float, an empty value. Lists
+    // element by element; the first such element is reported.
+    static void CheckNumber(const Definition& definition, const FileLint& lint,
+                            const LintEntry& entry, std::vector<LintFinding>& findings) {
+        const ValueKind kind = definition.m_shape.m_kind;
+        const bool ints = kind == ValueKind::kInt || kind == ValueKind::kIntList;
+        if (!ints && kind != ValueKind::kDecimal && kind != ValueKind::kDecimalList) {
+            return;
+        }
+        const NumberQuery query = ints ? NumberQuery::kInt : NumberQuery::kFloat;
+        NumberFit fit;
+        std::string element;
+        if (!IsList(kind)) {
+            fit = FitNumber(query, entry.m_value);
+        } else {
+            size_t index = 0;
+            ForEachToken(entry.m_value, ", ", [&](std::string_view token) {
+                fit = FitNumber(query, std::string(token));
+                if (fit.m_misfit == NumberMisfit::kNone) {
+                    ++index;
+                    return true;
+                }
+                element = " (element " + std::to_string(index) + ")";
+                return false;
+            });
+        }
+        const char* rule = fit.m_misfit == NumberMisfit::kOutOfRange    ? rule::kOutOfRange
+                           : fit.m_misfit == NumberMisfit::kFractionCut ? rule::kFractionCut
+                           : fit.m_misfit == NumberMisfit::kEmpty       ? rule::kEmptyNumber
+                                                                        : nullptr;
+        if (rule != nullptr) {
+            Report(lint, entry, rule,
+                   "value " + QuoteText(entry.m_value) + element + " " + fit.m_message +
+                       ", where the base-level value " + definition.m_value + " (" +
+                       definition.m_origin + ") is " + KindName(kind),
+                   findings);
+        }
     }
 
     void CheckCount(Definition& definition, const FileLint& lint, const LintEntry& entry,
@@ -295,7 +346,12 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,
     // that some selection reads.
     std::unordered_map<std::string, FileLint> lints;
     for (const TreeFile& file : files) {
-        result.m_files.push_back(file.m_path);
+        if (!file.m_directory) {
+            result.m_files.push_back(file.m_path);
+        }
+        if (file.m_kind != nullptr) {
+            continue;  // not a regular file: not read, by lint as by the stores
+        }
         FileLint lint;
         std::string readError;
         if (!LintFile(file.m_path, lint, readError)) {
@@ -336,7 +392,7 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,
     LayerPaths layers(tree.m_productRule);
     std::vector<std::string> listed;
     const auto config = std::find_if(files.begin(), files.begin() + shipped, [](const TreeFile& f) {
-        return f.m_relative == FileSet::FileConfigFile("");
+        return f.m_relative == FileSet::FileConfigFile("") && f.m_kind == nullptr;
     });
     if (config != files.begin() + shipped) {
         if (const FileLint* configLint = lintOf(*config)) {
@@ -352,6 +408,16 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,
                                    : LayerPaths::ClassifyUserDefined(file.m_relative, file.m_what);
     }
 
+    // A path that is not a regular file is not read, by lint as by the stores.
+    for (TreeFile& file : files) {
+        if (file.m_kind != nullptr) {
+            if (!file.m_directory || file.m_layer != Layer::kDead) {
+                result.m_findings.push_back(NotRegularFinding(
+                    file.m_path, file.m_kind, file.m_layer == Layer::kDead ? "" : file.m_what));
+            }
+            file.m_layer = Layer::kDead;  // checked no further
+        }
+    }
     LayerChecks checks;
     for (const TreeFile* file : BaseLevelOrder(files, listed)) {
         if (const FileLint* base = lintOf(*file)) {
@@ -365,7 +431,8 @@ bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,
         }
         if (file.m_layer == Layer::kOverride) {
             checks.CheckOverride(*lint, result.m_findings);
-        } else if (file.m_layer == Layer::kDead && !lint->Silenced(1, rule::kDeadFile)) {
+        } else if (file.m_layer == Layer::kDead && file.m_kind == nullptr &&
+                   !lint->Silenced(1, rule::kDeadFile)) {
             const std::string home = LayerPaths::HomeOf(fs::path(file.m_relative).filename());
             result.m_findings.push_back(
                 LintFinding{file.m_path, 1, 1, rule::kDeadFile,

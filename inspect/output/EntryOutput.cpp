@@ -78,15 +78,44 @@ bool OpenSelection(Selection& selection, const SelectionOptions& options,
     RouteHostLog(options.m_verbose);
     std::string error;
     if (!(wholeTree ? selection.OpenTree(options, error) : selection.Open(options, error))) {
-        std::cerr << "quendel " << command << ": " << error << "\n";
+        PrintError(command, error, options.m_json, selection.ErrorPath());
         return false;
     }
     const std::vector<std::string> problems = selection.Problems();
-    for (const std::string& problem : problems) {
-        std::cerr << "quendel " << command << ": " << (options.m_strict ? "" : "warning: ")
-                  << problem << "\n";
+    if (!options.m_strict) {
+        for (const std::string& problem : problems) {
+            std::cerr << "quendel " << command << ": warning: " << problem << "\n";
+        }
+        return true;
     }
-    return !options.m_strict || problems.empty();
+    if (problems.empty()) {
+        return true;
+    }
+    std::string message;
+    for (const std::string& problem : problems) {
+        std::cerr << "quendel " << command << ": " << problem << "\n";
+        message += (message.empty() ? "" : "\n") + problem;
+    }
+    if (options.m_json) {
+        PrintErrorDocument(message, selection.Source());
+    }
+    return false;
+}
+
+void PrintErrorDocument(const std::string& message, const std::string& path) {
+    nlohmann::ordered_json error = {{"message", message}, {"path", nullptr}};
+    if (!path.empty()) {
+        error["path"] = path;
+    }
+    PrintJson({{"error", std::move(error)}});
+}
+
+void PrintError(const std::string& command, const std::string& message, bool json,
+                const std::string& path) {
+    std::cerr << "quendel" << (command.empty() ? "" : " " + command) << ": " << message << "\n";
+    if (json) {
+        PrintErrorDocument(message, path);
+    }
 }
 
 void PrintJson(const nlohmann::ordered_json& json) {

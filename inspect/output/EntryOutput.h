@@ -41,9 +41,18 @@ constexpr int kJsonSchema = 1;
 // become U+FFFD instead of failing the whole output.
 void PrintJson(const nlohmann::ordered_json& json);
 
+// An error of a command: "quendel COMMAND: MESSAGE" on standard error (without a command,
+// "quendel: MESSAGE") and, for --json, the document {"schema": 1, "error": {"message", "path"}}
+// on standard output, path being the file or directory the error concerns (null for none), so
+// that a script always reads one document.
+void PrintError(const std::string& command, const std::string& message, bool json,
+                const std::string& path = std::string());
+// The document alone, for errors already written to standard error.
+void PrintErrorDocument(const std::string& message, const std::string& path = std::string());
+
 // Routes the host log, opens the selection (Selection::Open, or OpenTree for a whole tree) and
 // prints its problems on standard error ("quendel <command>: warning: ..."); with --strict a
-// problem is an error. False after printing the error.
+// problem is an error. False after printing the error (PrintError).
 bool OpenSelection(Selection& selection, const SelectionOptions& options,
                    const std::string& command, bool wholeTree = false);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "inspect/output/EntryOutput.h"
+#include "inspect/report/FileReadings.h"
 
 namespace {
 
@@ -90,6 +91,21 @@ Json ListingJson(const Selection& selection, const TreeListing& listing) {
         json["products"] = std::move(list);
     }
     return json;
+}
+
+Json FilesJson(const Selection& selection, const std::vector<FileReading>& readings) {
+    Json files = Json::array();
+    for (const FileReading& reading : readings) {
+        Json item = {{"layer", reading.m_layer},
+                     {"file", reading.m_path},
+                     {"state", FileStateName(reading.m_state)}};
+        if (!reading.m_detail.empty()) {
+            item["detail"] = reading.m_detail;
+        }
+        item["entries"] = reading.m_entries;
+        files.push_back(std::move(item));
+    }
+    return {{"selection", SelectionJson(selection)}, {"files", std::move(files)}};
 }
 
 Json VerifyJson(const std::string& path) {

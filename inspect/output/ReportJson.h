@@ -24,6 +24,10 @@ nlohmann::ordered_json DiffJson(const Selection& from, const Selection& to,
 // {"store", "source", "groups": [{"name", "transducers": [{"name", "clinical", "products"}]}],
 // "clinical", "products": [{"name", "files"}]}; the "products" members for the binary store only.
 nlohmann::ordered_json ListingJson(const Selection& selection, const TreeListing& listing);
+// {"selection", "files": [{"layer", "file", "state", "detail", "entries"}]}: the reading list,
+// "detail" only where there is one (the kind, the reason, the product file read instead).
+nlohmann::ordered_json FilesJson(const Selection& selection,
+                                 const std::vector<FileReading>& readings);
 // Opens the resource file as the binary store's parser does: {"path", "ok": true, "version",
 // "size", "checksum", "files", "sections", "keys", "entries"} or {"path", "ok": false, "error"};
 // "entries" counts each contained file's entries, as pack does.

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string_view>
 #include <vector>
 
 #include "api/IdKeyTable.h"
+#include "textstore/FileBytes.h"
 
 namespace {
 
@@ -85,17 +83,10 @@ bool ParseIdNames(const std::string& text, const std::string& where, IdNameKeys&
 }
 
 bool ReadIdNames(const std::string& path, IdNameKeys& keys, std::string& error) {
-    std::error_code ec;
-    std::ifstream in;
-    if (!std::filesystem::is_directory(path, ec)) {
-        in.open(path, std::ios::binary);
-    }
     std::string text;
-    if (in) {
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    if (!in.is_open() || in.bad()) {
-        error = "cannot read the ids file " + path;
+    FileProblem problem;
+    if (!ReadFileBytes(path, text, &problem)) {
+        error = "cannot read the ids file " + path + ": " + DescribeProblem(problem);
         return false;
     }
     return ParseIdNames(text, path, keys, error);

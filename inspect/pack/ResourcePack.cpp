@@ -66,6 +66,13 @@ bool ListParamFiles(const fs::path& dir, std::vector<std::string>& files, std::s
         error = "cannot read " + walk.m_failedPath + ": " + walk.m_error.message();
         return false;
     }
+    // Packed without it, the file would be missing from a tree that seemed whole.
+    if (!walk.m_notRegular.empty()) {
+        const ParamFileEntry& first = walk.m_notRegular.front();
+        error = first.m_path + " is " + first.m_kind +
+                ", not a regular file: nothing is packed (a store reads nothing at its place)";
+        return false;
+    }
     for (const ParamFileEntry& file : walk.m_files) {
         files.push_back(file.m_relative);
     }
@@ -103,6 +110,15 @@ bool PackTree(const PackOptions& options, PackResult& result, std::string& error
     if (!LocateTree(options.m_dir, tree, error) || !ListParamFiles(tree.m_dir, files, error)) {
         return false;
     }
+    if (!options.m_name.empty()) {
+        if (options.m_name.find('/') != std::string::npos || options.m_name == "." ||
+            options.m_name == "..") {
+            error = "--name " + options.m_name + ": a tree name is one directory name";
+            return false;
+        }
+        tree.m_name = options.m_name;
+        tree.m_output = (fs::path(tree.m_output).parent_path() / (tree.m_name + ".bin")).string();
+    }
     if (files.empty()) {
         error = options.m_dir + ": no parameter file (*.pp) below it, nothing to pack";
         return false;
@@ -131,6 +147,17 @@ bool PackTree(const PackOptions& options, PackResult& result, std::string& error
     }
     result.m_files = files.size();
     result.m_output = options.m_output.empty() ? tree.m_output : options.m_output;
+    // The binary store opens <QuendelFileName>.bin and looks for the files below
+    // <QuendelFileName>/, so a file named after another tree answers nothing.
+    const fs::path output(result.m_output);
+    if (result.m_output != kStandardOutput && output.extension() == ".bin" &&
+        output.stem().string() != tree.m_name) {
+        result.m_warnings.push_back("the files are stored below " + tree.m_name +
+                                    "/, but a store that opens " + output.filename().string() +
+                                    " (QuendelFileName " + output.stem().string() +
+                                    ") looks below " + output.stem().string() + "/ (--name " +
+                                    output.stem().string() + " stores them there)");
+    }
     std::string image;
     if (!writer.Build(image, error)) {
         return false;

@@ -19,6 +19,7 @@ struct PackOptions {
     std::string m_dir;      // the tree; its last name starts every stored path
     std::string m_output;   // empty: the tree's path followed by ".bin"; "-": standard output
     std::string m_idsFile;  // empty: no name carries an IdEnum key
+    std::string m_name;     // the first component of every stored path; empty: DIR's name
     bool m_force = false;   // replace an existing file that is not a resource file
 };
 
@@ -26,6 +27,8 @@ struct PackResult {
     std::string m_output;
     size_t m_files = 0;
     size_t m_entries = 0;
+    // The resource file answers a store other than the one its name suggests.
+    std::vector<std::string> m_warnings;
 };
 
 // Every entry of one parsed file by section path ("Group:Child:...") and key; sections without
@@ -34,11 +37,11 @@ fendrel::FileSections FlattenParamFile(const ParamFile& file);
 size_t CountEntries(const fendrel::FileSections& sections);
 
 // Packs every regular "*.pp" file below options.m_dir (recursively, in path order; directory
-// links are not followed) as "<last name of the tree>/<path inside it>". False with a message
-// when the tree holds no such file, the tree or the ids file cannot be read, or the output
-// cannot be written: it must lead to a regular file or to nothing, and an existing file must be
-// a resource file unless forced (OutputFile.h says how it is replaced). An existing output file
-// is then left as it was.
+// links are not followed) as "<name of the tree>/<path inside it>". False with a message
+// when the tree holds no such file or something else named "*.pp" (a FIFO, a directory, ...), the
+// tree or the ids file cannot be read, or the output cannot be written: it must lead to a regular
+// file or to nothing, and an existing file must be a resource file unless forced (OutputFile.h says
+// how it is replaced). An existing output file is then left as it was.
 bool PackTree(const PackOptions& options, PackResult& result, std::string& error);
 
 #endif

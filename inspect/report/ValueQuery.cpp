@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "inspect/report/NumberFit.h"
 #include "inspect/report/StdoutCapture.h"
 #include "resource/ValueText.h"
 
@@ -158,6 +159,14 @@ bool Ask(Quendel& library, const ValueRequest& request, ValueAnswer& answer, std
         library.GetParameter(request.m_section, request.m_key, answer.m_storedText, std::string());
     library.GetParameter(request.m_section, request.m_key, elements, {});
     answer.m_elements = elements.size();
+    if constexpr (kOneOf<T, int, long>) {
+        if (answer.m_found) {
+            answer.m_misfit =
+                NumberMisfitOf(library, request.m_section, request.m_key,
+                               byElement ? request.m_index.value_or(0) : std::optional<uint64_t>(),
+                               std::is_same_v<T, long>);
+        }
+    }
     answer.m_hasValue = answer.m_found || request.m_default.has_value();
     if (answer.m_hasValue) {
         answer.m_text = Text(value);
@@ -203,6 +212,19 @@ bool AskLibrary(Quendel& library, const ValueRequest& request, ValueAnswer& answ
     return WithType(request.m_type, [&](auto tag) {
         return Ask<typename decltype(tag)::Type>(library, request, answer, error);
     });
+}
+
+std::string NumberMisfitOf(Quendel& library, const std::string& section, const std::string& key,
+                           std::optional<uint64_t> index, bool asLong) {
+    std::string text;
+    if (index) {
+        text = library.GetParamInArray(section, key, *index, std::string());
+    } else {
+        library.GetParameter(section, key, text, std::string());
+    }
+    const NumberFit fit = FitNumber(asLong ? NumberQuery::kLong : NumberQuery::kInt, text);
+    return fit.m_misfit == NumberMisfit::kNone ? std::string()
+                                               : "\"" + text + "\" " + fit.m_message;
 }
 
 std::string NumberText(double number) {

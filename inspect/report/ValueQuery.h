@@ -132,6 +132,10 @@ struct ValueAnswer {
     size_t m_elements = 0;          // how many list elements the stored text holds
     // Lines the library wrote to standard output while answering (the int-cast warning).
     std::vector<std::string> m_warnings;
+    // For an int or long found: how its text reads other than written ("4.5" reads as 4, a
+    // number beyond the range as atoi makes it), the value text first; empty when it reads as
+    // written.
+    std::string m_misfit;
 };
 
 // False with a message for a question the library has no form for (--index with float or a
@@ -141,6 +145,11 @@ bool CheckRequest(const ValueRequest& request, std::string& error);
 // Asks the library; false with CheckRequest's message.
 bool AskLibrary(Quendel& library, const ValueRequest& request, ValueAnswer& answer,
                 std::string& error);
+
+// For an int (or long) query that found its value: how the entry's text (element index of it,
+// or the whole text) reads other than written, the text first; empty when it reads as written.
+std::string NumberMisfitOf(Quendel& library, const std::string& section, const std::string& key,
+                           std::optional<uint64_t> index, bool asLong);
 
 // Shortest decimal text that reads back to exactly the same number.
 std::string NumberText(double number);

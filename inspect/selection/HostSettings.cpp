@@ -5,18 +5,26 @@
 
 #include <corvel/CorvelControl.h>
 
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include "fileset/FileSet.h"
 
 namespace {
 
-bool Readable(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error) &&
-           static_cast<bool>(std::ifstream(path, std::ios::binary));
+// The settings that name directories; a relative one is relative to the file that says it.
+constexpr const HostSetting* kPathSettings[] = {&FileSet::kShippedRoot, &FileSet::kUserDefinedRoot};
+
+// The settings file of the options: --settings, else the file the environment names.
+std::string SettingsFile(const SelectionOptions& options, std::string& named) {
+    if (!options.m_settings.empty()) {
+        named = "";
+        return options.m_settings;
+    }
+    const char* environment = std::getenv("CORVEL_SETTINGS");
+    named = " (named by CORVEL_SETTINGS)";
+    return environment != nullptr ? environment : "";
 }
 
 }  // namespace
@@ -29,15 +37,37 @@ void RouteHostLog(bool verbose) {
     }
 }
 
-bool ApplySettings(const SelectionOptions& options, std::string& error) {
+std::string ResolveAgainst(const std::string& settingsFile, const std::string& value) {
+    const std::filesystem::path path(value);
+    const std::filesystem::path dir = std::filesystem::path(settingsFile).parent_path();
+    if (value.empty() || path.is_absolute() || dir.empty()) {
+        return value;
+    }
+    return (dir / path).generic_string();
+}
+
+bool ApplySettings(const SelectionOptions& options, std::string& error, std::string* errorPath) {
     // Every selection states its settings in full, so that none depends on an earlier one.
     corvel::Settings settings;
-    if (!options.m_settings.empty()) {
-        if (!Readable(options.m_settings)) {
-            error = "cannot read the settings file " + options.m_settings;
+    std::string named;
+    const std::string file = SettingsFile(options, named);
+    if (!file.empty()) {
+        corvel::SettingsValues values;
+        std::string reason;
+        if (!corvel::ReadSettingsFile(file, values, reason)) {
+            error = "cannot read the settings file " + file + named + ": " + reason;
+            if (errorPath != nullptr) {
+                *errorPath = file;
+            }
             return false;
         }
-        settings.m_file = options.m_settings;
+        settings.m_file = file;
+        for (const HostSetting* setting : kPathSettings) {
+            const auto it = values.find({setting->m_section, setting->m_key});
+            if (it != values.end()) {
+                settings.m_values[it->first] = ResolveAgainst(file, it->second);
+            }
+        }
     }
     const auto apply = [&settings](const HostSetting& setting,
                                    const std::optional<std::string>& value) {

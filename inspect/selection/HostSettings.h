@@ -9,8 +9,15 @@
 
 // Hands the host services the settings of the options, in full: the settings file (without one,
 // the file the environment names, as for any host started by hand), then each option given.
-// False with a message when the settings file cannot be read.
-bool ApplySettings(const SelectionOptions& options, std::string& error);
+// The directories the file names (ShippedRoot, SystemHQUserDefinedRoot) are relative to the
+// file's own directory when they are relative. False with a message, and the file in errorPath,
+// when the settings file cannot be read.
+bool ApplySettings(const SelectionOptions& options, std::string& error,
+                   std::string* errorPath = nullptr);
+
+// value, a path a settings file names, taken relative to that file's directory; absolute or
+// empty values as they are.
+std::string ResolveAgainst(const std::string& settingsFile, const std::string& value);
 
 // Sends host log lines to standard error (verbose) or keeps them out of the output.
 void RouteHostLog(bool verbose);

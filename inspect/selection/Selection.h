@@ -59,9 +59,13 @@ class Selection {
     // binary store.
     std::string Source() const;
     // Files the selection should have but the library did not find, each with the path it
-    // looked for: the base file, and the file of every selected level (the library then reads
-    // nothing for that level, which is mostly a misspelt name or a root one level off).
+    // looked for: the base file, the file of every selected level (the library then reads
+    // nothing for that level, which is mostly a misspelt name, with a near one the tree offers
+    // suggested, or a root one level off), a listed file missing, unreadable or not regular,
+    // and a product rule that names nothing in the resource file.
     std::vector<std::string> Problems() const;
+    // The file or directory the last failed Open concerns; empty when none does.
+    const std::string& ErrorPath() const { return m_errorPath; }
 
   private:
     // Applies the settings and builds the store; false when the binary store's resource file
@@ -69,6 +73,7 @@ class Selection {
     bool Build(const SelectionOptions& options, std::string& error);
 
     SelectionOptions m_options;
+    std::string m_errorPath;
     Quendel m_quendel;
     std::shared_ptr<IStoreProvenance> m_provenance;
 };

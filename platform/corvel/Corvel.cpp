@@ -5,13 +5,19 @@
 
 #include <corvel/CorvelControl.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <utility>
 
 namespace {
@@ -35,18 +41,64 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-// Looks the setting up in the settings file; the last assignment in a section wins.
-std::optional<std::string> ReadFromFile(const std::string& path, const std::string& section,
-                                        const std::string& key) {
-    if (path.empty()) {
-        return std::nullopt;
+// The bytes of a regular file, opened without blocking so that a FIFO in its place cannot hang
+// the host, and checked on the descriptor itself; false with the reason otherwise.
+bool ReadRegularFile(const std::string& path, std::string& bytes, std::string& error) {
+    const int opened = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // A socket cannot be opened for reading; a descriptor of the path alone says what it is.
+    const int fd =
+        opened >= 0 || errno != ENXIO ? opened : ::open(path.c_str(), O_PATH | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0;
+    if (!ok) {
+        error = std::strerror(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        ok = false;
+        error = S_ISDIR(info.st_mode)    ? "a directory, not a regular file"
+                : S_ISFIFO(info.st_mode) ? "a FIFO, not a regular file"
+                : S_ISSOCK(info.st_mode) ? "a socket, not a regular file"
+                                         : "a device, not a regular file";
     }
-    std::optional<std::string> found;
+    char buffer[4096];
+    if (ok && opened < 0) {
+        ok = false;
+        error = std::strerror(ENXIO);
+    }
+    while (ok) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            bytes.append(buffer, static_cast<size_t>(got));
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            error = std::strerror(errno);
+            ok = false;
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+namespace corvel {
+
+bool ReadSettingsFile(const std::string& path, SettingsValues& values, std::string& error) {
+    values.clear();
+    std::string bytes;
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        error = std::strerror(ENOENT);
+        return false;
+    }
+    if (!ReadRegularFile(path, bytes, error)) {
+        return false;
+    }
     std::string current;
+    std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
         const std::string text = Trimmed(line);
@@ -60,14 +112,31 @@ std::optional<std::string> ReadFromFile(const std::string& path, const std::stri
             continue;
         }
         const size_t eq = text.find('=');
-        if (eq == std::string::npos || current != section) {
-            continue;
-        }
-        if (Trimmed(text.substr(0, eq)) == key) {
-            found = Trimmed(text.substr(eq + 1));
+        if (eq != std::string::npos) {
+            // The last assignment in a section wins.
+            values[{current, Trimmed(text.substr(0, eq))}] = Trimmed(text.substr(eq + 1));
         }
     }
-    return found;
+    return true;
+}
+
+}  // namespace corvel
+
+namespace {
+
+// Looks the setting up in the settings file.
+std::optional<std::string> ReadFromFile(const std::string& path, const std::string& section,
+                                        const std::string& key) {
+    corvel::SettingsValues values;
+    std::string error;
+    if (path.empty() || !corvel::ReadSettingsFile(path, values, error)) {
+        return std::nullopt;
+    }
+    const auto it = values.find({section, key});
+    if (it == values.end()) {
+        return std::nullopt;
+    }
+    return it->second;
 }
 
 std::optional<std::string> Lookup(const char* section, const char* key) {

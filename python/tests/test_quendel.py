@@ -2,8 +2,12 @@
 it) and against the tool's reports, on the example tree and on a tree written here."""
 import json
 import os
+import pathlib
+import socket
 import struct
 import subprocess
+import sys
+import tempfile
 import warnings
 
 import pytest
@@ -90,6 +94,8 @@ def test_answers_and_reports_match_the_library_and_the_tool(cases, case):
         if expected is not None and type_ in (float, list[float]):
             expected = float(expected) if type_ is float else [f32(float(x)) for x in expected]
         said = [f"CastWarning: {line}" for line in document.get("warnings", [])]
+        if "conversion" in document:
+            said.append(f"ConversionWarning: {document['conversion']}")
         assert caught(call) == (expected, said), question
 
     for section, key, _, _ in entries + [("Gain", "Nope", None, None)]:
@@ -107,6 +113,7 @@ def test_answers_and_reports_match_the_library_and_the_tool(cases, case):
     to_args = [f"--to-{name}={value}" for name, value in to.items()]
     assert sel.diff(other) == tool_json("diff", *args, *to_args)
     assert quendel.selections(**kw) == tool_json("list", *options(kw))
+    assert sel.files() == tool_json("files", *args)
     sel.reselect(other.group, other.probe, other.clinical)
     assert sel.entries() == other.entries() and sel.clinical == other.clinical
 
@@ -153,7 +160,8 @@ def test_values_converted_as_the_library_converts(cases):
 def test_errors_and_warnings_say_what_the_tool_says(capfd):
     with quendel.Selection("Convex", "CX5", "Abdomen", settings=HOST) as sel:
         assert caught(lambda: sel.get("Persistence", "Alpha", int)) == (
-            0, ["CastWarning: Warning! Number is casted to int"])
+            0, ["CastWarning: Warning! Number is casted to int",
+                'ConversionWarning: "0.6" reads as 0 for an int query: the fraction is cut'])
         assert capfd.readouterr().out == ""
         for call in [lambda: sel.get("Gain", "MasterGain", dict),
                      lambda: sel.element("Gain", "TgcCurve", 0, list[int]),
@@ -162,7 +170,8 @@ def test_errors_and_warnings_say_what_the_tool_says(capfd):
     pytest.raises(ValueError, sel.get, "Gain", "MasterGain")
     pytest.raises(ValueError, quendel.Selection, store="tape")
     pytest.raises(ValueError, quendel.lint, disable=["nope"])
-    with pytest.raises(quendel.SettingsError, match="^cannot read the settings file no.ini$"):
+    with pytest.raises(quendel.SettingsError,
+                       match="^cannot read the settings file no.ini: No such file or directory$"):
         quendel.Selection(settings="no.ini")
     # The last one reads no settings file, whatever the selections before it read.
     for chosen, kw in [(("Convx", "", "Abdomen"), {"settings": HOST, "strict": True}),
@@ -196,3 +205,63 @@ def test_selections_release_their_stores():
     before = rss()
     select(10000)
     assert rss() - before < 1 << 20
+
+
+@pytest.mark.parametrize("kind", ["fifo", "socket", "directory"])
+@pytest.mark.parametrize("place", ["G/P/ImgResXdr.pp", "Common/Listed.pp", "Quendel.bin"])
+def test_paths_that_are_not_regular_files_do_not_block(kind, place):
+    # A short directory: a socket's path must fit in 108 bytes.
+    with tempfile.TemporaryDirectory(prefix="q") as short:
+        check_not_regular(pathlib.Path(short), kind, place)
+
+
+def check_not_regular(tmp_path, kind, place):
+    tree = tmp_path / "dev/Quendel"
+    files = {"FileConfig.pp": "FileNumbers<1>\nFile0<Common/Listed.pp>\n",
+             "ImgResBase.pp": "<S>\nKey<base>\n", "G/ImgResGrp.pp": "<S>\nKey<group>\n",
+             "G/P/ImgResXdr.pp": "<S>\nKey<probe>\n", "Common/Listed.pp": "<S>\nOther<1>\n"}
+    for name, text in files.items():
+        (tree / name).parent.mkdir(parents=True, exist_ok=True)
+        if name != place:
+            (tree / name).write_text(text)
+    special = tmp_path / "dev" / place if place.endswith(".bin") else tree / place
+    if kind == "fifo":
+        os.mkfifo(special)
+    elif kind == "directory":
+        special.mkdir()
+    else:
+        with socket.socket(socket.AF_UNIX) as server:
+            server.bind(str(special))
+    # In a process of its own: a read that blocked would be ended by the time limit.
+    store = "bin" if place.endswith(".bin") else "text"
+    script = ("import json, warnings, quendel\n"
+              "with warnings.catch_warnings(record=True) as given:\n"
+              "    warnings.simplefilter('always')\n"
+              "    try:\n"
+              f"        sel = quendel.Selection('G', 'P', root={str(tmp_path)!r}, store={store!r})\n"
+              "        print(json.dumps([sel.get('S', 'Key'), [str(w.message) for w in given]]))\n"
+              "    except quendel.SelectionError as error:\n"
+              "        print(json.dumps([None, [str(error)]]))\n")
+    run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                         timeout=30)
+    assert run.returncode == 0, run.stderr
+    value, given = json.loads(run.stdout)
+    what = {"fifo": "a FIFO", "socket": "a socket", "directory": "a directory"}[kind]
+    if store == "bin":
+        assert value is None and f"{what}, not a regular file" in given[0], given
+        return
+    assert value == ("group" if place.startswith("G/") else "probe")
+    assert [m for m in given if f"is not a regular file ({what}): {special}" in m], given
+
+
+def test_value_matrix_runs_from_any_directory(tmp_path):
+    script = os.path.abspath("examples/python/value_matrix.py")
+    env = {**os.environ, "PYTHONPATH": os.path.abspath(os.environ.get("PYTHONPATH", "."))}
+    helped = subprocess.run([sys.executable, script, "--help"], capture_output=True, text=True,
+                            cwd=tmp_path, env=env)
+    assert helped.returncode == 0 and "relative to itself." in helped.stdout, helped.stdout
+    run = subprocess.run([sys.executable, script, "Gain", "MasterGain"], capture_output=True,
+                         text=True, cwd=tmp_path, env=env)
+    assert run.returncode == 0, run.stderr
+    assert run.stdout.splitlines()[2].split() == [
+        "Convex/CX5", "3", "[user-defined]", "2", "[transducer]", "2", "[transducer]"]

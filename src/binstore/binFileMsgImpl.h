@@ -65,6 +65,7 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance, public ISto
                                         const std::string& key) const override;
     EntryTable GetEntries() override;
     SelectionCheck CheckSelection() const override;
+    std::vector<FileReading> GetReadings(bool countEntries) const override;
 
     // What the store hands the parser, for diagnostics.
     const std::string& ProductRuleDir() const { return m_productRuleDir; }
@@ -101,6 +102,8 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance, public ISto
     std::string m_clinical;
     std::string m_binaryFilePath;
     std::vector<std::string> m_baseFiles;
+    // The text of each listed file's entry, of m_baseFiles[1] on.
+    std::vector<std::string> m_listedNames;
     std::vector<std::string> m_selectionFiles;
     Fendrel* m_parser = nullptr;  // owned; null when the file did not open
     std::string m_productRuleDir;

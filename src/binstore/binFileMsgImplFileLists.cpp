@@ -47,6 +47,7 @@ bool binFileMsgImpl::LoadBaseFiles() {
         for (const size_t i : ListedOrder(names, count)) {
             if (m_parser->GetFileValue(config, kGlobalSection, keys[i], text)) {
                 m_baseFiles.push_back(ResolveFile(text));
+                m_listedNames.push_back(text);
             }
         }
     }

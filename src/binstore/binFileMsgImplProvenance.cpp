@@ -120,5 +120,72 @@ SelectionCheck binFileMsgImpl::CheckSelection() const {
             check.m_clinical.m_paths.push_back(files[kGroupClinicalSlot]);
         }
     }
+    // Without a product rule setting the directory is "/" alone, which names no product.
+    if (m_productRuleDir != FileSet::ProductRuleDir("")) {
+        check.m_productRule = m_productRuleDir;
+        const std::string below = FileSet::ProductFile(m_dirPrefix, m_productRuleDir, "");
+        const std::string inProbe = "/" + m_productRuleDir;
+        std::vector<std::string> files;
+        check.m_productRuleFound = m_parser == nullptr || !m_parser->ListFiles(files);
+        for (const std::string& file : files) {
+            // At the top (Compact/Common/...) or below a transducer (G/P/Compact/ImgResXdr.pp).
+            if (file.compare(0, below.size(), below) == 0 ||
+                (file.compare(0, m_dirPrefix.size(), m_dirPrefix) == 0 &&
+                 file.find(inProbe, m_dirPrefix.size()) != std::string::npos)) {
+                check.m_productRuleFound = true;
+                break;
+            }
+        }
+    }
     return check;
+}
+
+// The file configuration, the base list and the selection list, as handed to the parser. A
+// top-level file that the product rule directory holds shows as redirected to it.
+std::vector<FileReading> binFileMsgImpl::GetReadings(bool countEntries) const {
+    std::vector<FileReading> readings;
+    std::vector<std::pair<std::string, std::vector<std::string>>> sections;
+    if (m_parser != nullptr && countEntries) {
+        m_parser->ListEntries(sections);
+    }
+    const auto add = [&](std::string layer, const std::string& file) {
+        FileReading reading{std::move(layer), file, FileState::kMissing, std::string(), 0};
+        if (m_parser != nullptr && m_parser->HasFile(file)) {
+            reading.m_state = FileState::kRead;
+            std::vector<std::string> keys;
+            for (const auto& section : sections) {
+                if (m_parser->ListKeys(file, section.first, keys)) {
+                    reading.m_entries += keys.size();
+                }
+            }
+        }
+        readings.push_back(std::move(reading));
+    };
+    const auto addResolved = [&](const std::string& layer, const std::string& name,
+                                 const std::string& file) {
+        const std::string common = FileSet::ListedFile(m_dirPrefix, name);
+        if (file != common) {
+            readings.push_back(FileReading{layer, common, FileState::kRedirected, file, 0});
+            add(layer + " (product)", file);
+        } else {
+            add(layer, file);
+        }
+    };
+    if (m_parser == nullptr) {
+        return readings;
+    }
+    add("file configuration", FileSet::FileConfigFile(m_dirPrefix));
+    for (size_t i = 0; i < m_baseFiles.size(); ++i) {
+        if (i == 0) {
+            addResolved("base", FileSet::BaseFile(""), m_baseFiles[i]);
+        } else if (i - 1 < m_listedNames.size()) {
+            addResolved("listed", m_listedNames[i - 1], m_baseFiles[i]);
+        }
+    }
+    for (size_t slot = 0; slot < m_selectionFiles.size() && slot < kSelectionSlots; ++slot) {
+        if (!m_selectionFiles[slot].empty()) {
+            add(kSlotLayers[slot], m_selectionFiles[slot]);
+        }
+    }
+    return readings;
 }

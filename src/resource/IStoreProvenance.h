@@ -57,6 +57,30 @@ struct SelectionCheck {
     LevelFiles m_group;
     LevelFiles m_probe;
     LevelFiles m_clinical;
+    // The binary store's product rule directory ("Compact/"), when one is set, and whether the
+    // resource file holds anything below it.
+    std::string m_productRule;
+    bool m_productRuleFound = true;
+};
+
+// What became of one file the store reads for its selection.
+enum class FileState {
+    kRead,
+    kMissing,
+    kUnreadable,
+    kNotRegular,
+    kRedirected,  // the product rule directory holds the product's own version, read instead
+};
+
+// One file of the store's reading list, in the order the store reads them.
+struct FileReading {
+    std::string m_layer;  // LayerInfo::m_name, "file configuration", or a listed file's entry
+    std::string m_path;   // the text store's file; the binary store's file inside the resource file
+    FileState m_state = FileState::kRead;
+    // The kind of a file that is not regular, the system's reason for one that cannot be read,
+    // the product's file that replaces a redirected one.
+    std::string m_detail;
+    size_t m_entries = 0;  // the entries of a file read
 };
 
 class IStoreProvenance {
@@ -82,6 +106,10 @@ class IStoreProvenance {
     virtual EntryTable GetEntries() = 0;
     // The base file and the files of the selected levels, found or not.
     virtual SelectionCheck CheckSelection() const = 0;
+    // Every file the selection reads or looks for, in the order the store reads them: the
+    // file configuration, then the text store's listed files and layers, or the binary store's
+    // base list and selection list. Entries are counted only when asked for.
+    virtual std::vector<FileReading> GetReadings(bool countEntries) const = 0;
 
   protected:
     // Not owned through this interface: the store belongs to whoever holds its IResourceMsg.

@@ -1,52 +1,151 @@
 #include "textstore/FileBytes.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 #include <vector>
 
 namespace {
 
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-// The file at path opened for reading bytes; null when it cannot be opened, or when path holds
-// a NUL, which would silently shorten it to another file.
-File OpenFile(const std::string& path) {
-    if (path.find('\0') != std::string::npos) {
-        return File(nullptr, &std::fclose);
+// A descriptor closed when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
     }
-    return File(std::fopen(path.c_str(), "rb"), &std::fclose);
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return m_fd; }
+
+  private:
+    int m_fd;
+};
+
+void Note(FileProblem* problem, int error, const char* kind) {
+    if (problem != nullptr) {
+        *problem = FileProblem{error, kind};
+    }
+}
+
+// The regular file at path, opened for reading; -1 when it cannot be opened, when path holds a
+// NUL (which would silently shorten it to another file), or when it is something else. Opened
+// without blocking, so that a FIFO cannot hang the caller, and checked on the descriptor
+// itself, so that nothing can take the file's place between the check and the read. sizeHint
+// is its size then.
+int OpenRegular(const std::string& path, size_t& sizeHint, FileProblem* problem) {
+    if (path.find('\0') != std::string::npos) {
+        Note(problem, ENOENT, nullptr);
+        return -1;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        // A socket cannot be opened for reading at all; a descriptor of the path alone says
+        // what it is.
+        const Descriptor any(error == ENXIO ? ::open(path.c_str(), O_PATH | O_CLOEXEC) : -1);
+        struct stat info {};
+        const char* kind = any.Get() >= 0 && ::fstat(any.Get(), &info) == 0
+                               ? NonRegularKind(info.st_mode)
+                               : nullptr;
+        Note(problem, kind != nullptr ? 0 : error, kind);
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        Note(problem, errno, nullptr);
+        ::close(fd);
+        return -1;
+    }
+    if (const char* kind = NonRegularKind(info.st_mode)) {
+        Note(problem, 0, kind);
+        ::close(fd);
+        return -1;
+    }
+    sizeHint = info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+    return fd;
+}
+
+// Reads up to n bytes, as many as there are; -1 on an error (errno set).
+ssize_t ReadSome(int fd, char* out, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::read(fd, out + done, n - done);
+        if (got > 0) {
+            done += static_cast<size_t>(got);
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            return done > 0 ? static_cast<ssize_t>(done) : -1;
+        }
+    }
+    return static_cast<ssize_t>(done);
 }
 
 }  // namespace
 
-// A read error keeps what was read before it; one before the first byte (a directory, say)
-// counts as a file that cannot be read.
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
-    const File file = OpenFile(path);
-    if (!file) {
+const char* NonRegularKind(unsigned int mode) {
+    if (S_ISREG(mode)) {
+        return nullptr;
+    }
+    if (S_ISDIR(mode)) {
+        return "a directory";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    if (S_ISCHR(mode)) {
+        return "a character device";
+    }
+    return S_ISBLK(mode) ? "a block device" : "a special file";
+}
+
+std::string DescribeProblem(const FileProblem& problem) {
+    if (problem.m_kind != nullptr) {
+        return std::string("not a regular file (") + problem.m_kind + ")";
+    }
+    if (problem.m_error == ENOENT || problem.m_error == ENOTDIR) {
+        return "missing";
+    }
+    return std::string("unreadable (") + std::strerror(problem.m_error) + ")";
+}
+
+// A read error keeps what was read before it; one before the first byte counts as a file that
+// cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes, FileProblem* problem) {
+    size_t size = 0;
+    const Descriptor file(OpenRegular(path, size, problem));
+    if (file.Get() < 0) {
         return false;
     }
-    // The size is only a hint (one read for a regular file); anything else is read in turns.
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    const size_t capacity = error ? size_t{1} << 16 : static_cast<size_t>(size) + 1;
-    bytes.resize(capacity);
+    // The size is only a hint (one read for a file that keeps its size); more is read in turns.
+    bytes.resize(size + 1);
     size_t length = 0;
     while (true) {
         if (length == bytes.size()) {
             bytes.resize(bytes.size() * 2);
         }
         const size_t wanted = bytes.size() - length;
-        const size_t got = std::fread(&bytes[length], 1, wanted, file.get());
-        length += got;
-        if (got < wanted) {
-            if (std::ferror(file.get()) && length == 0) {
+        const ssize_t got = ReadSome(file.Get(), &bytes[length], wanted);
+        if (got < 0) {
+            if (length == 0) {
+                Note(problem, errno, nullptr);
                 return false;
             }
+            break;
+        }
+        length += static_cast<size_t>(got);
+        if (static_cast<size_t>(got) < wanted) {
             break;
         }
     }
@@ -109,29 +208,34 @@ size_t HashBytes(std::string_view bytes) {
 
 // Reads as ReadFileBytes does, piece by piece into one small buffer, so that the check of an
 // unchanged file touches no more memory than that buffer.
-bool HashFileBytes(const std::string& path, size_t& size, size_t& hash) {
-    const File file = OpenFile(path);
-    if (!file) {
+bool HashFileBytes(const std::string& path, size_t& size, size_t& hash, FileProblem* problem) {
+    size_t sizeHint = 0;
+    const Descriptor file(OpenRegular(path, sizeHint, problem));
+    if (file.Get() < 0) {
         return false;
     }
     const std::unique_ptr<char[]> buffer(new char[kHashPiece]);
     std::vector<size_t> pieces;
     size_t length = 0;
     while (true) {
-        const size_t got = std::fread(buffer.get(), 1, kHashPiece, file.get());
-        if (got > 0) {
-            pieces.push_back(HashPiece(std::string_view(buffer.get(), got)));
-        }
-        length += got;
-        if (got < kHashPiece) {
-            if (std::ferror(file.get()) && length == 0) {
+        const ssize_t got = ReadSome(file.Get(), buffer.get(), kHashPiece);
+        if (got < 0) {
+            if (length == 0) {
+                Note(problem, errno, nullptr);
                 return false;
             }
             break;
         }
+        if (got > 0) {
+            pieces.push_back(HashPiece(std::string_view(buffer.get(), static_cast<size_t>(got))));
+        }
+        length += static_cast<size_t>(got);
+        if (static_cast<size_t>(got) < kHashPiece) {
+            break;
+        }
     }
     // Pieces end where HashBytes cuts them only when every read but the last was whole, which
-    // fread gives for a file; anything else just counts as changed.
+    // ReadSome gives for a file; anything else just counts as changed.
     size_t combined = length;
     for (const size_t piece : pieces) {
         combined = (combined ^ piece) * 0x9e3779b97f4a7c15ULL;

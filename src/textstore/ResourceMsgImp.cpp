@@ -19,6 +19,7 @@ namespace {
 constexpr char kLogCategory[] = "Cat_09";
 constexpr char kReadOk[] = "Read File : %s successful!";
 constexpr char kReadFailed[] = "Read File : %s Failed!";
+constexpr char kReadNotRegular[] = "Read File : %s Failed! It is %s, not a regular file";
 
 // Names of the slots of m_fileSlots, in the same order.
 constexpr const char* kSlotNames[] = {"user-defined", "clinical", "clinical base", "group clinical",
@@ -69,33 +70,48 @@ bool ResourceMsgImp::ReadFile(FileSlot& slot, const std::string& path) {
         slot.reset();
         return false;
     }
+    FileProblem problem;
+    std::string parsed = path;
     if (!slot) {
-        slot = ParseFile(path);
+        slot = ParseFile(path, problem);
     } else {
-        std::string trimmed(path);
-        TrimChars(" ", trimmed);
+        TrimChars(" ", parsed);
         // The same file again is kept as it is.
-        if (trimmed != slot->Path()) {
-            slot = ParseFile(trimmed);
+        if (parsed != slot->Path()) {
+            slot = ParseFile(parsed, problem);
         }
     }
     if (!slot) {
-        LogError(kLogCategory, kReadFailed, path.c_str());
+        m_unread[parsed] = problem;
+        LogReadFailure(path, problem);
         return false;
+    }
+    if (!m_unread.empty()) {
+        m_unread.erase(parsed);
     }
     LogInfo(kLogCategory, kReadOk, path.c_str());
     return true;
 }
 
+// A file that is not regular is named with its kind, so that the log tells a FIFO left at a
+// parameter path from a file that is missing.
+void ResourceMsgImp::LogReadFailure(const std::string& path, const FileProblem& problem) const {
+    if (problem.m_kind != nullptr) {
+        LogError(kLogCategory, kReadNotRegular, path.c_str(), problem.m_kind);
+    } else {
+        LogError(kLogCategory, kReadFailed, path.c_str());
+    }
+}
+
 // Every reading reads the bytes; only the parse is saved when they are those parsed before.
 // The check hashes the file piece by piece; a changed file is then read whole.
-ResourceMsgImp::FileSlot ResourceMsgImp::ParseFile(const std::string& path) {
+ResourceMsgImp::FileSlot ResourceMsgImp::ParseFile(const std::string& path, FileProblem& problem) {
     const auto known = m_parsedFiles.find(path);
     if (known != m_parsedFiles.end()) {
         if (FileSlot file = known->second.m_file.lock()) {
             size_t size = 0;
             size_t hash = 0;
-            if (!HashFileBytes(path, size, hash)) {
+            if (!HashFileBytes(path, size, hash, &problem)) {
                 return nullptr;
             }
             if (size == known->second.m_size && hash == known->second.m_hash) {
@@ -104,7 +120,7 @@ ResourceMsgImp::FileSlot ResourceMsgImp::ParseFile(const std::string& path) {
         }
     }
     std::string bytes;
-    if (!ReadFileBytes(path, bytes)) {
+    if (!ReadFileBytes(path, bytes, &problem)) {
         return nullptr;
     }
     ParsedFile parsed{{}, bytes.size(), HashBytes(bytes)};
@@ -118,20 +134,30 @@ ResourceMsgImp::FileSlot ResourceMsgImp::ParseFile(const std::string& path) {
 void ResourceMsgImp::LoadFileConfig() {
     const std::string path = FileSet::FileConfigFile(m_root);
     if (!ReadFile(m_pConfigFile, path)) {
-        LogError(kLogCategory, kReadFailed, path.c_str());
+        const auto unread = m_unread.find(path);
+        LogReadFailure(path, unread != m_unread.end() ? unread->second : FileProblem());
         return;
     }
     LogInfo(kLogCategory, kReadOk, path.c_str());
+    for (const auto& [entry, listed] : ListedPaths()) {
+        FileSlot file;
+        if (ReadFile(file, listed)) {
+            m_extraFiles.push_back(ListedFile{entry, std::move(file)});
+        }
+    }
+}
 
+std::vector<std::pair<std::string, std::string>> ResourceMsgImp::ListedPaths() const {
+    std::vector<std::pair<std::string, std::string>> paths;
     std::string text;
     long count = 0;
-    if (!m_pConfigFile->Lookup("", kFileCountKey, text) ||
+    if (!m_pConfigFile || !m_pConfigFile->Lookup("", kFileCountKey, text) ||
         !ReadFileCount(text, FileCountReading::kTextStore, count) || count < 1) {
-        return;
+        return paths;
     }
     const auto global = m_pConfigFile->Groups().find(std::string_view(kGlobalSection));
     if (global == m_pConfigFile->Groups().end()) {
-        return;
+        return paths;
     }
     std::vector<const std::pair<const std::string, ParamValue>*> entries;
     std::vector<std::string_view> keys;
@@ -140,11 +166,10 @@ void ResourceMsgImp::LoadFileConfig() {
         keys.push_back(entry.first);
     }
     for (const size_t i : ListedOrder(keys, count)) {
-        FileSlot file;
-        if (ReadFile(file, FileSet::ListedFile(m_root, entries[i]->second.m_text))) {
-            m_extraFiles.push_back(ListedFile{entries[i]->first, std::move(file)});
-        }
+        paths.emplace_back(entries[i]->first,
+                           FileSet::ListedFile(m_root, entries[i]->second.m_text));
     }
+    return paths;
 }
 
 std::string ResourceMsgImp::UserDefinedPath() const {

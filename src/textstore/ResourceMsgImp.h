@@ -18,6 +18,7 @@
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
 #include "resource/IStoredValues.h"
+#include "textstore/FileBytes.h"
 #include "textstore/MergedTable.h"
 #include "textstore/ParamFile.h"
 
@@ -70,6 +71,7 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance, public ISto
                                         const std::string& key) const override;
     EntryTable GetEntries() override;
     SelectionCheck CheckSelection() const override;
+    std::vector<FileReading> GetReadings(bool countEntries) const override;
     // The whole merged view with the winning origin of each entry.
     OriginTable GetMergedOrigins() const;
 
@@ -94,9 +96,12 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance, public ISto
     };
 
     bool ReadFile(FileSlot& slot, const std::string& path);
-    // The parsed file at path: the earlier one when the bytes are unchanged; null when the file
-    // cannot be read.
-    FileSlot ParseFile(const std::string& path);
+    // The parsed file at path: the earlier one when the bytes are unchanged; null, with the
+    // problem, when the file cannot be read.
+    FileSlot ParseFile(const std::string& path, FileProblem& problem);
+    void LogReadFailure(const std::string& path, const FileProblem& problem) const;
+    // The listed files of the file configuration read: (entry key, path), in reading order.
+    std::vector<std::pair<std::string, std::string>> ListedPaths() const;
     void LoadFileConfig();
     std::string UserDefinedPath() const;
     // Loaded files in order of precedence, highest first.
@@ -129,6 +134,9 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance, public ISto
     // Converted forms of the values queried, which lie in the merged files: emptied before a
     // file leaves the table.
     ConvertedValueCache m_converted;
+    // Why the last reading of a path failed, for the files that could not be read; a path
+    // leaves when it is read.
+    std::unordered_map<std::string, FileProblem> m_unread;
     std::string m_root;
     std::string m_probe;
     std::string m_group;

@@ -3,6 +3,8 @@
 #include "textstore/ResourceMsgImp.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "fileset/FileSet.h"
 #include "resource/StringOps.h"
@@ -89,4 +91,63 @@ SelectionCheck ResourceMsgImp::CheckSelection() const {
             FileSet::GroupClinicalFile(m_root, m_group, m_probe, m_clinical));
     }
     return check;
+}
+
+// The reading order of the constructor, for the selection held now: a level is read only with
+// every level above it.
+std::vector<FileReading> ResourceMsgImp::GetReadings(bool countEntries) const {
+    std::vector<FileReading> readings;
+    const auto add = [&](std::string layer, const std::string& path, const FileSlot* slot) {
+        FileReading reading{std::move(layer), path, FileState::kRead, std::string(), 0};
+        if (slot != nullptr && *slot && (*slot)->Path() == path) {
+            if (!countEntries) {
+                readings.push_back(std::move(reading));
+                return;
+            }
+            (*slot)->ForEachList([&reading](const std::string&, const BlockList& list) {
+                reading.m_entries += list.m_values.size();
+            });
+        } else {
+            const auto unread = m_unread.find(path);
+            const FileProblem problem =
+                unread != m_unread.end() ? unread->second : FileProblem{ENOENT, nullptr};
+            reading.m_state = problem.m_kind != nullptr ? FileState::kNotRegular
+                              : problem.m_error == ENOENT || problem.m_error == ENOTDIR
+                                  ? FileState::kMissing
+                                  : FileState::kUnreadable;
+            reading.m_detail = problem.m_kind != nullptr ? problem.m_kind
+                               : reading.m_state == FileState::kUnreadable
+                                   ? std::strerror(problem.m_error)
+                                   : "";
+        }
+        readings.push_back(std::move(reading));
+    };
+    add("file configuration", FileSet::FileConfigFile(m_root), &m_pConfigFile);
+    for (const auto& entryAndPath : ListedPaths()) {
+        const std::string& entry = entryAndPath.first;
+        const auto listed =
+            std::find_if(m_extraFiles.begin(), m_extraFiles.end(),
+                         [&entry](const ListedFile& file) { return file.m_entry == entry; });
+        add(entry, entryAndPath.second, listed != m_extraFiles.end() ? &listed->m_file : nullptr);
+    }
+    add("base", FileSet::BaseFile(m_root), &m_pBaseFile);
+    add("clinical base", FileSet::ClinicalBaseFile(m_root), &m_pClinicalBaseFile);
+    if (!m_group.empty()) {
+        add("group", FileSet::GroupFile(m_root, m_group), &m_pGroupFile);
+        if (!m_probe.empty()) {
+            add("transducer", FileSet::ProbeFile(m_root, m_group, m_probe), &m_pProbeFile);
+            if (!m_clinical.empty()) {
+                add("group clinical",
+                    FileSet::GroupClinicalFile(m_root, m_group, m_probe, m_clinical),
+                    &m_pGroupClinicalFile);
+            }
+        }
+    }
+    if (!m_clinical.empty()) {
+        add("clinical", FileSet::ClinicalFile(m_root, m_clinical), &m_pClinicalFile);
+    }
+    if (!m_group.empty() && !m_probe.empty() && !m_clinical.empty()) {
+        add("user-defined", UserDefinedPath(), &m_pUserDefinedFile);
+    }
+    return readings;
 }

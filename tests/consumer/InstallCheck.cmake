@@ -31,13 +31,14 @@ if(NOT last_output MATCHES "consumer: ok")
 endif()
 
 # The example program builds against the prefix as a host project would, and reads the example
-# tree through the settings file the stand-in host services take from the environment.
+# tree through the settings file the stand-in host services take from the environment; they
+# take its paths as they stand, so it runs where they lead.
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${WORK_DIR}/examples
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/examples)
-execute_process(COMMAND ${CMAKE_COMMAND} -E env CORVEL_SETTINGS=examples/host.ini
+execute_process(COMMAND ${CMAKE_COMMAND} -E env CORVEL_SETTINGS=host.ini
                         CORVEL_LOG=/dev/null ${WORK_DIR}/examples/quendel_demo
-                WORKING_DIRECTORY ${SOURCE_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                WORKING_DIRECTORY ${SOURCE_DIR}/examples RESULT_VARIABLE rc OUTPUT_VARIABLE out
                 ERROR_VARIABLE err)
 if(NOT rc EQUAL 0 OR NOT out MATCHES "Parameter tree version 3\\.2\\.0" OR
    NOT out MATCHES "DycDesiredPivotValue  104")

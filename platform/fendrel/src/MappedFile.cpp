@@ -101,6 +101,23 @@ int Register(const unsigned char* data, std::size_t size) {
     return -1;
 }
 
+// What a file that is not regular is, for the reason a resource file is refused.
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a directory";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    if (S_ISCHR(mode)) {
+        return "a character device";
+    }
+    return S_ISBLK(mode) ? "a block device" : "a special file";
+}
+
 std::string SystemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
@@ -112,13 +129,22 @@ bool MappedFile::Open(const std::string& path, uint64_t maxSize, std::string& er
     m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0) {
         error = SystemError("cannot open");
+        // A socket cannot be opened for reading; a descriptor of the path alone says what it is.
+        const int any = errno == ENXIO ? ::open(path.c_str(), O_PATH | O_CLOEXEC) : -1;
+        struct stat info {};
+        if (any >= 0 && ::fstat(any, &info) == 0 && !S_ISREG(info.st_mode)) {
+            error = std::string(KindOf(info.st_mode)) + ", not a regular file";
+        }
+        if (any >= 0) {
+            ::close(any);
+        }
         return false;
     }
     struct stat info {};
     if (::fstat(m_fd, &info) != 0) {
         error = SystemError("cannot read");
     } else if (!S_ISREG(info.st_mode)) {
-        error = "not a regular file";
+        error = std::string(KindOf(info.st_mode)) + ", not a regular file";
     } else if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > maxSize) {
         error = "too large: " + std::to_string(info.st_size) +
                 " bytes (a resource file stays below 4 GiB)";

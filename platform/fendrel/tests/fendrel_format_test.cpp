@@ -322,8 +322,8 @@ TEST_F(FendrelFormatTest, OnlyRegularFilesAreRead) {
     const std::string fifo = m_dir.Path() + "/pipe.bin";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::pair<std::string, std::string> cases[] = {
-        {fifo, "not a regular file"},
-        {m_dir.Path(), "not a regular file"},
+        {fifo, "a FIFO, not a regular file"},
+        {m_dir.Path(), "a directory, not a regular file"},
         {m_dir.Path() + "/missing.bin", "cannot open: No such file or directory"},
         {"", "cannot open: No such file or directory"}};
     for (const auto& [path, reason] : cases) {

@@ -17,3 +17,8 @@
 
 <SpeckleReduction>
 	Strength<2>
+
+# Text that a terminal or an editor shows otherwise than the library reads it.
+<Comment>
+	Author<J[1mDoe>
+	Site<München>

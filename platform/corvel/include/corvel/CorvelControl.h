@@ -13,12 +13,21 @@
 
 namespace corvel {
 
+// Settings by (section, key).
+using SettingsValues = std::map<std::pair<std::string, std::string>, std::string>;
+
+// Every setting of an INI file as the host services read it ("[Section]", "Key = value", "#"
+// and ";" comment lines; the last assignment of a key in a section wins). False with the reason
+// when it cannot be read: missing, unreadable, or not a regular file (never waited on).
+CORVEL_CONTROL_API bool ReadSettingsFile(const std::string& path, SettingsValues& values,
+                                         std::string& error);
+
 // Every setting the host services answer with: an INI file, read afresh at every lookup, and
 // values that override it. A host hands its settings in here, in one step; until it does, the
 // file named by the environment variable CORVEL_SETTINGS is read, as for a host started by hand.
 struct Settings {
     std::optional<std::string> m_file;  // none: the file CORVEL_SETTINGS names, if any
-    std::map<std::pair<std::string, std::string>, std::string> m_values;  // (section, key)
+    SettingsValues m_values;            // (section, key)
 };
 CORVEL_CONTROL_API void UseSettings(const Settings& settings);
 

@@ -14,9 +14,14 @@
 	ContrastDycPivotPt<0.40>
 	ContrastDycPivotPt<0.42>
 
-# Set in vain: the clinical base file outranks the group in every selection.
+<DynamicControl>
+	DycPivotOutValue<99999999999>
 <Persistence>
-	Frames<2>
+	Frames<2.5>
+
+# Set in vain: the clinical file of the only clinical setting outranks the group.
+<Display>
+	ColorMap<Sepia>
 
 # Set to what the base file says already.
 <SpeckleReduction>
