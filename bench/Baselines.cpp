@@ -61,8 +61,6 @@ bool FloatsStrtof(const std::string& text, std::vector<float>& out) {
     });
 }
 
-namespace {
-
 // The resource file mapped read-only with its pages populated, and its XXH3-64; unmapping is
 // not timed, as the binary store's destruction is not timed in its first Initial.
 void RegisterMapAndHash(const std::string& path) {
@@ -90,10 +88,7 @@ void RegisterMapAndHash(const std::string& path) {
     })->Unit(benchmark::kMillisecond);
 }
 
-}  // namespace
-
 void RegisterBaselineCases(const BenchData& data) {
-    RegisterMapAndHash(PackedFile(data.tree));
     static std::unordered_map<std::string, std::string> flat;
     static std::map<std::string, std::map<std::string, std::string>> twoLevel;
     IniMap map;

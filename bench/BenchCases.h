@@ -17,11 +17,14 @@ struct BenchData {
     std::string pp, ini, toml, cfg;  // the merged start selection in each format
     uint64_t contentBytes = 0;       // size of the ".pp" file: every parse is rated against it
     std::string section, intKey, wordKey, listKey;  // the entries the lookups ask for
+    std::string intListKey, boolListKey;            // lists of 256 ints and of 256 bools
     // The right answers, read from the INI text; every lookup case checks its result.
     int expectedInt = 0;
     std::string expectedWord;
     std::vector<float> expectedList;
     std::string listText;
+    std::vector<int> expectedInts;
+    std::vector<bool> expectedBools;
 };
 
 // Reads the peer files' names and the expected answers; throws when the tree is incomplete.
@@ -47,6 +50,9 @@ void RegisterTomlCases(const BenchData& data);
 void RegisterLibconfigCases(const BenchData& data);
 void RegisterBoostCases(const BenchData& data);
 void RegisterBaselineCases(const BenchData& data);
+// Map + XXH3-64 of the resource file at path: registered right after the binary store's first
+// Initial, so that the two run close in time, under the same load of a shared machine.
+void RegisterMapAndHash(const std::string& path);
 // Our ".pp" parse, then the stores through Quendel (the binary store when the tree is packed).
 void RegisterOurCases(const BenchData& data);
 void RegisterStoreCases(const BenchData& data);
@@ -128,9 +134,31 @@ inline const char* const kInferTree = "Schema/quendel_schema_infer_tree";
 // Measured in their own processes, as factors of the bytes the store read.
 inline const char* const kMemoryText = "Memory/text_store";
 inline const char* const kMemoryBinary = "Memory/binary_store";
+// The same after every list of the selection was read once, as floats and by one element.
+inline const char* const kMemoryTextLists = "Memory/text_store_lists";
+inline const char* const kMemoryBinaryLists = "Memory/binary_store_lists";
 inline const char* const kMemoryImpact = "Memory/impact_of_other_seeds";
 inline const char* const kMemoryLsp = "Memory/lsp_server";
 }  // namespace name
+
+// Per store: the element queries of each type and the C functions, element 128 of a list of 256;
+// the same list read element by element, and whole.
+enum class Store { kText, kBinary };
+inline std::string StoreName(Store store) {
+    return store == Store::kText ? "text" : "binary";
+}
+inline std::string ElementCase(Store store, const char* form) {
+    return "LookupElement/" + StoreName(store) + "_" + form;
+}
+inline std::string EachCase(Store store, const char* form) {
+    return "EachElement/" + StoreName(store) + "_" + form;
+}
+inline std::string ListCase(Store store, const char* form) {
+    return "LookupList256/" + StoreName(store) + "_" + form;
+}
+inline std::string CIntCase(Store store) {  // QUENDEL_GetIntParam
+    return "LookupInt/" + StoreName(store) + "_QUENDEL_GetIntParam";
+}
 
 }  // namespace bench
 

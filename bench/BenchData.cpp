@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 
 #include "BenchCases.h"
@@ -19,6 +20,8 @@ BenchData LoadBenchData(const std::string& tree) {
     data.intKey = reftree::kIntKey;
     data.wordKey = reftree::kWordKey;
     data.listKey = reftree::kListKey;
+    data.intListKey = reftree::kIntListKey;
+    data.boolListKey = reftree::kBoolListKey;
 
     IniMap map;
     if (!ParseIniMap(data.ini, map)) {
@@ -37,6 +40,19 @@ BenchData LoadBenchData(const std::string& tree) {
     if (!FloatsFromChars(data.listText, data.expectedList) ||
         data.expectedList.size() != static_cast<size_t>(reftree::kListLength)) {
         throw std::runtime_error("the lookup list of " + data.ini + " is not 256 decimals");
+    }
+    // Written by the generator as "1, -2, ..." and "true, false, ...".
+    std::istringstream ints(find(data.intListKey));
+    for (std::string token; std::getline(ints, token, ',');) {
+        data.expectedInts.push_back(std::stoi(token));
+    }
+    std::istringstream bools(find(data.boolListKey));
+    for (std::string token; std::getline(bools, token, ',');) {
+        data.expectedBools.push_back(token.find("true") != std::string::npos);
+    }
+    if (data.expectedInts.size() != static_cast<size_t>(reftree::kListLength) ||
+        data.expectedBools.size() != static_cast<size_t>(reftree::kListLength)) {
+        throw std::runtime_error("the int or bool lookup list of " + data.ini + " is not 256 long");
     }
     return data;
 }

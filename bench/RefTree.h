@@ -48,13 +48,15 @@ Selection ClinicalSwitch();  // another clinical setting, same group and transdu
 Selection ProbeSwitch();     // another transducer, same group and clinical setting
 Selection GroupSwitch();     // another group, same transducer and clinical setting
 
-// Entries the lookups ask for: one section three levels deep holding an int, a word and a list
-// of exactly 256 decimals, all three from the group clinical file (which both stores read; the
-// binary store has no user-defined file).
+// Entries the lookups ask for: one section three levels deep holding an int, a word and lists
+// of exactly 256 decimals, ints and bools, all from the group clinical file (which both stores
+// read; the binary store has no user-defined file).
 inline const char* const kLookupSection = "Harmonic00:Band1:Zone2";
 inline const char* const kIntKey = "Level";
 inline const char* const kWordKey = "Method";
 inline const char* const kListKey = "Coeffs";
+inline const char* const kIntListKey = "Counts";
+inline const char* const kBoolListKey = "Flags";
 inline constexpr int kListLength = 256;
 
 // Names of the 116 IdEnum parameter groups in the packed tree, one "<id> <section path>" a

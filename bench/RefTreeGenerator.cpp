@@ -72,7 +72,7 @@ const char* const kWords[] = {"Linear", "Log",   "Hann",     "Hamming", "Blackma
 
 constexpr const char* kGlobalSection = "GlobalParameters";
 
-enum class Kind { Int, Decimal, Bool, Word, List };
+enum class Kind { Int, Decimal, Bool, Word, List, IntList, BoolList };
 
 struct Field {
     std::string key;
@@ -122,10 +122,16 @@ std::string Value(const Field& field, Rng& rng) {
             return rng.Chance(0.5) ? "true" : "false";
         case Kind::Word:
             return rng.Pick(kWords);
-        case Kind::List: {
+        case Kind::List:
+        case Kind::IntList:
+        case Kind::BoolList: {
             std::string text;
             for (int i = 0; i < field.listLength; ++i) {
-                text += (i ? ", " : "") + Decimal(rng, 99);
+                text += i ? ", " : "";
+                text += field.kind == Kind::List      ? Decimal(rng, 99)
+                        : field.kind == Kind::IntList ? std::to_string(rng.Between(-100, 1000))
+                        : rng.Chance(0.5)             ? "true"
+                                                      : "false";
             }
             return text;
         }
@@ -199,6 +205,11 @@ Layout MakeLayout(uint64_t seed, int sections) {
                               {kWordKey, Kind::Word, 0},
                               {kListKey, Kind::List, kListLength}}),
                       0});
+    // After the random fields, so that they and every later section stay as they were drawn.
+    for (std::vector<Field>* fields : {&layout.families.back().fields, &schema.back().fields}) {
+        fields->push_back({kIntListKey, Kind::IntList, kListLength});
+        fields->push_back({kBoolListKey, Kind::BoolList, kListLength});
+    }
     while (static_cast<int>(schema.size()) < sections) {
         int stage = 0;
         int depth = 0;
@@ -240,6 +251,18 @@ nlohmann::ordered_json FieldSchema(const Field& field) {
                 {"items", {{"type", "number"}, {"minimum", -kListBound}, {"maximum", kListBound}}},
                 {"minItems", field.listLength},
                 {"maxItems", field.listLength}};
+            break;
+        case Kind::IntList:
+            key = {{"type", "array"},
+                   {"items", {{"type", "integer"}, {"minimum", -100}, {"maximum", 1000}}},
+                   {"minItems", field.listLength},
+                   {"maxItems", field.listLength}};
+            break;
+        case Kind::BoolList:
+            key = {{"type", "array"},
+                   {"items", {{"type", "boolean"}}},
+                   {"minItems", field.listLength},
+                   {"maxItems", field.listLength}};
             break;
     }
     const std::pair<const char*, const char*> units[] = {
@@ -317,7 +340,8 @@ FileContent HomeContent(const std::vector<Section>& schema, int home, Rng& rng) 
 // written, so that every lookup answer comes from this level (which both stores read).
 FileContent OverrideContent(const std::vector<Section>& schema, double sectionShare,
                             double keyShare, Rng& rng, bool lookupEntries = false) {
-    static const std::set<std::string> kLookupKeys = {kIntKey, kWordKey, kListKey};
+    static const std::set<std::string> kLookupKeys = {kIntKey, kWordKey, kListKey, kIntListKey,
+                                                      kBoolListKey};
     FileContent content;
     for (const Section& section : schema) {
         const bool lookup = section.path == kLookupSection;

@@ -1,7 +1,10 @@
 // Each store through Quendel, the way a scanner's stages use it: the first Initial,
 // re-selections and lookups.
 #include <quendel/Quendel.h>
+#include <quendel/quendel_c.h>
 
+#include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -99,6 +102,169 @@ void RegisterSwitch(const char* name, const BenchData& data, StoreKind kind,
     })->Unit(benchmark::kMicrosecond);
 }
 
+// The tokens of a list written "a, b, c", as the element queries count them.
+std::vector<std::string> Tokens(const std::string& text) {
+    std::vector<std::string> tokens;
+    for (size_t start = 0; start < text.size();) {
+        const size_t comma = text.find(", ", start);
+        tokens.push_back(text.substr(start, comma == std::string::npos ? comma : comma - start));
+        start = comma == std::string::npos ? text.size() : comma + 2;
+    }
+    return tokens;
+}
+
+std::vector<double> Doubles(const std::vector<std::string>& tokens) {
+    std::vector<double> values(tokens.size());
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        std::from_chars(tokens[i].data(), tokens[i].data() + tokens[i].size(), values[i]);
+    }
+    return values;
+}
+
+template <class T>
+std::vector<T> CopyAndFree(T* values, int count) {
+    std::vector<T> list(values, values + count);
+    QUENDEL_Free(values);
+    return list;
+}
+
+// Element 128 of each list by each element query and C function, each list element by element
+// and whole. The C functions go through a handle of their own on the same tree and store kind.
+void RegisterElementCases(const BenchData& data, Store store, std::shared_ptr<Quendel> quendel) {
+    const Selection start = reftree::StartSelection();
+    std::shared_ptr<void> handle(QUENDEL_Create(), QUENDEL_Delete);
+    QUENDEL_Initial(handle.get(), start.f.c_str(), start.p.c_str(), start.a.c_str());
+    const std::string s = data.section;
+    const std::string list = data.listKey;
+    const std::string ints = data.intListKey;
+    const std::string bools = data.boolListKey;
+    const std::vector<std::string> tokens = Tokens(data.listText);
+    const std::vector<double> doubles = Doubles(tokens);
+    const std::vector<float>& floats = data.expectedList;
+    const uint64_t i = kElementIndex;
+    const auto elements = static_cast<int64_t>(reftree::kListLength);
+    const int n = reftree::kListLength;
+
+    RegisterLookup(ElementCase(store, "int").c_str(), data.expectedInts[i],
+                   [=](int& v) { v = quendel->GetParamInArray(s, ints, i, 0); });
+    RegisterLookup(ElementCase(store, "long").c_str(), long{data.expectedInts[i]},
+                   [=](long& v) { v = quendel->GetParamInArray(s, ints, i, 0L); });
+    RegisterLookup(ElementCase(store, "bool").c_str(), bool{data.expectedBools[i]},
+                   [=](bool& v) { v = quendel->GetParamInArray(s, bools, i, false); });
+    RegisterLookup(ElementCase(store, "string").c_str(), tokens[i], [=](std::string& v) {
+        v = quendel->GetParamInArray(s, list, i, std::string());
+    });
+    RegisterLookup(ElementCase(store, "C_double").c_str(), static_cast<double>(floats[i]),
+                   [=](double& v) {
+                       v = static_cast<float>(QUENDEL_GetDoubleParamInArray(
+                           handle.get(), s.c_str(), list.c_str(), static_cast<int>(i), 0.0));
+                   });
+    RegisterLookup(ElementCase(store, "C_int").c_str(), data.expectedInts[i], [=](int& v) {
+        v = QUENDEL_GetIntParamInArray(handle.get(), s.c_str(), ints.c_str(), static_cast<int>(i),
+                                       0);
+    });
+    RegisterLookup(ElementCase(store, "C_bool").c_str(), int{data.expectedBools[i]}, [=](int& v) {
+        v = QUENDEL_GetBoolParamInArray(handle.get(), s.c_str(), bools.c_str(), static_cast<int>(i),
+                                        0);
+    });
+    RegisterLookup(CIntCase(store).c_str(), data.expectedInt, [=, key = data.intKey](int& v) {
+        QUENDEL_GetIntParam(handle.get(), s.c_str(), key.c_str(), 0, &v);
+    });
+
+    RegisterLookup(
+        EachCase(store, "double").c_str(), floats,
+        [=](std::vector<float>& v) {
+            v.resize(n);
+            for (int e = 0; e < n; ++e) {
+                v[e] = static_cast<float>(quendel->GetParamInArray(s, list, e, 0.0));
+            }
+        },
+        elements);
+    RegisterLookup(
+        EachCase(store, "int").c_str(), data.expectedInts,
+        [=](std::vector<int>& v) {
+            v.resize(n);
+            for (int e = 0; e < n; ++e) {
+                v[e] = quendel->GetParamInArray(s, ints, e, 0);
+            }
+        },
+        elements);
+    RegisterLookup(
+        EachCase(store, "bool").c_str(), data.expectedBools,
+        [=](std::vector<bool>& v) {
+            v.resize(n);
+            for (int e = 0; e < n; ++e) {
+                v[e] = quendel->GetParamInArray(s, bools, e, false);
+            }
+        },
+        elements);
+    RegisterLookup(
+        EachCase(store, "string").c_str(), tokens,
+        [=](std::vector<std::string>& v) {
+            v.resize(n);
+            for (int e = 0; e < n; ++e) {
+                v[e] = quendel->GetParamInArray(s, list, e, std::string());
+            }
+        },
+        elements);
+    RegisterLookup(
+        EachCase(store, "C_double").c_str(), floats,
+        [=](std::vector<float>& v) {
+            v.resize(n);
+            for (int e = 0; e < n; ++e) {
+                v[e] = static_cast<float>(
+                    QUENDEL_GetDoubleParamInArray(handle.get(), s.c_str(), list.c_str(), e, 0.0));
+            }
+        },
+        elements);
+    RegisterLookup(
+        EachCase(store, "C_int").c_str(), data.expectedInts,
+        [=](std::vector<int>& v) {
+            v.resize(n);
+            for (int e = 0; e < n; ++e) {
+                v[e] = QUENDEL_GetIntParamInArray(handle.get(), s.c_str(), ints.c_str(), e, 0);
+            }
+        },
+        elements);
+
+    RegisterLookup(
+        ListCase(store, "double").c_str(), doubles,
+        [=](std::vector<double>& v) { quendel->GetParameter(s, list, v, std::vector<double>()); },
+        elements);
+    RegisterLookup(
+        ListCase(store, "int").c_str(), data.expectedInts,
+        [=](std::vector<int>& v) { quendel->GetParameter(s, ints, v, std::vector<int>()); },
+        elements);
+    RegisterLookup(
+        ListCase(store, "bool").c_str(), data.expectedBools,
+        [=](std::vector<bool>& v) { quendel->GetParameter(s, bools, v, std::vector<bool>()); },
+        elements);
+    RegisterLookup(
+        ListCase(store, "string").c_str(), tokens,
+        [=](std::vector<std::string>& v) {
+            quendel->GetParameter(s, list, v, std::vector<std::string>());
+        },
+        elements);
+    RegisterLookup(
+        ListCase(store, "C_double").c_str(), doubles,
+        [=](std::vector<double>& v) {
+            double* values = nullptr;
+            int count = 0;
+            QUENDEL_GetDoubleColl(handle.get(), s.c_str(), list.c_str(), &values, &count);
+            v = CopyAndFree(values, count);
+        },
+        elements);
+    RegisterLookup(
+        ListCase(store, "C_int").c_str(), data.expectedInts,
+        [=](std::vector<int>& v) {
+            int* values = nullptr;
+            int count = 0;
+            QUENDEL_GetIntColl(handle.get(), s.c_str(), ints.c_str(), &values, &count);
+            v = CopyAndFree(values, count);
+        },
+        elements);
+}
+
 // Registers the cases both stores share; returns the initialised Quendel they query.
 std::shared_ptr<Quendel> RegisterStoreCases(const BenchData& data, StoreKind kind,
                                             const StoreNames& names) {
@@ -124,6 +290,9 @@ std::shared_ptr<Quendel> RegisterStoreCases(const BenchData& data, StoreKind kin
         }
         state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytesRead));
     })->Unit(benchmark::kMicrosecond);
+    if (kind == StoreKind::Binary) {
+        RegisterMapAndHash(PackedFile(data.tree));
+    }
     RegisterSwitch(names.clinical, data, kind, reftree::ClinicalSwitch());
     RegisterSwitch(names.probe, data, kind, reftree::ProbeSwitch());
     RegisterSwitch(names.group, data, kind, reftree::GroupSwitch());
@@ -149,6 +318,7 @@ std::shared_ptr<Quendel> RegisterStoreCases(const BenchData& data, StoreKind kin
             // Read as a double; the float narrowing makes it comparable.
             value = static_cast<float>(quendel->GetParamInArray(section, key, kElementIndex, 0.0));
         });
+    RegisterElementCases(data, kind == StoreKind::Text ? Store::kText : Store::kBinary, quendel);
     return quendel;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "fendrel/ResourceWriter.h"
 #include "inspect/pack/ResourcePack.h"
 #include "quendel/Quendel.h"
 
@@ -22,6 +23,10 @@ std::string Key(int k) {
 }
 std::string Section(int s) {
     return "Sec" + std::to_string(s) + ":Sub";
+}
+Quendel::HashedKey Hashed(const std::string& name) {
+    const fendrel::KeyWords words = fendrel::TextKey(name);
+    return Quendel::HashedKey(words.begin(), words.end());
 }
 // The base file sets every key to s*100+k; the group file overrides the even keys with -1.
 int Expected(int s, int k) {
@@ -113,6 +118,48 @@ TEST_F(ConcurrencyTest, QueriesOnSharedObjectsWhileOthersComeAndGo) {
         threads[t].join();
     }
     EXPECT_EQ(wrong.load(), 0);
+}
+
+// The first queries of each value race to convert it (and to add it to the store's forms while
+// others look theirs up); every query gets the whole answer.
+TEST_F(ConcurrencyTest, FirstQueriesOfValuesRaceToConvertThem) {
+    for (const char* text : {"true", "false"}) {
+        corvel::SetSetting("PostProcessing", "UseTxtQuendel", text);
+        Quendel q;
+        ASSERT_TRUE(q.Initial("G", "", ""));
+        std::atomic<int> ready{0};
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&, t] {
+                ++ready;
+                while (ready < 4) {
+                }
+                for (int i = 0; i < kSections * kKeys; ++i) {
+                    const int s = (i + t * 37) % kSections;
+                    const int k = (i / kSections + t) % kKeys;
+                    std::vector<float> floats;
+                    std::vector<std::string> words;
+                    const bool ok = q.GetParameter(Section(s), Key(k), floats, {}) &&
+                                    q.GetParameter(Section(s), Key(k), words, {});
+                    // By hashed keys the binary store answers through pair slots that the
+                    // first such lookup makes; the text store answers nothing.
+                    int hashed = 0;
+                    q.GetParameter(Hashed(Section(s)), Hashed(Key(k)), hashed, 0);
+                    if (!ok || floats != std::vector<float>{float(Expected(s, k))} ||
+                        words != std::vector<std::string>{std::to_string(Expected(s, k))} ||
+                        q.GetParamInArray(Section(s), Key(k), 0, 0.0) != Expected(s, k) ||
+                        hashed != (*text == 't' ? 0 : Expected(s, k))) {
+                        ++wrong;
+                    }
+                }
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        EXPECT_EQ(wrong.load(), 0) << text;
+    }
 }
 
 }  // namespace

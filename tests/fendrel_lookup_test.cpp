@@ -184,6 +184,57 @@ TEST_F(FendrelLookupTest, HashedKeysMatchOnlyTheWholeFourWordVector) {
     }
 }
 
+// Each form of lookup finds exactly the pairs that the names find, whichever names carry fixed
+// keys: the forms with a hashed key probe pair slots of their own.
+TEST_F(FendrelLookupTest, EveryFormFindsWhatTheNamesFind) {
+    std::mt19937 random(7);
+    Paths sections = {"S99"};  // held by no pair
+    Paths keys = {"K99"};
+    std::map<std::string, KeyWords, std::less<>> fixed;
+    std::vector<ResourceEntry> entries;
+    for (int s = 0; s < 40; ++s) {
+        sections.push_back("S" + std::to_string(s) + (s % 3 == 0 ? "" : ":C"));
+        fixed[sections.back()] = FromVector(IdHashedKey(s));
+    }
+    for (int k = 0; k < 12; ++k) {
+        keys.push_back("K" + std::to_string(k));
+    }
+    fixed[keys[5]] = FromVector(IdHashedKey(100));
+    for (size_t s = 1; s < sections.size(); ++s) {
+        for (size_t k = 1; k < keys.size(); ++k) {
+            if (random() % 2 == 0) {
+                entries.push_back({sections[s], keys[k], sections[s] + "/" + keys[k]});
+            }
+        }
+    }
+    // Every seventh section keeps its text key.
+    for (int s = 1; s <= 40; s += 7) {
+        fixed.erase(sections[s]);
+    }
+    ResourceWriter writer;
+    writer.SetFixedKeys(fixed);
+    OpenWith({{"f", entries}}, {"f"}, writer);
+    const auto words = [&](const std::string& name) {
+        const auto it = fixed.find(name);
+        return it != fixed.end() ? Words(it->second) : Words(TextKey(name));
+    };
+    int found = 0;
+    for (const std::string& s : sections) {
+        for (const std::string& k : keys) {
+            const std::string expected = Find(s, k);
+            found += expected != "<none>";
+            std::string value[3] = {"<none>", "<none>", "<none>"};
+            m_parser->FindValue(words(s), k, value[0]);
+            m_parser->FindValue(s, words(k), value[1]);
+            m_parser->FindValue(words(s), words(k), value[2]);
+            for (const std::string& answer : value) {
+                EXPECT_EQ(answer, expected) << s << " " << k;
+            }
+        }
+    }
+    EXPECT_EQ(found, static_cast<int>(entries.size()));
+}
+
 // ListKeys and GetFileValue read one file whatever the view; before any list is handed over the
 // view is empty. A new file replaces content and lists; a failed open leaves nothing open.
 TEST_F(FendrelLookupTest, PerFileOperationsAndReopening) {

@@ -134,14 +134,11 @@ std::vector<uint64_t> IdHashedKey(int id) {
     return {kIdWords[id][0], kIdWords[id][1], 0, 0};
 }
 
-const std::vector<uint64_t>& IdHashedKeyRef(int id) {
-    static const std::vector<std::vector<uint64_t>> keys = [] {
-        std::vector<std::vector<uint64_t>> all;
-        all.reserve(kIdKeyCount);
-        for (int i = 0; i < kIdKeyCount; ++i) {
-            all.push_back(IdHashedKey(i));
-        }
-        return all;
-    }();
-    return keys[static_cast<size_t>(id)];
+std::vector<std::vector<uint64_t>> AllIdHashedKeys() {
+    std::vector<std::vector<uint64_t>> all;
+    all.reserve(kIdKeyCount);
+    for (int i = 0; i < kIdKeyCount; ++i) {
+        all.push_back(IdHashedKey(i));
+    }
+    return all;
 }

@@ -14,8 +14,15 @@ constexpr std::size_t kIdKeyWords = 4;
 // The hashed key of id, or an empty vector when id is outside 0 to kIdKeyCount - 1.
 std::vector<uint64_t> IdHashedKey(int id);
 
+// Every id's key, made on first use, in order of the id.
+std::vector<std::vector<uint64_t>> AllIdHashedKeys();
+
 // The same key, made once per process, for an id in 0 to kIdKeyCount - 1: every Quendel's table
-// holds exactly these keys, so a query can take its key here without searching the map.
-const std::vector<uint64_t>& IdHashedKeyRef(int id);
+// holds exactly these keys, so a query can take its key here without searching the map. Inline:
+// a query by IdEnum then pays a load and a test for it.
+inline const std::vector<uint64_t>& IdHashedKeyRef(int id) {
+    static const std::vector<std::vector<uint64_t>> keys = AllIdHashedKeys();
+    return keys[static_cast<size_t>(id)];
+}
 
 #endif

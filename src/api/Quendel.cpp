@@ -3,12 +3,14 @@
 #include <atomic>
 #include <mutex>
 #include <string_view>
+#include <type_traits>
 
 #include "api/IdKeyTable.h"
 #include "api/StoreFactory.h"
 #include "api/StoreReselection.h"
 #include "host/Corvel.h"
 #include "resource/IResourceMsg.h"
+#include "resource/IStoredValues.h"
 #include "resource/QueryTypes.h"
 #include "resource/SectionPath.h"
 #include "resource/SharedGetter.h"
@@ -36,13 +38,13 @@ void Empty(std::vector<E>& value) {
 
 // One list element of the element queries: int and long share the int rule, warning included.
 template <class T>
-bool ConvertElement(const std::string& text, T& value) {
-    return ValueRule<T>::Strict(text, value);
+bool ConvertElement(std::string_view token, T& value) {
+    return ValueRule<T>::Strict(token, value);
 }
 template <>
-bool ConvertElement(const std::string& text, long& value) {
+bool ConvertElement(std::string_view token, long& value) {
     int number = 0;
-    if (!ToInt(text, number)) {
+    if (!ViewToInt(token, number)) {
         return false;
     }
     value = number;
@@ -119,27 +121,36 @@ bool Quendel::Param(const S& section, const K& key, T& value, const T& defaultVa
 
 template <class S, class K, class T>
 T Quendel::Element(const S& section, const K& key, uint64_t index, const T& defaultValue) {
-    // The element is the index-th token of the stored text, as in the list of strings.
-    std::string text;
-    if (!m_pResource || !m_pResource->GetRawValue(section, key, text)) {
+    // The element is the index-th token of the stored text, as in the list of strings. Where
+    // the store keeps converted values, the token is found through the positions of the
+    // value's tokens, taken once; otherwise the text is split up to it.
+    if (!m_pResource) {
         return defaultValue;
     }
-    std::string_view token;
+    T value{};
+    if (IStoredValues* stored = StoredValuesOf(*m_pResource)) {
+        ConvertedValue* found = stored->FindConverted(section, key);
+        std::string_view token;
+        if (found == nullptr || !found->Token(index, token) || !ConvertElement(token, value)) {
+            return defaultValue;
+        }
+        return value;
+    }
+    std::string text;
+    if (!m_pResource->GetRawValue(section, key, text)) {
+        return defaultValue;
+    }
     bool present = false;
     uint64_t position = 0;
-    ForEachToken(text, ", ", [&](std::string_view t) {
+    ForEachToken(text, ", ", [&](std::string_view token) {
         if (position++ != index) {
             return true;
         }
-        token = t;
-        present = true;
+        // Converted here: a text with tabs is split in a copy that ends with the split.
+        present = ConvertElement(token, value);
         return false;
     });
-    T value{};
-    if (!present || !ConvertElement(std::string(token), value)) {
-        return defaultValue;
-    }
-    return value;
+    return present ? value : defaultValue;
 }
 
 template <class T, class Lookup>
@@ -152,9 +163,24 @@ bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultVa
         }
         return false;
     }
+    // lookup(hashed, query) asks query(section, key) with the id's key in its place.
     const HashedKey& hashed = IdHashedKeyRef(static_cast<int>(slot));
-    return FetchConverted([&](std::string& text) { return lookup(hashed, text); },
-                          ValueRule<T>::Stream, value, defaultValue);
+    // A string takes the text straight from the raw lookup.
+    IStoredValues* stored = std::is_same_v<T, std::string> ? nullptr : StoredValuesOf(*m_pResource);
+    if (stored != nullptr) {
+        const auto fetch = [&](T& target) {
+            return lookup(hashed, [&](const auto& section, const auto& key) {
+                return ReadStored(*stored, section, key, NumberRule::kStream, target);
+            });
+        };
+        return FetchInto(fetch, value, defaultValue);
+    }
+    const auto raw = [&](std::string& text) {
+        return lookup(hashed, [&](const auto& section, const auto& key) {
+            return m_pResource->GetRawValue(section, key, text);
+        });
+    };
+    return FetchConverted(raw, ValueRule<T>::Stream, value, defaultValue);
 }
 
 // Queries by names and by hashed keys: each value type, the element types, and the text forms of
@@ -188,15 +214,15 @@ bool Quendel::ById(IdEnum id, const Lookup& lookup, T& value, const T& defaultVa
 #define QUENDEL_BY_ID(T)                                                                 \
     bool Quendel::GetParameter(IdEnum id, const std::string& key, QueryOut<T> value,     \
                                const T& defaultValue) {                                  \
-        const auto lookup = [&](const HashedKey& section, std::string& text) {           \
-            return m_pResource->GetRawValue(section, key, text);                         \
+        const auto lookup = [&](const HashedKey& section, auto&& query) {                \
+            return query(section, key);                                                  \
         };                                                                               \
         return ById(id, lookup, value, defaultValue);                                    \
     }                                                                                    \
     bool Quendel::GetParameter(const std::string& section, IdEnum id, QueryOut<T> value, \
                                const T& defaultValue) {                                  \
-        const auto lookup = [&](const HashedKey& key, std::string& text) {               \
-            return m_pResource->GetRawValue(section, key, text);                         \
+        const auto lookup = [&](const HashedKey& key, auto&& query) {                    \
+            return query(section, key);                                                  \
         };                                                                               \
         return ById(id, lookup, value, defaultValue);                                    \
     }

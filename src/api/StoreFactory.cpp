@@ -1,7 +1,10 @@
 #include "api/StoreFactory.h"
 
+#include <typeinfo>
+
 #include "binstore/binFileMsgImpl.h"
 #include "fileset/FileSet.h"
+#include "resource/IStoredValues.h"
 #include "textstore/ResourceMsgImp.h"
 
 namespace {
@@ -25,4 +28,18 @@ std::unique_ptr<IResourceMsg> MakeStore(const std::string& f, const std::string&
 
 void SetStoreFactory(StoreFactory factory) {
     InstalledFactory() = std::move(factory);
+}
+
+// The library's two stores keep their values; a store that a test's factory makes need not. The
+// type_info objects are compared by address: one type has one within the library, and a copy
+// elsewhere would only send its queries the way of the raw lookups.
+IStoredValues* StoredValuesOf(IResourceMsg& store) {
+    const std::type_info& type = typeid(store);
+    if (&type == &typeid(ResourceMsgImp)) {
+        return &static_cast<ResourceMsgImp&>(store);
+    }
+    if (&type == &typeid(binFileMsgImpl)) {
+        return &static_cast<binFileMsgImpl&>(store);
+    }
+    return nullptr;
 }

@@ -11,6 +11,10 @@ const std::string& binFileMsgImpl::SectionName(const std::string& name, std::str
     return section.empty() ? global : section;
 }
 
+const std::string& binFileMsgImpl::KeyName(const std::string& name, std::string& buffer) {
+    return LookupName(name, buffer);
+}
+
 binFileMsgImpl::binFileMsgImpl(const std::string& f, const std::string& p, const std::string& a)
     : m_probe(p), m_group(f), m_clinical(a) {
     m_parser = Fendrel::getHandle();
@@ -102,49 +106,83 @@ void binFileMsgImpl::Refresh() {
     }
 }
 
-// A name without blanks, the common case, is passed on as it is, without a buffer.
-bool binFileMsgImpl::GetRawValue(const HashedKey& section, const std::string& key,
-                                 std::string& value) {
+namespace {
+
+// Names that lookups take as they are, the common case: no blanks, and no empty section.
+bool SectionAsGiven(const std::string& name) {
+    return !name.empty() && !HasBlank(name);
+}
+bool SectionAsGiven(const HashedKey& /*key*/) {
+    return true;
+}
+bool KeyAsGiven(const std::string& name) {
+    return !HasBlank(name);
+}
+bool KeyAsGiven(const HashedKey& /*key*/) {
+    return true;
+}
+
+// The value copied out, or the text where it lies.
+template <class Section, class Key>
+bool Ask(Fendrel& parser, const Section& section, const Key& key, std::string& value) {
+    return parser.FindValue(section, key, value);
+}
+template <class Section, class Key>
+bool Ask(Fendrel& parser, const Section& section, const Key& key, std::string_view& value) {
+    return parser.FindText(section, key, value);
+}
+
+}  // namespace
+
+template <class Section, class Key, class Value>
+bool binFileMsgImpl::Find(const Section& section, const Key& key, Value& value) {
     if (m_parser == nullptr) {
         return false;
     }
-    if (!HasBlank(key)) {
-        return m_parser->FindValue(section, key, value);
+    if (SectionAsGiven(section) && KeyAsGiven(key)) {
+        return Ask(*m_parser, section, key, value);
     }
-    std::string buffer;
-    return m_parser->FindValue(section, WithoutBlanks(key, buffer), value);
+    std::string sectionBuffer;
+    std::string keyBuffer;
+    return Ask(*m_parser, SectionName(section, sectionBuffer), KeyName(key, keyBuffer), value);
+}
+
+bool binFileMsgImpl::GetRawValue(const HashedKey& section, const std::string& key,
+                                 std::string& value) {
+    return Find(section, key, value);
 }
 
 bool binFileMsgImpl::GetRawValue(const std::string& section, const HashedKey& key,
                                  std::string& value) {
-    if (m_parser == nullptr) {
-        return false;
-    }
-    if (!section.empty() && !HasBlank(section)) {
-        return m_parser->FindValue(section, key, value);
-    }
-    std::string buffer;
-    return m_parser->FindValue(SectionName(section, buffer), key, value);
+    return Find(section, key, value);
 }
 
 bool binFileMsgImpl::GetRawValue(const HashedKey& section, const HashedKey& key,
                                  std::string& value) {
-    if (m_parser == nullptr) {
-        return false;
-    }
-    return m_parser->FindValue(section, key, value);
+    return Find(section, key, value);
 }
 
 bool binFileMsgImpl::GetRawValue(const std::string& section, const std::string& key,
                                  std::string& value) {
-    if (m_parser == nullptr) {
-        return false;
-    }
-    if (!section.empty() && !HasBlank(section) && !HasBlank(key)) {
-        return m_parser->FindValue(section, key, value);
-    }
-    std::string sectionBuffer;
-    std::string keyBuffer;
-    return m_parser->FindValue(SectionName(section, sectionBuffer), LookupName(key, keyBuffer),
-                               value);
+    return Find(section, key, value);
+}
+
+bool binFileMsgImpl::FindText(const std::string& section, const std::string& key,
+                              std::string_view& text) {
+    return Find(section, key, text);
+}
+
+bool binFileMsgImpl::FindText(const HashedKey& section, const std::string& key,
+                              std::string_view& text) {
+    return Find(section, key, text);
+}
+
+bool binFileMsgImpl::FindText(const std::string& section, const HashedKey& key,
+                              std::string_view& text) {
+    return Find(section, key, text);
+}
+
+bool binFileMsgImpl::FindText(const HashedKey& section, const HashedKey& key,
+                              std::string_view& text) {
+    return Find(section, key, text);
 }

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "host/Fendrel.h"
+#include "resource/ConvertedValueCache.h"
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
+#include "resource/IStoredValues.h"
 
-class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
+class binFileMsgImpl : public IResourceMsg, public IStoreProvenance, public IStoredValues {
   public:
     // Opens <ShippedRoot>/dev/<QuendelFileName>.bin and hands over the base files and the
     // selection (f, p, a); a file that does not open is logged with the parser's reason and
@@ -42,6 +44,16 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
     bool GetRawValue(const std::string& section, const std::string& key,
                      std::string& value) override;
 
+    // The text GetRawValue copies, in place in the mapped resource file, under the same names.
+    bool FindText(const std::string& section, const std::string& key,
+                  std::string_view& text) override;
+    bool FindText(const HashedKey& section, const std::string& key,
+                  std::string_view& text) override;
+    bool FindText(const std::string& section, const HashedKey& key,
+                  std::string_view& text) override;
+    bool FindText(const HashedKey& section, const HashedKey& key, std::string_view& text) override;
+    ConvertedValueCache& ConvertedValues() override { return m_converted; }
+
     // Provenance: the files handed over, as the parser ranks them; the files are named as the
     // resource file holds them, below the directory prefix.
     StoreKind Kind() const override { return StoreKind::kBinary; }
@@ -66,7 +78,16 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
     static constexpr char kLogCategory[] = "Quendel";
 
     // A name as lookups take it: without blanks, and the empty section as "GlobalParameters".
+    // Hashed keys are taken as they are.
     static const std::string& SectionName(const std::string& name, std::string& buffer);
+    static const HashedKey& SectionName(const HashedKey& key, std::string& /*buffer*/) {
+        return key;
+    }
+    static const std::string& KeyName(const std::string& name, std::string& buffer);
+    static const HashedKey& KeyName(const HashedKey& key, std::string& /*buffer*/) { return key; }
+    // Asks the parser with the names as lookups take them.
+    template <class Section, class Key, class Value>
+    bool Find(const Section& section, const Key& key, Value& value);
 
     // The path of a top-level file, in the product rule directory when the resource file
     // holds it there.
@@ -91,6 +112,9 @@ class binFileMsgImpl : public IResourceMsg, public IStoreProvenance {
     // its own resource file, whatever another store was built with later.
     std::string m_dirPrefix;
     std::string m_openError;  // the parser's reason when the resource file did not open
+    // Converted forms of the values queried; their texts lie in the mapped resource file, which
+    // stays as it is while the parser keeps it open.
+    ConvertedValueCache m_converted;
 };
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -52,6 +53,16 @@ class FENDREL_API Fendrel {
     // order; for provenance. Added after OpenError, so that every operation keeps its slot.
     virtual bool ListEntries(
         std::vector<std::pair<std::string, std::vector<std::string>>>& sections) = 0;
+    // The text FindValue copies, in place: it stays where it is, unchanged, while the resource
+    // file is open. Added after ListEntries, so that every operation keeps its slot.
+    virtual bool FindText(const std::vector<uint64_t>& section, const std::string& key,
+                          std::string_view& value) = 0;
+    virtual bool FindText(const std::string& section, const std::vector<uint64_t>& key,
+                          std::string_view& value) = 0;
+    virtual bool FindText(const std::string& section, const std::string& key,
+                          std::string_view& value) = 0;
+    virtual bool FindText(const std::vector<uint64_t>& section, const std::vector<uint64_t>& key,
+                          std::string_view& value) = 0;
 };
 
 #endif

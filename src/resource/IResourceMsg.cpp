@@ -1,13 +1,26 @@
 #include "resource/IResourceMsg.h"
 
+#include <type_traits>
+
+#include "resource/IStoredValues.h"
 #include "resource/QueryTypes.h"
 #include "resource/SharedGetter.h"
 
 namespace {
-// Every shared getter: the store's own raw lookup (a virtual call), then the strict rule of T.
+// Every shared getter: the store's own lookup (a virtual call), then the strict rule of T. A
+// store that keeps its values hands out the text where it lies, and a list's converted form;
+// any other store copies the text out through its raw lookup, as a string value always is.
 template <class Section, class Key, class T>
 bool GetShared(IResourceMsg& store, const Section& section, const Key& key, T& value,
                const T& defaultValue) {
+    IStoredValues* stored = std::is_same_v<T, std::string> ? nullptr : StoredValuesOf(store);
+    if (stored != nullptr) {
+        return FetchInto(
+            [&](T& target) {
+                return ReadStored(*stored, section, key, NumberRule::kStrict, target);
+            },
+            value, defaultValue);
+    }
     return FetchConverted([&](std::string& text) { return store.GetRawValue(section, key, text); },
                           ValueRule<T>::Strict, value, defaultValue);
 }

@@ -6,10 +6,12 @@
 #define QUENDEL_RESOURCE_SHAREDGETTER_H
 
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "resource/IStoredValues.h"
 #include "resource/ValueText.h"
 
 // Conversion rules per value type: Strict (IsNumber, then atoi/atof) and Stream (one number read
@@ -17,34 +19,35 @@
 template <class T>
 struct ValueRule;
 
+// Scalars read the text in place, whether the store copied it or hands it out where it lies.
 template <>
 struct ValueRule<std::string> {
     // The raw lookup writes straight into a string value; the rule is for callers with a text.
-    static bool Strict(const std::string& text, std::string& value) {
-        value = text;
+    static bool Strict(std::string_view text, std::string& value) {
+        value.assign(text);
         return true;
     }
-    static bool Stream(const std::string& text, std::string& value) { return Strict(text, value); }
+    static bool Stream(std::string_view text, std::string& value) { return Strict(text, value); }
 };
 
 template <>
 struct ValueRule<bool> {
-    static bool Strict(const std::string& text, bool& value) { return ToBool(text, value); }
-    static bool Stream(const std::string& text, bool& value) { return ToBool(text, value); }
+    static bool Strict(std::string_view text, bool& value) { return ViewToBool(text, value); }
+    static bool Stream(std::string_view text, bool& value) { return ViewToBool(text, value); }
 };
 
 template <>
 struct ValueRule<int> {
-    static bool Strict(const std::string& text, int& value) { return ToInt(text, value); }
-    static bool Stream(const std::string& text, int& value) { return StreamToInt(text, value); }
+    static bool Strict(std::string_view text, int& value) { return ViewToInt(text, value); }
+    static bool Stream(std::string_view text, int& value) { return StreamViewToInt(text, value); }
 };
 
 template <>
 struct ValueRule<long> {
-    static bool Strict(const std::string& text, long& value) { return ToLong(text, value); }
-    static bool Stream(const std::string& text, long& value) {
+    static bool Strict(std::string_view text, long& value) { return ViewToLong(text, value); }
+    static bool Stream(std::string_view text, long& value) {
         int number = 0;
-        if (!StreamToInt(text, number)) {
+        if (!StreamViewToInt(text, number)) {
             return false;
         }
         value = number;
@@ -54,15 +57,17 @@ struct ValueRule<long> {
 
 template <>
 struct ValueRule<float> {
-    static bool Strict(const std::string& text, float& value) { return ToFloat(text, value); }
-    static bool Stream(const std::string& text, float& value) { return StreamToFloat(text, value); }
+    static bool Strict(std::string_view text, float& value) { return ViewToFloat(text, value); }
+    static bool Stream(std::string_view text, float& value) {
+        return StreamViewToFloat(text, value);
+    }
 };
 
 template <>
 struct ValueRule<double> {
-    static bool Strict(const std::string& text, double& value) { return ToDouble(text, value); }
-    static bool Stream(const std::string& text, double& value) {
-        return StreamToDouble(text, value);
+    static bool Strict(std::string_view text, double& value) { return ViewToDouble(text, value); }
+    static bool Stream(std::string_view text, double& value) {
+        return StreamViewToDouble(text, value);
     }
 };
 
@@ -152,15 +157,15 @@ bool LookUpAndConvert(Lookup& lookup, Convert& convert, T& target) {
 }
 }  // namespace detail
 
-// lookup(std::string& text) -> bool is the raw lookup; convert(const std::string&, T&) -> bool the
-// rule. On success value holds the converted (and padded) result; otherwise value equals
-// defaultValue. value and defaultValue may be the same object: the default is then never
-// touched before the result is known.
-template <class T, class Lookup, class Convert>
-bool FetchConverted(Lookup&& lookup, Convert&& convert, T& value, const T& defaultValue) {
+// fetch(T& target) -> bool fills target with the converted value and says whether there is one
+// (target is then unspecified when there is not). On success value holds the result, padded;
+// otherwise value equals defaultValue. value and defaultValue may be the same object: the
+// default is then never touched before the result is known.
+template <class T, class Fetch>
+bool FetchInto(Fetch&& fetch, T& value, const T& defaultValue) {
     if (&value == &defaultValue) {
         T result{};
-        if (!detail::LookUpAndConvert(lookup, convert, result)) {
+        if (!fetch(result)) {
             return false;
         }
         PadFromDefault(result, defaultValue);
@@ -168,12 +173,45 @@ bool FetchConverted(Lookup&& lookup, Convert&& convert, T& value, const T& defau
         return true;
     }
     // Converting in place reuses the value's storage; a failure overwrites it with the default.
-    if (!detail::LookUpAndConvert(lookup, convert, value)) {
+    if (!fetch(value)) {
         value = defaultValue;
         return false;
     }
     PadFromDefault(value, defaultValue);
     return true;
+}
+
+// lookup(std::string& text) -> bool is the raw lookup; convert(const std::string&, T&) -> bool the
+// rule.
+template <class T, class Lookup, class Convert>
+bool FetchConverted(Lookup&& lookup, Convert&& convert, T& value, const T& defaultValue) {
+    return FetchInto([&](T& target) { return detail::LookUpAndConvert(lookup, convert, target); },
+                     value, defaultValue);
+}
+
+// The lists whose converted forms a store can keep (ConvertedValue).
+template <class T>
+struct IsConvertedList : std::false_type {};
+template <class E>
+struct IsConvertedList<std::vector<E>> : std::true_type {};
+
+// Fills target from the stored value of (section, key) by the rule: a list from its converted
+// form, made by the first query, a scalar from the text where it lies. False when there is no
+// such entry or its text does not convert.
+template <class Section, class Key, class T>
+bool ReadStored(IStoredValues& stored, const Section& section, const Key& key, NumberRule rule,
+                T& target) {
+    if constexpr (IsConvertedList<T>::value) {
+        ConvertedValue* found = stored.FindConverted(section, key);
+        return found != nullptr && found->ReadList(rule, target);
+    } else {
+        std::string_view text;
+        if (!stored.FindText(section, key, text)) {
+            return false;
+        }
+        return rule == NumberRule::kStrict ? ValueRule<T>::Strict(text, target)
+                                           : ValueRule<T>::Stream(text, target);
+    }
 }
 
 #endif

@@ -95,41 +95,50 @@ inline bool ReachableName(std::string_view name) {
 
 // Calls visit(std::string_view token) for each token Tokenize would return, in order, without
 // building the list; stops early when visit returns false. Returns false when it stopped early.
-// A view points into text (or into a private copy when text holds tabs) and is followed there
-// by a delimiter, a double quote or the terminating NUL, so C number parsers stop at its end.
+// A view points into text, or into a private copy when text holds tabs.
 template <class Visit>
-bool ForEachToken(const std::string& text, std::string_view delimiters, Visit&& visit);
+bool ForEachToken(std::string_view text, std::string_view delimiters, Visit&& visit);
+
+namespace detail {
+// A loop over the few delimiters: string_view::find calls memchr for every character.
+inline bool IsDelimiter(char c, std::string_view delimiters) {
+    for (const char d : delimiters) {
+        if (c == d) {
+            return true;
+        }
+    }
+    return false;
+}
+}  // namespace detail
+
+// Where the token that begins at start ends, in s without tabs: a token opened right after a
+// double quote runs to the next double quote, any other to the next delimiter (or the end).
+inline size_t TokenEnd(std::string_view s, size_t start, std::string_view delimiters) {
+    if (start > 0 && s[start - 1] == '"') {
+        const size_t q = s.find('"', start);
+        return q == std::string_view::npos ? s.size() : q;
+    }
+    size_t end = start;
+    while (end < s.size() && !detail::IsDelimiter(s[end], delimiters)) {
+        ++end;
+    }
+    return end;
+}
 
 namespace detail {
 template <class Visit>
 bool ForEachTokenNoTabs(std::string_view s, std::string_view delimiters, Visit& visit) {
     size_t pos = 0;
     const size_t n = s.size();
-    // A loop over the few delimiters: string_view::find calls memchr for every character.
-    auto isDelim = [delimiters](char c) {
-        for (const char d : delimiters) {
-            if (c == d) {
-                return true;
-            }
-        }
-        return false;
-    };
     while (true) {
-        while (pos < n && (s[pos] == '"' || isDelim(s[pos]))) {
+        while (pos < n && (s[pos] == '"' || IsDelimiter(s[pos], delimiters))) {
             ++pos;
         }
         if (pos >= n) {
             return true;
         }
         const size_t start = pos;
-        if (start > 0 && s[start - 1] == '"') {
-            const size_t q = s.find('"', start);
-            pos = q == std::string_view::npos ? n : q;
-        } else {
-            while (pos < n && !isDelim(s[pos])) {
-                ++pos;
-            }
-        }
+        pos = TokenEnd(s, start, delimiters);
         if (!visit(s.substr(start, pos - start))) {
             return false;
         }
@@ -138,8 +147,8 @@ bool ForEachTokenNoTabs(std::string_view s, std::string_view delimiters, Visit& 
 }  // namespace detail
 
 template <class Visit>
-bool ForEachToken(const std::string& text, std::string_view delimiters, Visit&& visit) {
-    if (text.find('\t') == std::string::npos) {
+bool ForEachToken(std::string_view text, std::string_view delimiters, Visit&& visit) {
+    if (text.find('\t') == std::string_view::npos) {
         return detail::ForEachTokenNoTabs(text, delimiters, visit);
     }
     std::string copy(text);

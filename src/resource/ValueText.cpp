@@ -184,13 +184,26 @@ double AtofOf(std::string_view number) {
     return negative ? -value : value;
 }
 
-bool IntOf(std::string_view text, int& value) {
+// Where the int-cast warnings of a conversion go: written as they arise, or, for a list
+// converted once and answered many times, counted into *count for each answer to write again.
+struct Warnings {
+    uint32_t* count = nullptr;
+    void Add() const {
+        if (count != nullptr) {
+            ++*count;
+        } else {
+            WarnIntCast();
+        }
+    }
+};
+
+bool IntOf(std::string_view text, int& value, Warnings warnings = {}) {
     bool point = false;
     if (!AtoiOf(text, value, point)) {
         return false;
     }
     if (point) {
-        WarnIntCast();
+        warnings.Add();
     }
     return true;
 }
@@ -199,16 +212,6 @@ bool LongOf(std::string_view text, long& value) {
     int number = 0;
     bool point = false;
     if (!AtoiOf(text, number, point)) {
-        return false;
-    }
-    value = number;
-    return true;
-}
-
-// The int lists convert each token as ToInt does, the warning included.
-bool LongOfAsInt(std::string_view text, long& value) {
-    int number = 0;
-    if (!IntOf(text, number)) {
         return false;
     }
     value = number;
@@ -259,7 +262,7 @@ bool EqualsUpperCased(std::string_view text, std::string_view upperWord) {
     return true;
 }
 
-bool BoolOf(std::string_view text, bool& value) {
+bool BoolOf(std::string_view text, bool& value, Warnings warnings = {}) {
     // Spaces are trimmed before quotes; tabs are kept, so "\ttrue" is no word.
     const std::string_view word = TrimmedView(TrimmedView(text, ' '), '"');
     if (EqualsUpperCased(word, "TRUE")) {
@@ -271,7 +274,7 @@ bool BoolOf(std::string_view text, bool& value) {
         return true;
     }
     int number = 0;
-    if (IntOf(text, number)) {  // the text as given, quotes and spaces included
+    if (IntOf(text, number, warnings)) {  // the text as given, quotes and spaces included
         value = number != 0;
         return true;
     }
@@ -383,7 +386,7 @@ bool StreamFloatOf(std::string_view text, float& value) {
 // Empties list, then appends the tokens converted in order; stops and fails at the first token
 // that does not convert, keeping the values before it.
 template <class T, class Convert>
-bool ConvertTokens(const std::string& text, std::vector<T>& list, Convert convert) {
+bool ConvertTokens(std::string_view text, std::vector<T>& list, Convert convert) {
     list.clear();
     return ForEachToken(text, kListDelimiters, [&list, &convert](std::string_view token) {
         T value{};
@@ -395,7 +398,32 @@ bool ConvertTokens(const std::string& text, std::vector<T>& list, Convert conver
     });
 }
 
+// The int and long lists convert each token as ToInt does, the warning included.
+template <class T>
+bool IntTokens(const std::string& text, std::vector<T>& list, Warnings warnings) {
+    return ConvertTokens(text, list, [warnings](std::string_view token, T& value) {
+        int number = 0;
+        if (!IntOf(token, number, warnings)) {
+            return false;
+        }
+        value = number;
+        return true;
+    });
+}
+
+bool BoolTokens(const std::string& text, std::vector<bool>& list, Warnings warnings) {
+    return ConvertTokens(text, list, [warnings](std::string_view token, bool& value) {
+        return BoolOf(token, value, warnings);
+    });
+}
+
 }  // namespace
+
+void WriteIntCastWarnings(uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) {
+        WarnIntCast();
+    }
+}
 
 bool ToInt(const std::string& text, int& value) {
     return IntOf(text, value);
@@ -414,10 +442,10 @@ bool ToBool(const std::string& text, bool& value) {
 }
 
 bool ToIntVector(const std::string& text, std::vector<int>& list) {
-    return ConvertTokens(text, list, IntOf);
+    return IntTokens(text, list, Warnings{});
 }
 bool ToLongVector(const std::string& text, std::vector<long>& list) {
-    return ConvertTokens(text, list, LongOfAsInt);
+    return IntTokens(text, list, Warnings{});
 }
 bool ToFloatVector(const std::string& text, std::vector<float>& list) {
     return ShortDecimalList(text, list) || ConvertTokens(text, list, FloatOf);
@@ -426,10 +454,42 @@ bool ToDoubleVector(const std::string& text, std::vector<double>& list) {
     return ShortDecimalList(text, list) || ConvertTokens(text, list, DoubleOf);
 }
 bool ToBoolVector(const std::string& text, std::vector<bool>& list) {
-    return ConvertTokens(text, list, BoolOf);
+    return BoolTokens(text, list, Warnings{});
 }
 bool ToStringVector(const std::string& text, std::vector<std::string>& list) {
     return ConvertTokens(text, list, StringOf);
+}
+
+bool ToIntVectorCounted(const std::string& text, std::vector<int>& list, uint32_t& warnings) {
+    return IntTokens(text, list, Warnings{&warnings});
+}
+bool ToBoolVectorCounted(const std::string& text, std::vector<bool>& list, uint32_t& warnings) {
+    return BoolTokens(text, list, Warnings{&warnings});
+}
+
+bool ViewToInt(std::string_view text, int& value) {
+    return IntOf(text, value);
+}
+bool ViewToLong(std::string_view text, long& value) {
+    return LongOf(text, value);
+}
+bool ViewToFloat(std::string_view text, float& value) {
+    return FloatOf(text, value);
+}
+bool ViewToDouble(std::string_view text, double& value) {
+    return DoubleOf(text, value);
+}
+bool ViewToBool(std::string_view text, bool& value) {
+    return BoolOf(text, value);
+}
+bool StreamViewToInt(std::string_view text, int& value) {
+    return StreamIntOf(text, value);
+}
+bool StreamViewToFloat(std::string_view text, float& value) {
+    return StreamFloatOf(text, value);
+}
+bool StreamViewToDouble(std::string_view text, double& value) {
+    return StreamDoubleOf(text, value);
 }
 
 bool StreamToInt(const std::string& text, int& value) {

@@ -5,8 +5,10 @@
 #define QUENDEL_RESOURCE_VALUETEXT_H
 
 #include <cfloat>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 extern const char* const kIntCastWarning;  // "Warning! Number is casted to int"
@@ -23,6 +25,23 @@ bool ToFloatVector(const std::string& text, std::vector<float>& list);
 bool ToDoubleVector(const std::string& text, std::vector<double>& list);
 bool ToBoolVector(const std::string& text, std::vector<bool>& list);
 bool ToStringVector(const std::string& text, std::vector<std::string>& list);
+
+// ToIntVector and ToBoolVector with the int-cast warnings added to warnings instead of written:
+// a list converted once and answered many times writes them again at each answer.
+bool ToIntVectorCounted(const std::string& text, std::vector<int>& list, uint32_t& warnings);
+bool ToBoolVectorCounted(const std::string& text, std::vector<bool>& list, uint32_t& warnings);
+void WriteIntCastWarnings(uint32_t count);
+
+// The scalar rules on a text in place (a stored value, one token of a list): the same answers,
+// and warnings, as the functions above on a copy of it.
+bool ViewToInt(std::string_view text, int& value);
+bool ViewToLong(std::string_view text, long& value);
+bool ViewToFloat(std::string_view text, float& value);
+bool ViewToDouble(std::string_view text, double& value);
+bool ViewToBool(std::string_view text, bool& value);
+bool StreamViewToInt(std::string_view text, int& value);
+bool StreamViewToFloat(std::string_view text, float& value);
+bool StreamViewToDouble(std::string_view text, double& value);
 
 // A number read past int's range is held at INT_MIN or INT_MAX.
 bool StreamToInt(const std::string& text, int& value);

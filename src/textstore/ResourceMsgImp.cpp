@@ -280,6 +280,9 @@ void ResourceMsgImp::Refresh() {
         ++kept;
     }
     try {
+        if (m_mergedFiles.size() > kept) {
+            m_converted.Clear();
+        }
         while (m_mergedFiles.size() > kept) {
             Unmerge();
         }
@@ -291,6 +294,7 @@ void ResourceMsgImp::Refresh() {
         // A file half merged or half taken out would pass for done at the next Refresh, which
         // now starts from nothing instead.
         m_merged.Clear();
+        m_converted.Clear();
         m_mergedFiles.clear();
         throw;
     }
@@ -341,24 +345,52 @@ void ResourceMsgImp::Unmerge() {
 
 // The names are scanned once, for the hash and for blanks; only names with blanks are copied
 // without them and hashed again.
-bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& key,
-                                 std::string& value) {
+const ParamEntry* ResourceMsgImp::FindEntry(const std::string& section,
+                                            const std::string& key) const {
     bool blanks = false;
     const uint64_t hash = MergedTable::Hash(section, key, blanks);
-    const ParamEntry* entry = nullptr;
     if (!blanks) {
-        entry = m_merged.Find(section, key, hash);
-    } else {
-        std::string sectionBuffer;
-        std::string keyBuffer;
-        const std::string& sectionName = LookupName(section, sectionBuffer);
-        const std::string& keyName = LookupName(key, keyBuffer);
-        entry =
-            m_merged.Find(sectionName, keyName, MergedTable::Hash(sectionName, keyName, blanks));
+        return m_merged.Find(section, key, hash);
     }
+    std::string sectionBuffer;
+    std::string keyBuffer;
+    const std::string& sectionName = LookupName(section, sectionBuffer);
+    const std::string& keyName = LookupName(key, keyBuffer);
+    return m_merged.Find(sectionName, keyName, MergedTable::Hash(sectionName, keyName, blanks));
+}
+
+bool ResourceMsgImp::GetRawValue(const std::string& section, const std::string& key,
+                                 std::string& value) {
+    const ParamEntry* entry = FindEntry(section, key);
     if (entry == nullptr) {
         return false;
     }
     value = entry->second.m_text;
     return true;
+}
+
+bool ResourceMsgImp::FindText(const std::string& section, const std::string& key,
+                              std::string_view& text) {
+    const ParamEntry* entry = FindEntry(section, key);
+    if (entry == nullptr) {
+        return false;
+    }
+    text = entry->second.m_text;
+    return true;
+}
+
+// The text store answers nothing by hashed keys.
+bool ResourceMsgImp::FindText(const HashedKey& /*section*/, const std::string& /*key*/,
+                              std::string_view& /*text*/) {
+    return false;
+}
+
+bool ResourceMsgImp::FindText(const std::string& /*section*/, const HashedKey& /*key*/,
+                              std::string_view& /*text*/) {
+    return false;
+}
+
+bool ResourceMsgImp::FindText(const HashedKey& /*section*/, const HashedKey& /*key*/,
+                              std::string_view& /*text*/) {
+    return false;
 }

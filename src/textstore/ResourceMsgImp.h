@@ -14,8 +14,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "resource/ConvertedValueCache.h"
 #include "resource/IResourceMsg.h"
 #include "resource/IStoreProvenance.h"
+#include "resource/IStoredValues.h"
 #include "textstore/FileBytes.h"
 #include "textstore/MergedTable.h"
 #include "textstore/ParamFile.h"
@@ -24,7 +26,7 @@
 using OriginTable =
     std::map<std::string, std::map<std::string, ValueOrigin, std::less<>>, std::less<>>;
 
-class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
+class ResourceMsgImp : public IResourceMsg, public IStoreProvenance, public IStoredValues {
   public:
     // Reads every file of the selection (f, p, a); lookups stay empty until Refresh.
     ResourceMsgImp(const std::string& f, const std::string& p, const std::string& a);
@@ -46,6 +48,16 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
                      std::string& value) override;
     // Releases and re-reads the base file.
     virtual bool LoadBase();
+
+    // The text GetRawValue copies, in place; none by hashed keys.
+    bool FindText(const std::string& section, const std::string& key,
+                  std::string_view& text) override;
+    bool FindText(const HashedKey& section, const std::string& key,
+                  std::string_view& text) override;
+    bool FindText(const std::string& section, const HashedKey& key,
+                  std::string_view& text) override;
+    bool FindText(const HashedKey& section, const HashedKey& key, std::string_view& text) override;
+    ConvertedValueCache& ConvertedValues() override { return m_converted; }
 
     // Provenance: these describe the files loaded now, which are what the table holds after
     // Refresh. The root is both the source and the directory the files are named below.
@@ -99,6 +111,8 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
     // Takes the entries of the most recently merged file out of the table again, giving back
     // the values of the files below it.
     void Unmerge();
+    // The entry that answers a lookup of the names, or null.
+    const ParamEntry* FindEntry(const std::string& section, const std::string& key) const;
 
     FileSlot m_pConfigFile;
     FileSlot m_pBaseFile;
@@ -117,6 +131,9 @@ class ResourceMsgImp : public IResourceMsg, public IStoreProvenance {
     MergedTable m_merged;
     std::vector<FileSlot> m_mergedFiles;
     std::unordered_map<std::string, ParsedFile> m_parsedFiles;  // by path
+    // Converted forms of the values queried, which lie in the merged files: emptied before a
+    // file leaves the table.
+    ConvertedValueCache m_converted;
     // Why the last reading of a path failed, for the files that could not be read; a path
     // leaves when it is read.
     std::unordered_map<std::string, FileProblem> m_unread;

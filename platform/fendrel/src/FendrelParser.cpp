@@ -104,9 +104,10 @@ void FendrelParser::Refresh() {
 // The holder a pair resolves to depends on the view alone, so it is chosen once per view and
 // kept with the view's generation. Concurrent lookups may store the same choice; relaxed atomic
 // words keep that free of data races.
+// A damaged image is found out after the lookup, by FindValueOf and FindTextOf.
 template <class Section, class Key>
 uint32_t FendrelParser::Lookup(const Section& section, const Key& key) const {
-    if (!m_image.IsOpen() || m_viewFiles.empty() || m_image.Damaged()) {
+    if (!m_image.IsOpen() || m_viewFiles.empty()) {
         return kNone;
     }
     const uint32_t pair = m_image.FindPair(section, key);
@@ -135,6 +136,37 @@ bool FendrelParser::FindValueOf(const Section& section, const Key& key, std::str
     value.append(m_image.HolderValue(h));
     // A file that shrank under the mapping may have been read as zeros meanwhile.
     return !m_image.Damaged();
+}
+
+template <class Section, class Key>
+bool FendrelParser::FindTextOf(const Section& section, const Key& key,
+                               std::string_view& value) const {
+    const uint32_t h = Lookup(section, key);
+    if (h == kNone) {
+        return false;
+    }
+    value = m_image.HolderValue(h);
+    return !m_image.Damaged();
+}
+
+bool FendrelParser::FindText(const std::vector<uint64_t>& section, const std::string& key,
+                             std::string_view& value) {
+    return FindTextOf(section, key, value);
+}
+
+bool FendrelParser::FindText(const std::string& section, const std::vector<uint64_t>& key,
+                             std::string_view& value) {
+    return FindTextOf(section, key, value);
+}
+
+bool FendrelParser::FindText(const std::string& section, const std::string& key,
+                             std::string_view& value) {
+    return FindTextOf(section, key, value);
+}
+
+bool FendrelParser::FindText(const std::vector<uint64_t>& section, const std::vector<uint64_t>& key,
+                             std::string_view& value) {
+    return FindTextOf(section, key, value);
 }
 
 bool FendrelParser::FindValue(const std::vector<uint64_t>& section, const std::string& key,

@@ -36,6 +36,14 @@ class FendrelParser final : public Fendrel {
     std::string OpenError() override;
     bool ListEntries(
         std::vector<std::pair<std::string, std::vector<std::string>>>& sections) override;
+    bool FindText(const std::vector<uint64_t>& section, const std::string& key,
+                  std::string_view& value) override;
+    bool FindText(const std::string& section, const std::vector<uint64_t>& key,
+                  std::string_view& value) override;
+    bool FindText(const std::string& section, const std::string& key,
+                  std::string_view& value) override;
+    bool FindText(const std::vector<uint64_t>& section, const std::vector<uint64_t>& key,
+                  std::string_view& value) override;
 
   private:
     static constexpr std::size_t kSelectionSize = 7;
@@ -45,6 +53,8 @@ class FendrelParser final : public Fendrel {
     uint32_t Lookup(const Section& section, const Key& key) const;
     template <class Section, class Key>
     bool FindValueOf(const Section& section, const Key& key, std::string& value) const;
+    template <class Section, class Key>
+    bool FindTextOf(const Section& section, const Key& key, std::string_view& value) const;
     void Rank(const std::vector<std::string>& files);
     void ResetView();
 

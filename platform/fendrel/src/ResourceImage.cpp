@@ -60,6 +60,7 @@ void ResourceImage::Clear() {
     std::fill(std::begin(m_table), std::end(m_table), nullptr);
     std::fill(std::begin(m_count), std::end(m_count), 0);
     m_crowdedBits.clear();
+    ClearHashedPairSlots();
 }
 
 std::string_view ResourceImage::FilePath(uint32_t file) const {
@@ -93,19 +94,6 @@ uint32_t ResourceImage::FindName(Table table, const std::vector<uint64_t>& key) 
     return key.size() == kHashWords ? FindName(table, key.data()) : kNone;
 }
 
-// The pair whose section and key ids the two tests accept, probed from the names' hashes.
-template <class SectionIs, class KeyIs>
-uint32_t ResourceImage::PairOf(uint64_t sectionHash, uint64_t keyHash, SectionIs sectionIs,
-                               KeyIs keyIs) const {
-    return Probe(kPairSlots, PairHash(sectionHash, keyHash), [&](uint32_t pair) {
-        if (pair >= m_count[kPairs]) {
-            return false;
-        }
-        const unsigned char* record = Record(kPairs, pair);
-        return sectionIs(LoadU32(record)) && keyIs(LoadU32(record + 4));
-    });
-}
-
 uint32_t ResourceImage::FindPair(std::string_view section, std::string_view key) const {
     const uint64_t sectionHash = TextHash(section);
     const uint64_t keyHash = TextHash(key);
@@ -113,41 +101,6 @@ uint32_t ResourceImage::FindPair(std::string_view section, std::string_view key)
         sectionHash, keyHash,
         [&](uint32_t s) { return NameIs(kSections, s, sectionHash, section); },
         [&](uint32_t k) { return NameIs(kKeys, k, keyHash, key); });
-}
-
-uint32_t ResourceImage::FindPair(const std::vector<uint64_t>& section, std::string_view key) const {
-    const uint32_t s = FindName(kSections, section);
-    if (s == kNone) {
-        return kNone;
-    }
-    const uint64_t keyHash = TextHash(key);
-    return PairOf(
-        NameHash(kSections, s), keyHash, [s](uint32_t id) { return id == s; },
-        [&](uint32_t k) { return NameIs(kKeys, k, keyHash, key); });
-}
-
-uint32_t ResourceImage::FindPair(std::string_view section, const std::vector<uint64_t>& key) const {
-    const uint32_t k = FindName(kKeys, key);
-    if (k == kNone) {
-        return kNone;
-    }
-    const uint64_t sectionHash = TextHash(section);
-    return PairOf(
-        sectionHash, NameHash(kKeys, k),
-        [&](uint32_t s) { return NameIs(kSections, s, sectionHash, section); },
-        [k](uint32_t id) { return id == k; });
-}
-
-uint32_t ResourceImage::FindPair(const std::vector<uint64_t>& section,
-                                 const std::vector<uint64_t>& key) const {
-    const uint32_t s = FindName(kSections, section);
-    const uint32_t k = s == kNone ? kNone : FindName(kKeys, key);
-    if (k == kNone) {
-        return kNone;
-    }
-    return PairOf(
-        NameHash(kSections, s), NameHash(kKeys, k), [s](uint32_t id) { return id == s; },
-        [k](uint32_t id) { return id == k; });
 }
 
 ResourceImage::Range ResourceImage::SectionPairs(uint32_t section) const {

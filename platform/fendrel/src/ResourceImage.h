@@ -5,9 +5,12 @@
 #ifndef FENDREL_RESOURCEIMAGE_H
 #define FENDREL_RESOURCEIMAGE_H
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,7 +56,8 @@ class ResourceImage {
     uint32_t FindSection(std::string_view text) const;
 
     // The pair of a section and a key, each named by its text or its hashed key; kNone when
-    // the resource file holds no such pair.
+    // the resource file holds no such pair. One probe sequence for every form: the forms with a
+    // hashed key probe pair slots of their own, made by the first lookup of the form.
     uint32_t FindPair(std::string_view section, std::string_view key) const;
     uint32_t FindPair(const std::vector<uint64_t>& section, std::string_view key) const;
     uint32_t FindPair(std::string_view section, const std::vector<uint64_t>& key) const;
@@ -134,15 +138,8 @@ class ResourceImage {
     }
     // The section or key with this hashed key (four words), through its slot table.
     uint32_t FindName(format::Table table, const uint64_t* key) const {
-        const uint32_t count = m_count[table];
-        return Probe(static_cast<format::Table>(table + 1), format::KeyHash(key), [&](uint32_t id) {
-            if (id >= count) {
-                return false;
-            }
-            const unsigned char* stored = Record(table, id) + format::kNameKeyAt;
-            return format::LoadU64(stored) == key[0] && format::LoadU64(stored + 8) == key[1] &&
-                   format::LoadU64(stored + 16) == key[2] && format::LoadU64(stored + 24) == key[3];
-        });
+        return Probe(static_cast<format::Table>(table + 1), format::KeyHash(key),
+                     [&](uint32_t id) { return NameKeyIs(table, id, key); });
     }
     uint32_t FindName(format::Table table, const std::vector<uint64_t>& key) const;
     template <class SectionIs, class KeyIs>
@@ -174,7 +171,59 @@ class ResourceImage {
     // Per file, the bits (CrowdedBit) of the crowded pairs it holds: a file whose bits lack a
     // pair's bit does not hold it, so it is not looked up in the holder slots for it.
     std::vector<uint64_t> m_crowdedBits;
+
+    // Pair slots for the lookups with a hashed key, in the parser's memory: pairs placed by
+    // their section's and key's hashed keys (KeyHash) where the lookup names them so, and by
+    // their text hashes elsewhere. Made by the first lookup of each form, under a lock, and
+    // then only read (ResourceImageHashedPairs.cpp).
+    enum HashedForm { kHashedSection, kHashedKey, kHashedBoth, kHashedFormCount };
+    struct HashedSlots {
+        std::unique_ptr<uint32_t[]> m_slots;  // pair id + 1, or 0 for an empty slot
+        uint32_t m_mask = 0;                  // the size, a power of two, less one
+        uint32_t m_shift = 64;                // 64 less the bits of the mask
+    };
+    // Null when the memory for them cannot be had; lookups then go through the name slots.
+    const HashedSlots* HashedPairSlots(HashedForm form) const;
+    const HashedSlots* MakeHashedPairSlots(HashedForm form) const;
+    template <class Match>
+    uint32_t ProbeHashed(const HashedSlots& slots, uint64_t sectionHash, uint64_t keyHash,
+                         Match match) const;
+    // Whether name id of table carries the four words of key.
+    bool NameKeyIs(format::Table table, uint32_t id, const uint64_t* key) const {
+        if (id >= m_count[table]) {
+            return false;
+        }
+        const unsigned char* stored = Record(table, id) + format::kNameKeyAt;
+        return format::LoadU64(stored) == key[0] && format::LoadU64(stored + 8) == key[1] &&
+               format::LoadU64(stored + 16) == key[2] && format::LoadU64(stored + 24) == key[3];
+    }
+    void ClearHashedPairSlots();
+    // The section and key ids of pair; false for an id out of range.
+    bool PairNames(uint32_t pair, uint32_t& section, uint32_t& key) const {
+        if (pair >= m_count[format::kPairs]) {
+            return false;
+        }
+        const unsigned char* record = Record(format::kPairs, pair);
+        section = format::LoadU32(record);
+        key = format::LoadU32(record + 4);
+        return true;
+    }
+
+    mutable std::mutex m_hashedMaking;
+    mutable std::atomic<const HashedSlots*> m_hashed[kHashedFormCount] = {};
+    mutable std::unique_ptr<const HashedSlots> m_hashedOwned[kHashedFormCount];
 };
+
+// The pair whose section and key ids the two tests accept, probed from the names' hashes.
+template <class SectionIs, class KeyIs>
+inline uint32_t ResourceImage::PairOf(uint64_t sectionHash, uint64_t keyHash, SectionIs sectionIs,
+                                      KeyIs keyIs) const {
+    return Probe(format::kPairSlots, format::PairHash(sectionHash, keyHash), [&](uint32_t pair) {
+        uint32_t section = 0;
+        uint32_t key = 0;
+        return PairNames(pair, section, key) && sectionIs(section) && keyIs(key);
+    });
+}
 
 template <class Match>
 inline uint32_t ResourceImage::Probe(format::Table slots, uint64_t hash, Match match) const {
