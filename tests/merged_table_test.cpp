@@ -1,6 +1,6 @@
 // The text store's merged table against std::unordered_map through random sets, overrides and
 // removals: few names in a small table, so that runs of taken slots wrap past the end and a
-// removal often frees the home slot of an entry further on.
+// removal often frees the home slot of an entry further on; sections empty and new ones come.
 #include "textstore/MergedTable.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +26,10 @@ TEST(MergedTable, AgreesWithAMapThroughSetsAndRemovals) {
         MergedTable table;
         std::unordered_map<std::string, const ParamEntry*> model;  // "section\nkey"
         std::list<ParamEntry> entries;                             // stable addresses
-        const int names = 8 + round * 3;
+        const int sections = 2 + round;
+        const int names = 4 + round % 7;
         for (int step = 0; step < 4000; ++step) {
-            const std::string section = "S" + std::to_string(random() % 3);
+            const std::string section = "S" + std::to_string(random() % sections);
             const std::string key = "K" + std::to_string(random() % names);
             const std::string name = section + "\n" + key;
             const unsigned action = random() % 4;
@@ -45,7 +46,7 @@ TEST(MergedTable, AgreesWithAMapThroughSetsAndRemovals) {
                 model.erase(name);
             }
             if (step % 16 == 0 || action == 3) {
-                for (int s = 0; s < 3; ++s) {
+                for (int s = 0; s < sections; ++s) {
                     for (int k = 0; k < names; ++k) {
                         const std::string sec = "S" + std::to_string(s);
                         const std::string key2 = "K" + std::to_string(k);
