@@ -96,7 +96,8 @@ TEST_F(ToolTree, GetShowsTheLibrarysAnswerForEveryType) {
     Write("ImgResBase.pp",
           "<T>\nInt<42>\nFrac<2.9>\nDbl<0.1>\nFlt<0.6>\nTiny<0.000001234567890123>\n"
           "Bool<true>\nList<1, 2.5, -3>\nWords<a, b, c>\nBools<true, 0, 1>\nText<Hello World>\n"
-          "Empty<>\nHuge<118720450000000000000>\nShort<1, 2>\nLatin<caf\xE9>\n");
+          "Empty<>\nHuge<118720450000000000000>\nBig<10000000000000000000000>\nShort<1, "
+          "2>\nLatin<caf\xE9>\n");
     const struct {
         std::string question;
         int status;
@@ -110,6 +111,7 @@ TEST_F(ToolTree, GetShowsTheLibrarysAnswerForEveryType) {
         {"Int --as double", 0, "42.0"},
         {"Dbl --as double", 0, "0.1"},
         {"Tiny --as double", 0, "1.234567890123e-06"},
+        {"Big --as double", 0, "1e+22"},
         {"Flt --as float", 0, "0.6"},
         {"Huge --as float", 0, "1.1872045e+20"},
         {"Bool --as bool", 0, "true"},
