@@ -40,6 +40,7 @@ std::string EditedCopy(const std::string& tree) {
         return copy;
     }
     fs::remove_all(copy, error);
+    fs::create_directories(copy, error);
     fs::copy(tree + "/dev", copy + "/dev",
              fs::copy_options::recursive | fs::copy_options::create_hard_links, error);
     fs::remove(copy + "/" + edited, error);

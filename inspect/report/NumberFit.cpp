@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <optional>
 
 #include "inspect/report/StdoutCapture.h"
 #include "inspect/report/ValueQuery.h"
@@ -38,8 +39,13 @@ NumberFit FitNumber(NumberQuery query, const std::string& text) {
     if (!IsNumber(text) || !ToDouble(text, written)) {
         return fit;
     }
-    StdoutCapture quiet;  // the int-cast warning is the library's own message, not this one's
     if (query == NumberQuery::kInt || query == NumberQuery::kLong) {
+        // The int-cast warning (only for a point) is the library's own message, not this one's;
+        // a capture costs a stream, so lint over a tree makes one only where it can be written.
+        std::optional<StdoutCapture> quiet;
+        if (text.find('.') != std::string::npos) {
+            quiet.emplace();
+        }
         long read = 0;
         if (query == NumberQuery::kInt) {
             int value = 0;
@@ -69,6 +75,9 @@ NumberFit FitNumber(NumberQuery query, const std::string& text) {
         } else if (std::isinf(read)) {
             fit.m_misfit = NumberMisfit::kOutOfRange;
         }
+    }
+    if (fit.m_misfit == NumberMisfit::kNone) {
+        return fit;
     }
     const std::string reads = "reads as " + fit.m_reads + " for " + QueryName(query) + " query";
     switch (fit.m_misfit) {
