@@ -94,8 +94,9 @@ TEST(TreeModel, OverridesThatNeverWinOrChangeNothing) {
         return dir.Write("dev/Quendel/" + relative, text);
     };
     write("ImgResBase.pp", "<S>\nA<1>\nB<1>\nC<1>\nD<1>\n");
-    write("Clns/X/ImgResCln.pp", "<S>\nA<9>\n");
-    write("Clns/Y/ImgResCln.pp", "<S>\nD<2>\n");
+    write("Clns/ImgResClnBase.pp", "<S>\nE<4>\n");  // base level: never an override
+    write("Clns/X/ImgResCln.pp", "<S>\nA<9>\nE<5>\n");
+    write("Clns/Y/ImgResCln.pp", "<S>\nD<2>\nE<6>\n");
     write("G/ImgResGrp.pp", "<S>\nC<2>\n");
     write("G/P/X/ImgResCln.pp", "<S>\nA<5>\n");
     write("G/P/ImgResXdr.pp", "<S>\nA<3>\nB<1>\nD<3>\n");  // D wins only in G/P/X
@@ -160,7 +161,7 @@ TEST(TreeModel, SelectionSetsAreWrittenCompactly) {
 // the git revisions of one.
 TEST(TreeModel, ImpactOfAChangeOnEverySelection) {
     TempDir dir;
-    const std::string base = "<S>\nA<1>\nB<1>\n";
+    const std::string base = "<S>\nA<1>\nB<1>\nC<1>\n";
     for (const char* version : {"old", "new"}) {
         const std::string root = std::string(version) + "/dev/Quendel/";
         dir.Write(root + "ImgResBase.pp", base);
@@ -173,6 +174,7 @@ TEST(TreeModel, ImpactOfAChangeOnEverySelection) {
     }
     dir.Write("new/dev/Quendel/G/ImgResGrp.pp", "<S>\nA<2>\nB<3>\n");  // B hidden under X only
     dir.Write("new/dev/Quendel/G/Q/ImgResXdr.pp", "<S>\nA<4>\n");      // a new transducer
+    dir.Write("new/dev/Quendel/G/P/ImgResXdr.pp", "<S>\nC<1>\n");      // wins, with the same value
     const auto side = [&](const std::string& version, const std::string& revision) {
         ImpactSide out;
         out.m_tree.m_root = dir.Path() + "/" + version + "/dev/Quendel/";
@@ -206,6 +208,7 @@ TEST(TreeModel, ImpactOfAChangeOnEverySelection) {
     const std::vector<std::string> wanted = {
         "S A 1 -> 2: all 2 selections, G/ImgResGrp.pp",
         "S B 1 -> 3: 1 of 2: every transducer in Y, G/ImgResGrp.pp",
+        "masked G/P/ImgResXdr.pp:2 - -> 1",  // a new winner with the old value changes nothing
         "masked G/P/X/ImgResCln.pp:2 5 -> 6",
         "added G Q X",
         "added G Q Y",
@@ -230,13 +233,15 @@ TEST(TreeModel, ImpactOfAChangeOnEverySelection) {
     EXPECT_EQ(run(older, newer), wanted);
     newer.m_revision.clear();
     EXPECT_EQ(run(older, newer), wanted);
-    for (const char* bad : {"--output=x", "no-such-revision"}) {
+    for (const auto& [bad, why] : std::vector<std::pair<std::string, std::string>>{
+             {"--output=x", "not a revision: \"--output=x\""},
+             {"no-such-revision", "no commit \"no-such-revision\" in the git repository of "}}) {
         older.m_revision = bad;
         TreeImpact impact;
         std::vector<std::string> warnings;
         std::string error;
         EXPECT_FALSE(ComputeImpact(older, newer, impact, warnings, error)) << bad;
-        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.substr(0, why.size()), why);
     }
 }
 
