@@ -96,8 +96,8 @@ TEST_F(ToolTree, GetShowsTheLibrarysAnswerForEveryType) {
     Write("ImgResBase.pp",
           "<T>\nInt<42>\nFrac<2.9>\nDbl<0.1>\nFlt<0.6>\nTiny<0.000001234567890123>\n"
           "Bool<true>\nList<1, 2.5, -3>\nWords<a, b, c>\nBools<true, 0, 1>\nText<Hello World>\n"
-          "Empty<>\nHuge<118720450000000000000>\nBig<10000000000000000000000>\nShort<1, "
-          "2>\nLatin<caf\xE9>\n");
+          "Empty<>\nHuge<118720450000000000000>\nBig<10000000000000000000000>\n"
+          "Short<1, 2>\nLatin<caf\xE9>\n");
     const struct {
         std::string question;
         int status;
@@ -166,7 +166,6 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
     const std::string sound = Quoted(Pack());
     const std::string cut = Quoted(m_dir.Write("cut.bin", "FNDRLRES"));
     const std::string opts = Options();
-    const std::string root = " --root " + Quoted(Root());
     const std::string emptyRoot = " --root " + Quoted(m_dir.Path() + "/empty");
     const std::string nowhere = Quoted(m_dir.Path() + "/nowhere");
     const std::string other = " --to-root " + Quoted(m_dir.Path() + "/other");
@@ -256,6 +255,10 @@ TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
             }
         }
     }
+    // A failure's document names the file or directory concerned.
+    const ToolRun failed = RunTool("get --store text" + emptyRoot + " T Key --json");
+    EXPECT_EQ(failed.Json()["error"]["path"].get<std::string>().rfind(m_dir.Path() + "/empty", 0),
+              0u);
     // Every command's help ends with the exit statuses it uses.
     const std::string listed = RunTool("bogus").err;
     std::istringstream names(listed.substr(listed.find("Commands: ") + 10));
