@@ -56,6 +56,8 @@ void RegisterLintCases(const BenchData& data);
 // (another seed) lies at OtherTree(data.tree).
 void RegisterMatrixCases(const BenchData& data);
 std::string OtherTree(const std::string& tree);
+// The editor server on the tree: start-up, diagnostics after edits, hover, definition.
+void RegisterLspCases(const BenchData& data);
 
 // Names of the results; the table refers to them.
 namespace name {
@@ -114,11 +116,17 @@ inline const char* const kMatrixText = "Matrix/one_key_text";
 inline const char* const kMatrixBinary = "Matrix/one_key_binary";
 inline const char* const kImpactOne = "Impact/one_group_clinical_file";
 inline const char* const kImpactAll = "Impact/trees_of_other_seeds";
+inline const char* const kLspStartup = "Lsp/start_to_first_diagnostics";
+inline const char* const kLspEditClinical = "Lsp/diagnostics_after_group_clinical_edit";
+inline const char* const kLspEditBase = "Lsp/diagnostics_after_base_edit";
+inline const char* const kLspHover = "Lsp/hover";
+inline const char* const kLspDefinition = "Lsp/definition";
 
 // Measured in their own processes, as factors of the bytes the store read.
 inline const char* const kMemoryText = "Memory/text_store";
 inline const char* const kMemoryBinary = "Memory/binary_store";
 inline const char* const kMemoryImpact = "Memory/impact_of_other_seeds";
+inline const char* const kMemoryLsp = "Memory/lsp_server";
 }  // namespace name
 
 }  // namespace bench

@@ -84,7 +84,13 @@ const Row kRows[] = {
     {"quendel impact, trees of other seeds (ms)", Figure::Ms, kImpactAll, nullptr, nullptr, Check::AtMost, 10000},
     {"Peak RSS, text store (x bytes of files read)", Figure::Factor, kMemoryText, nullptr, nullptr, Check::AtMost, 3.0},
     {"Peak RSS, binary store (x resource file size)", Figure::Factor, kMemoryBinary, nullptr, nullptr, Check::AtMost, 1.05},
+    {"quendel lsp, start to the first diagnostics (ms)", Figure::Ms, kLspStartup, "quendel lint, whole tree", kLintTree, Check::RatioAtMost, 1.5},
+    {"quendel lsp, diagnostics after an edit of a group clinical file (ms)", Figure::Ms, kLspEditClinical, nullptr, nullptr, Check::AtMost, 20},
+    {"quendel lsp, diagnostics after an edit of the base file (ms)", Figure::Ms, kLspEditBase, nullptr, nullptr, Check::AtMost, 500},
+    {"quendel lsp, hover (ms)", Figure::Ms, kLspHover, nullptr, nullptr, Check::AtMost, 2},
+    {"quendel lsp, definition (ms)", Figure::Ms, kLspDefinition, nullptr, nullptr, Check::AtMost, 2},
     {"Peak RSS, impact of trees of other seeds (x both trees' bytes)", Figure::Factor, kMemoryImpact, nullptr, nullptr, Check::AtMost, 3.0},
+    {"Peak RSS, quendel lsp with the tree read (x the tree's bytes)", Figure::Factor, kMemoryLsp, nullptr, nullptr, Check::AtMost, 4.0},
 };
 // clang-format on
 

@@ -149,6 +149,32 @@ void MeasureImpactMemory(const std::string& tree, bench::ResultTable& table) {
     table.AddNote(note);
 }
 
+// The editor server's memory comes from a fresh process of its own helper.
+void MeasureLspMemory(const std::string& tree, bench::ResultTable& table) {
+    const auto helper =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "quendel_bench_lsp_rss";
+    if (!std::filesystem::exists(helper)) {
+        return;
+    }
+    FILE* pipe = popen((ShellQuoted(helper.string()) + " " + ShellQuoted(tree)).c_str(), "r");
+    long long peak = 0;
+    unsigned long long bytes = 0;
+    const bool parsed = pipe != nullptr && std::fscanf(pipe, "%lld %llu", &peak, &bytes) == 2;
+    if (!(pipe != nullptr && pclose(pipe) == 0 && parsed && bytes > 0)) {
+        table.AddError(bench::name::kMemoryLsp, "the editor server memory helper failed");
+        return;
+    }
+    bench::Result result;
+    result.value = static_cast<double>(peak) / static_cast<double>(bytes);
+    table.Add(bench::name::kMemoryLsp, result);
+    char note[200];
+    std::snprintf(note, sizeof note,
+                  "quendel lsp with the tree read and one file open: peak resident set +%.1f MB "
+                  "for %.1f MB of parameter files.",
+                  peak / 1e6, bytes / 1e6);
+    table.AddNote(note);
+}
+
 int main(int argc, char** argv) {
     static char defaultRepetitions[] = "--benchmark_repetitions=5";
     static char aggregatesOnly[] = "--benchmark_report_aggregates_only=true";
@@ -175,6 +201,7 @@ int main(int argc, char** argv) {
         bench::RegisterPackCases(data);
         bench::RegisterLintCases(data);
         bench::RegisterMatrixCases(data);
+        bench::RegisterLspCases(data);
         bench::RegisterInihCases(data);
         bench::RegisterBoostCases(data);
         bench::RegisterLibconfigCases(data);
@@ -184,6 +211,7 @@ int main(int argc, char** argv) {
         benchmark::RunSpecifiedBenchmarks(&reporter);
         MeasureMemory(tree, table);
         MeasureImpactMemory(tree, table);
+        MeasureLspMemory(tree, table);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quendel_bench: %s\n", e.what());
         return 1;

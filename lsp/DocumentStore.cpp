@@ -49,10 +49,23 @@ const TextDocument* DocumentStore::Find(const std::string& uri) const {
 }
 
 const std::string* DocumentStore::OpenText(const std::string& path) const {
+    const TextDocument* document = OpenFile(path);
+    return document == nullptr ? nullptr : &document->Text();
+}
+
+const TextDocument* DocumentStore::OpenFile(const std::string& path,
+                                            const std::string** uri) const {
     const auto byPath = m_uriByPath.find(NormalPath(path));
     if (byPath == m_uriByPath.end()) {
         return nullptr;
     }
-    const TextDocument* document = Find(byPath->second);
-    return document == nullptr ? nullptr : &document->Text();
+    if (uri != nullptr) {
+        *uri = &byPath->second;
+    }
+    return Find(byPath->second);
+}
+
+std::string DocumentStore::UriOfPath(const std::string& path) const {
+    const std::string* uri = nullptr;
+    return OpenFile(path, &uri) != nullptr ? *uri : FileUriOf(NormalPath(path));
 }

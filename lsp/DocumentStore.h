@@ -20,6 +20,11 @@ class DocumentStore {
     // The editor's text of the file at path (relative to the working directory or absolute),
     // or null when no open document is that file.
     const std::string* OpenText(const std::string& path) const;
+    // The open document that is the file at path, and the URI the client opened it by; null
+    // when none is.
+    const TextDocument* OpenFile(const std::string& path, const std::string** uri = nullptr) const;
+    // The URI of the file at path: the client's own while it is open, else a file URI.
+    std::string UriOfPath(const std::string& path) const;
 
     const std::map<std::string, TextDocument>& Documents() const { return m_documents; }
 

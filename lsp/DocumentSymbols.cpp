@@ -7,6 +7,7 @@
 
 #include "LanguageServer.h"
 #include "ParserPositions.h"
+#include "PieceExtent.h"
 #include "ProtocolJson.h"
 #include "textstore/ParamFile.h"
 #include "textstore/ParamObserver.h"
@@ -29,10 +30,9 @@ class SymbolBuilder : public ParamObserver {
                (!Extends(path, m_open.back().m_path) || m_open.size() >= kMaxNesting)) {
             Close();
         }
-        const size_t begin = m_positions.Offset(at);
-        const size_t code = std::max(begin, m_positions.CodeEnd(at.m_line));
-        const size_t close = m_text.substr(0, code).find('>', begin);
-        const size_t end = close == std::string_view::npos ? code : close + 1;
+        const PieceExtent tag = TagExtent(m_positions, m_text, at);
+        const size_t begin = tag.m_begin;
+        const size_t end = tag.m_end;
         const std::string_view name =
             m_open.empty() ? path : path.substr(m_open.back().m_path.size() + 1);
         Json symbol = Symbol(name, path, kNamespace, begin, end, end);
@@ -42,19 +42,10 @@ class SymbolBuilder : public ParamObserver {
     }
 
     void OnEntry(const ParamEntryEvent& entry) override {
-        const size_t begin = m_positions.Offset(entry.m_at);
-        const std::string_view code =
-            m_text.substr(0, std::max(begin, m_positions.CodeEnd(entry.m_at.m_line)));
-        // Key<value> ends at its ">" or, without one, with the line; a key without "<" is the
-        // rest of the line.
-        const size_t open = code.find('<', begin);
-        size_t keyEnd = code.size();
-        size_t end = code.size();
-        if (open != std::string_view::npos) {
-            const size_t close = code.find('>', open);
-            end = close == std::string_view::npos ? code.size() : close + 1;
-            keyEnd = std::max(begin, code.find_last_not_of(" \t", open - 1) + 1);
-        }
+        const PieceExtent piece = EntryExtent(m_positions, m_text, entry.m_at);
+        const size_t begin = piece.m_begin;
+        const size_t keyEnd = piece.m_nameEnd;
+        const size_t end = piece.m_end;
         Json symbol = Symbol(entry.m_key, entry.m_value, kProperty, begin, keyEnd, end);
         if (m_open.empty()) {
             m_top.push_back(std::move(symbol));

@@ -63,6 +63,24 @@ std::string FilePathOf(std::string_view uri) {
     return NormalPath(path);
 }
 
+std::string FileUriOf(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri(kFileScheme);
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+            (byte >= '0' && byte <= '9') ||
+            std::string_view("-._~/").find(c) != std::string_view::npos) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 0x0f];
+        }
+    }
+    return uri;
+}
+
 std::string NormalPath(const std::string& path) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);

@@ -6,19 +6,35 @@
 
 #include "DocumentSymbols.h"
 #include "DocumentSync.h"
+#include "DocumentUri.h"
+#include "EntryHover.h"
 #include "LintDiagnostics.h"
+#include "NameCompletion.h"
+#include "Navigation.h"
+#include "OutrankedHints.h"
 #include "ProtocolJson.h"
+#include "QuickFixes.h"
 #include "RpcError.h"
+#include "SelectionCommand.h"
 
 namespace {
 
 // Changes arrive as ranges (TextDocumentSyncKind Incremental).
 constexpr int kIncrementalSync = 2;
+// MessageType Warning.
+constexpr int kWarningMessage = 2;
 
 }  // namespace
 
 LanguageServer::LanguageServer(MessageWriter& writer, ServerLog& log)
-    : m_log(log), m_dispatcher(writer, log) {
+    : m_log(log),
+      m_dispatcher(writer, log),
+      m_workspace(m_documents, log,
+                  [this](const std::string& problem) {
+                      m_dispatcher.Notify("window/showMessage",
+                                          {{"type", kWarningMessage}, {"message", problem}});
+                  }),
+      m_texts(m_documents) {
     m_dispatcher.OnRequest("initialize", [this](const Json& params) { return Initialize(params); });
     m_dispatcher.OnNotification("initialized", [](const Json&) {});
     m_dispatcher.OnNotification("textDocument/didOpen", [this](const Json& params) {
@@ -43,6 +59,12 @@ LanguageServer::LanguageServer(MessageWriter& writer, ServerLog& log)
 
     Install(std::make_unique<LintDiagnostics>());
     Install(std::make_unique<DocumentSymbols>());
+    Install(std::make_unique<EntryHover>());
+    Install(std::make_unique<Navigation>());
+    Install(std::make_unique<NameCompletion>());
+    Install(std::make_unique<QuickFixes>());
+    Install(std::make_unique<OutrankedHints>());
+    Install(std::make_unique<SelectionCommand>());
 }
 
 void LanguageServer::Install(std::unique_ptr<ServerFeature> feature) {
@@ -80,6 +102,7 @@ const TextDocument& LanguageServer::OpenDocument(const std::string& uri) const {
 
 void LanguageServer::Changed(const std::string& uri) {
     const TextDocument* document = m_documents.Find(uri);
+    m_workspace.Changed(document != nullptr ? document->Path() : FilePathOf(uri));
     for (const auto& listener : m_documentListeners) {
         listener(uri, document);
     }
@@ -91,6 +114,11 @@ Json LanguageServer::Initialize(const Json& params) {
     }
     const Json* offered = FindPath(params, {"capabilities", "general", "positionEncodings"});
     m_encoding = ChooseEncoding(offered != nullptr ? *offered : Json());
+    const Json* client = FindPath(params, {"capabilities"});
+    if (client != nullptr && client->is_object()) {
+        m_clientCapabilities = *client;
+    }
+    m_workspace.Configure(params);
     Json capabilities = m_capabilities;
     capabilities["positionEncoding"] = EncodingName(m_encoding);
     return {{"capabilities", std::move(capabilities)},

@@ -11,12 +11,15 @@
 
 #include "Dispatcher.h"
 #include "DocumentStore.h"
+#include "FileTexts.h"
+#include "KeyFacts.h"
 #include "LspJson.h"
 #include "MessageReader.h"
 #include "MessageWriter.h"
 #include "PositionEncoding.h"
 #include "ServerFeature.h"
 #include "ServerLog.h"
+#include "TreeWorkspace.h"
 
 class LanguageServer {
   public:
@@ -40,6 +43,13 @@ class LanguageServer {
     const TextDocument& OpenDocument(const std::string& uri) const;
     PositionEncoding Encoding() const { return m_encoding; }
     ServerLog& Log() { return m_log; }
+    // The client's capabilities from initialize (an object).
+    const Json& ClientCapabilities() const { return m_clientCapabilities; }
+    // The tree the open documents belong to, and the texts of its files.
+    TreeWorkspace& Workspace() { return m_workspace; }
+    FileTexts& Texts() { return m_texts; }
+    // What a documentation source says of the keys; null without one.
+    const KeyFacts* Facts() const { return m_facts.get(); }
 
     // For the loop that feeds it.
     void HandleBatch(std::vector<FramedMessage>& batch) { m_dispatcher.HandleBatch(batch); }
@@ -54,7 +64,11 @@ class LanguageServer {
     ServerLog& m_log;
     Dispatcher m_dispatcher;
     DocumentStore m_documents;
+    TreeWorkspace m_workspace;
+    FileTexts m_texts;
     PositionEncoding m_encoding = PositionEncoding::kUtf16;
+    Json m_clientCapabilities = Json::object();
+    std::unique_ptr<KeyFacts> m_facts;
     Json m_capabilities = Json::object();
     std::vector<DocumentListener> m_documentListeners;
     std::vector<std::function<void()>> m_batchEndHooks;

@@ -10,6 +10,11 @@ ParserPositions::ParserPositions(std::string_view text) : m_text(text) {
     m_mark = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
 }
 
+size_t ParserPositions::LineOf(size_t offset) const {
+    return static_cast<size_t>(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset) -
+                               m_lineStarts.begin());
+}
+
 size_t ParserPositions::LineEnd(size_t line) const {
     if (line == 0 || line > m_lineStarts.size()) {
         return m_text.size();

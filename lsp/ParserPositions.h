@@ -20,6 +20,9 @@ class ParserPositions {
     // The byte offset of a position; a column past its line's end is that end, a line past the
     // last the end of the text.
     size_t Offset(ParamPosition position);
+    // The line (1 is the first) that holds a byte offset; an offset past the text is on the
+    // last line.
+    size_t LineOf(size_t offset) const;
     // The end of a line (1 is the first), before its line break.
     size_t LineEnd(size_t line) const;
     // The end of a line's text before its comment (the first "#") and its trailing blanks.

@@ -1,10 +1,14 @@
 #include "TextDocument.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <utility>
 
 namespace {
+
+// Revisions are unique across documents: a document opened again never repeats one.
+std::atomic<uint64_t> g_revisions{0};
 
 uint32_t Clamped(size_t value) {
     return static_cast<uint32_t>(std::min<size_t>(value, std::numeric_limits<uint32_t>::max()));
@@ -18,6 +22,7 @@ TextDocument::TextDocument(std::string path, std::string text, int64_t version)
 }
 
 void TextDocument::IndexLines() {
+    m_revision = ++g_revisions;
     m_lineStarts.assign(1, 0);
     const size_t size = m_text.size();
     for (size_t at = m_text.find_first_of("\r\n"); at != std::string::npos;

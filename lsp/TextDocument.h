@@ -21,6 +21,9 @@ class TextDocument {
     const std::string& Text() const { return m_text; }
     int64_t Version() const { return m_version; }
     void SetVersion(int64_t version) { m_version = version; }
+    // Changes with every change of the text, and differs from every other document's, so that
+    // what is derived from a text can be kept.
+    uint64_t Revision() const { return m_revision; }
 
     // The byte offset of a position. A line past the last is the end of the text, a character
     // past the end of its line the line's end (before its line break); a character inside a
@@ -46,6 +49,7 @@ class TextDocument {
     std::string m_path;
     std::string m_text;
     int64_t m_version;
+    uint64_t m_revision = 0;
     std::vector<size_t> m_lineStarts;  // byte offset of each line; the first is 0
 };
 

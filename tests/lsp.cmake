@@ -2,7 +2,7 @@
 # neovim with its built-in LSP client (scripts/setup installs it).
 find_package(nlohmann_json 3 REQUIRED)
 find_program(QUENDEL_NVIM nvim)
-foreach(test lsp_protocol_test lsp_neovim_test)
+foreach(test lsp_protocol_test lsp_tree_test lsp_neovim_test)
     if(TARGET ${test} AND TARGET quendel_cli)
         add_dependencies(${test} quendel_cli)
         target_link_libraries(${test} PRIVATE nlohmann_json::nlohmann_json)

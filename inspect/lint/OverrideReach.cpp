@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -59,25 +58,16 @@ class PlaceCounts {
 
 class Reach {
   public:
-    Reach(const TreeModel& model, std::vector<LintFinding>& findings)
-        : m_model(model), m_findings(findings) {
-        for (const LintFinding& finding : findings) {
-            m_explained.emplace(finding.m_file, finding.m_line);
-        }
-    }
+    explicit Reach(const TreeModel& model) : m_model(model) {}
 
-    void Check(const std::vector<Holder>& holders) {
-        for (const Holder& holder : holders) {
-            const ModelFile& file = m_model.Files()[holder.m_file];
-            const LintEntry& entry = m_model.Entry(holder);
-            // An entry on a line that another finding explains already is not reported again.
-            if (file.m_baseLevel || m_explained.count({file.Lint().m_path, entry.m_line}) != 0) {
-                continue;
-            }
-            if (!Masked(holder, holders)) {
-                Redundant(holder, holders);
-            }
+    // A masked setting is not also checked for changing nothing, even when its finding is
+    // silenced.
+    bool Check(const Holder& self, const std::vector<Holder>& holders, LintFinding& finding) {
+        bool reported = false;
+        if (!Masked(self, holders, finding, reported)) {
+            Redundant(self, holders, finding, reported);
         }
+        return reported;
     }
 
   private:
@@ -103,9 +93,14 @@ class Reach {
         return best;
     }
 
-    bool Masked(const Holder& self, const std::vector<Holder>& holders) {
+    bool Masked(const Holder& self, const std::vector<Holder>& holders, LintFinding& finding,
+                bool& reported) {
         PlaceCounts outrankers(m_model);
-        for (const Reading& reading : m_model.Readers(self.m_file)) {
+        const std::vector<Reading>& readers = m_model.Readers(self.m_file);
+        if (readers.empty()) {
+            return false;  // no selection reads it: that is another finding's business
+        }
+        for (const Reading& reading : readers) {
             uint32_t at = 0;
             const Holder* above =
                 Nearest(holders, self, reading.m_selection, reading.m_rank, false, at);
@@ -115,20 +110,26 @@ class Reach {
             outrankers.Add(*above, reading.m_selection, at);
         }
         const LintEntry& entry = m_model.Entry(self);
-        Report(
+        reported = Report(
             self, rule::kMaskedOverride,
             "value " + QuoteText(entry.m_value) + " never takes effect: " +
                 (outrankers.One()
                      ? outrankers.First() + " outranks it in every selection that reads this file"
                      : "a higher layer sets it in every selection that reads this file (" +
-                           outrankers.Text() + ")"));
+                           outrankers.Text() + ")"),
+            finding);
         return true;
     }
 
-    void Redundant(const Holder& self, const std::vector<Holder>& holders) {
+    void Redundant(const Holder& self, const std::vector<Holder>& holders, LintFinding& finding,
+                   bool& reported) {
         const LintEntry& entry = m_model.Entry(self);
         PlaceCounts overridden(m_model);
-        for (const Reading& reading : m_model.Readers(self.m_file)) {
+        const std::vector<Reading>& readers = m_model.Readers(self.m_file);
+        if (readers.empty()) {
+            return;
+        }
+        for (const Reading& reading : readers) {
             uint32_t at = 0;
             const Holder* below =
                 Nearest(holders, self, reading.m_selection, reading.m_rank, true, at);
@@ -137,33 +138,33 @@ class Reach {
             }
             overridden.Add(*below, reading.m_selection, at);
         }
-        Report(self, rule::kRedundantOverride,
-               "value " + QuoteText(entry.m_value) + " is the value it overrides (" +
-                   (overridden.One() ? overridden.First() : overridden.Text()) +
-                   ") in every selection that reads this file: it changes nothing");
+        reported = Report(self, rule::kRedundantOverride,
+                          "value " + QuoteText(entry.m_value) + " is the value it overrides (" +
+                              (overridden.One() ? overridden.First() : overridden.Text()) +
+                              ") in every selection that reads this file: it changes nothing",
+                          finding);
     }
 
-    void Report(const Holder& holder, const char* rule, std::string message) {
+    bool Report(const Holder& holder, const char* rule, std::string message, LintFinding& finding) {
         const FileLint& lint = m_model.Files()[holder.m_file].Lint();
         const LintEntry& entry = m_model.Entry(holder);
-        if (!lint.Silenced(entry.m_line, rule)) {
-            m_findings.push_back(
-                LintFinding{lint.m_path, entry.m_line, entry.m_column, rule, std::move(message)});
+        if (lint.Silenced(entry.m_line, rule)) {
+            return false;
         }
+        finding =
+            LintFinding{lint.m_path, entry.m_line, entry.m_column, rule, std::move(message), {}};
+        return true;
     }
 
     const TreeModel& m_model;
-    std::vector<LintFinding>& m_findings;
-    std::set<std::pair<std::string, size_t>> m_explained;  // file and line of other findings
 };
 
 }  // namespace
 
-void CheckOverrideReach(const TreeModel& model, std::vector<LintFinding>& findings) {
-    Reach reach(model, findings);
-    model.ForEachHolders([&reach](const std::vector<Holder>& holders) {
-        if (holders.size() > 1) {
-            reach.Check(holders);
-        }
-    });
+bool CheckReach(const TreeModel& model, const Holder& holder, const std::vector<Holder>& holders,
+                LintFinding& finding) {
+    if (holders.size() < 2 || model.Files()[holder.m_file].m_baseLevel) {
+        return false;
+    }
+    return Reach(model).Check(holder, holders, finding);
 }

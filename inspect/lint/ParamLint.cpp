@@ -107,6 +107,8 @@ class LintListener : public ParamObserver {
             "key " + QuoteText(written) + " is read as " + QuoteText(key) + ": blanks vanish");
     }
 
+    void OnTag(ParamPosition at, std::string_view) override { m_tagAt = at; }
+
     // A section path is kept once per file, however many entries it receives.
     void OnSection(std::string_view path) override {
         auto it = m_sectionIndex.find(path);
@@ -118,6 +120,10 @@ class LintListener : public ParamObserver {
         }
         m_current = &it->first;
         m_currentIndex = it->second;
+        if (m_tagAt.m_line != 0) {
+            m_lint.m_tags.push_back(LintTag{m_currentIndex, m_tagAt.m_line, m_tagAt.m_column});
+            m_tagAt = ParamPosition();
+        }
     }
 
     void OnKeySetAgain(const ParamEntryEvent& entry, size_t previousLine) override {
@@ -167,13 +173,14 @@ class LintListener : public ParamObserver {
 
     void Add(ParamPosition at, const char* rule, std::string message) {
         m_lint.m_findings.push_back(
-            LintFinding{m_lint.m_path, at.m_line, at.m_column, rule, std::move(message)});
+            LintFinding{m_lint.m_path, at.m_line, at.m_column, rule, std::move(message), {}});
     }
 
     FileLint& m_lint;
     std::map<std::string, uint32_t, std::less<>> m_sectionIndex;
     const std::string* m_current = nullptr;  // the section receiving entries; null before any
     uint32_t m_currentIndex = 0;
+    ParamPosition m_tagAt;  // the tag whose section comes next
     std::map<uint32_t, std::set<std::string, std::less<>>> m_replaced;  // entries set twice
 };
 
@@ -222,7 +229,7 @@ void CheckBytes(std::string_view text, FileLint& lint) {
                 message += " (" + std::to_string(count) + " on this line)";
             }
             lint.m_findings.push_back(
-                LintFinding{lint.m_path, number, ColumnOf(line, at), rule, std::move(message)});
+                LintFinding{lint.m_path, number, ColumnOf(line, at), rule, std::move(message), {}});
         };
         const auto control = std::find_if(line.begin(), line.end(), [](char c) {
             return IsControl(static_cast<unsigned char>(c));
@@ -266,9 +273,12 @@ bool ListedCount(const FileLint& config, long& count) {
 // directory.
 void CheckFileConfig(FileLint& lint) {
     const auto add = [&lint](const LintEntry* at, const char* rule, std::string message) {
-        lint.m_findings.push_back(LintFinding{lint.m_path, at != nullptr ? at->m_line : 1,
-                                              at != nullptr ? at->m_column : 1, rule,
-                                              std::move(message)});
+        lint.m_findings.push_back(LintFinding{lint.m_path,
+                                              at != nullptr ? at->m_line : 1,
+                                              at != nullptr ? at->m_column : 1,
+                                              rule,
+                                              std::move(message),
+                                              {}});
     };
     const LintEntry* countEntry = lint.TopLevel(kFileCountKey);
     long count = 0;
@@ -448,10 +458,14 @@ std::vector<std::string> CollectParamFiles(const std::vector<std::string>& names
 
 LintFinding NotRegularFinding(const std::string& path, const char* kind, const std::string& layer) {
     return LintFinding{
-        path, 1, 1, rule::kNotRegular,
+        path,
+        1,
+        1,
+        rule::kNotRegular,
         std::string("this is ") + kind + ", not a regular file: " +
             (layer.empty() ? "no store reads it"
-                           : "the store reads nothing for the " + layer + " at this path")};
+                           : "the store reads nothing for the " + layer + " at this path"),
+        {}};
 }
 
 std::string QuoteText(std::string_view text) {

@@ -13,12 +13,22 @@
 
 #include "fileset/FileConfig.h"
 
+// A name that a finding suggests in place of the one written ("did you mean"), and the
+// base-level setting that defines it.
+struct LintSuggestion {
+    bool m_section = false;  // a section path; else a key
+    std::string m_name;
+    std::string m_file;
+    size_t m_line = 0;
+};
+
 struct LintFinding {
     std::string m_file;
     size_t m_line = 0;
     size_t m_column = 0;  // characters from 1; a byte-order mark is not counted
     std::string m_rule;
     std::string m_message;
+    std::vector<LintSuggestion> m_suggestions;  // those the message names, in its order
 };
 
 // Findings by file, line, column, then rule and message, so that every run prints the same.
@@ -34,11 +44,19 @@ struct LintEntry {
     bool m_live = true;  // false when a later setting of the same entry in the file replaces it
 };
 
+// A tag that names a section, where its "<" stands.
+struct LintTag {
+    uint32_t m_section = 0;  // index into FileLint::m_sections
+    size_t m_line = 0;
+    size_t m_column = 0;
+};
+
 struct FileLint {
     std::string m_path;
     std::vector<LintFinding> m_findings;
     std::vector<std::string> m_sections;  // every section path the file names, once
     std::vector<LintEntry> m_entries;     // in file order
+    std::vector<LintTag> m_tags;          // in file order
     // Rules that an inline "# quendel-lint: disable=RULE[,RULE...]" comment silences on its line.
     std::vector<std::pair<size_t, std::string>> m_silenced;
 

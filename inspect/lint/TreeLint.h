@@ -1,7 +1,7 @@
 // Lint of a whole parameter tree: every ".pp" file on its own, then what only the layers
-// together show. An override that names an entry no base-level file defines, or whose value
-// does not read as the base-level value's type, changes nothing a query sees but the default;
-// a file at no layer path is read by no selection.
+// together show (CheckedTree.h). An override that names an entry no base-level file defines, or
+// whose value does not read as the base-level value's type, changes nothing a query sees but the
+// default; a file at no layer path is read by no selection.
 #ifndef QUENDEL_INSPECT_LINT_TREELINT_H
 #define QUENDEL_INSPECT_LINT_TREELINT_H
 
@@ -18,8 +18,8 @@ struct TreeLint {
     std::vector<std::string> m_errors;    // files or directories that could not be read
 };
 
-// False with a message when the resource root is not a directory. Time and memory are linear in
-// the size of the tree: each file is read once, and only the base-level entries are kept.
+// False with a message when the resource root is not a directory. Each file is read once; time
+// and memory grow with the size of the tree and the settings of each name.
 // acrossSelections: also the checks across every selection at once (masked-override,
 // redundant-override), which keep every file's entries for the model of the tree.
 bool LintTree(const TreeLocation& tree, TreeLint& result, std::string& error,

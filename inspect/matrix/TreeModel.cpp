@@ -360,29 +360,44 @@ void TreeModel::IndexHolders() {
             }
         }
     }
-    m_holders.clear();
-    m_holders.reserve(entries);
-    std::string sectionBuffer;
-    std::string keyBuffer;
+    m_holders.Clear();
+    m_holders.Reserve(entries);
     for (uint32_t file = 0; file < m_files.size(); ++file) {
-        if (m_readers[file].empty()) {
-            continue;  // read by no selection: it answers nothing
+        IndexFile(file, true);
+    }
+}
+
+void TreeModel::IndexFile(uint32_t file, bool add) {
+    if (m_readers[file].empty()) {
+        return;  // read by no selection: it answers nothing
+    }
+    const FileLint& lint = m_files[file].Lint();
+    const auto nameOf = [this](const Holder& holder) -> HolderIndex::Name {
+        return {Section(holder), Entry(holder).m_key};
+    };
+    for (uint32_t i = 0; i < lint.m_entries.size(); ++i) {
+        const LintEntry& entry = lint.m_entries[i];
+        const std::string& section = lint.m_sections[entry.m_section];
+        if (!entry.m_live || !ReachableName(section) || !ReachableName(entry.m_key)) {
+            continue;
         }
-        const FileLint& lint = m_files[file].Lint();
-        for (uint32_t i = 0; i < lint.m_entries.size(); ++i) {
-            const LintEntry& entry = lint.m_entries[i];
-            const std::string& section = lint.m_sections[entry.m_section];
-            if (entry.m_live && ReachableName(section) && ReachableName(entry.m_key)) {
-                m_holders[{section, entry.m_key}].push_back(Holder{file, i});
-            }
+        if (add) {
+            m_holders.Add({section, entry.m_key}, Holder{file, i});
+        } else {
+            m_holders.Remove({section, entry.m_key}, Holder{file, i}, nameOf);
         }
     }
 }
 
+void TreeModel::ReplaceLint(uint32_t file, std::shared_ptr<const FileLint> lint) {
+    IndexFile(file, false);
+    m_files[file].m_lint = std::move(lint);
+    IndexFile(file, true);
+}
+
 const std::vector<Holder>* TreeModel::Holders(std::string_view section,
                                               std::string_view key) const {
-    const auto it = m_holders.find({section, key});
-    return it == m_holders.end() ? nullptr : &it->second;
+    return m_holders.Find({section, key});
 }
 
 uint32_t TreeModel::FindFile(const std::string& path) const {
@@ -434,11 +449,10 @@ void TreeModel::Winners(const std::vector<Holder>* holders, std::vector<const Ho
 
 std::vector<std::pair<std::string, std::string>> TreeModel::EntryNames() const {
     std::vector<std::pair<std::string, std::string>> names;
-    names.reserve(m_holders.size());
-    for (const auto& [name, holders] : m_holders) {
-        const Holder& first = holders.front();
-        names.emplace_back(Section(first), Entry(first).m_key);
-    }
+    names.reserve(m_holders.Size());
+    m_holders.ForEach([&names](const HolderIndex::Name& name, const std::vector<Holder>&) {
+        names.emplace_back(name.first, name.second);
+    });
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -19,6 +19,7 @@
 #include "fileset/FileConfig.h"
 #include "fileset/FileSet.h"
 #include "inspect/lint/ParamLint.h"
+#include "inspect/matrix/HolderIndex.h"
 #include "inspect/matrix/SelectionSet.h"
 #include "resource/IStoreProvenance.h"
 
@@ -50,12 +51,6 @@ struct ModelFile {
 struct Reading {
     uint32_t m_selection;
     uint32_t m_rank;
-};
-
-// One file's setting of an entry: an index into the file's m_lint.m_entries.
-struct Holder {
-    uint32_t m_file;
-    uint32_t m_entry;
 };
 
 // Reads and lints one file for the model: null with a message when it cannot be read. The
@@ -133,9 +128,9 @@ class TreeModel {
     // Calls visit(const std::vector<Holder>&) once for every entry that some file sets.
     template <class Visit>
     void ForEachHolders(Visit visit) const {
-        for (const auto& item : m_holders) {
-            visit(item.second);
-        }
+        m_holders.ForEach([&visit](const HolderIndex::Name&, const std::vector<Holder>& holders) {
+            visit(holders);
+        });
     }
     // Every entry name (section, key) that some file sets, in byte order.
     std::vector<std::pair<std::string, std::string>> EntryNames() const;
@@ -153,6 +148,10 @@ class TreeModel {
     uint32_t RankIn(uint32_t file, size_t selection) const;
     static constexpr uint32_t kUnread = UINT32_MAX;
 
+    // Puts lint in the place of a file's lint (an edited text of it): the file's settings are
+    // indexed anew; what reads the file stays, as it follows from paths alone.
+    void ReplaceLint(uint32_t file, std::shared_ptr<const FileLint> lint);
+
     // What the model was built from, for reports.
     StoreKind Kind() const { return m_kind; }
     const std::string& Source() const { return m_source; }
@@ -164,6 +163,8 @@ class TreeModel {
     void AddSelection(ModelSelection selection, std::vector<uint32_t> stack,
                       std::vector<std::string> layers);
     void IndexHolders();
+    // Adds or takes out the settings of one file.
+    void IndexFile(uint32_t file, bool add);
 
     StoreKind m_kind = StoreKind::kText;
     std::string m_source;
@@ -179,16 +180,8 @@ class TreeModel {
     // For the files that many selections read, the rank in every selection: the lookups of the
     // winners ask for them most.
     std::vector<std::vector<uint32_t>> m_denseRanks;
-    // Entry names point into the files' lints, which stay where they are once loaded.
-    struct NameHash {
-        size_t operator()(const std::pair<std::string_view, std::string_view>& name) const {
-            const size_t h = std::hash<std::string_view>()(name.first);
-            return h ^ (std::hash<std::string_view>()(name.second) + 0x9e3779b97f4a7c15ULL +
-                        (h << 6) + (h >> 2));
-        }
-    };
-    std::unordered_map<std::pair<std::string_view, std::string_view>, std::vector<Holder>, NameHash>
-        m_holders;
+    // Entry names point into the files' lints, which stay where they are while indexed.
+    HolderIndex m_holders;
 };
 
 #endif
