@@ -260,23 +260,24 @@ TEST_F(BinStoreTest, StoresOfTwoProductsKeepTheirPrefixes) {
 // the entries File<i> below it that the configuration holds are listed, in index order.
 TEST_F(BinStoreTest, FileNumbersCountsTheListedFiles) {
     Files files = {{"Quendel/FileConfig.pp",
-                    {{"GlobalParameters", "File0", "F0.pp"},
-                     {"GlobalParameters", "File2", "F2.pp"},
-                     {"GlobalParameters", "File3", "F3.pp"},
-                     {"GlobalParameters", "File10", "F10.pp"},
-                     {"GlobalParameters", "File01", "leading zero.pp"},
+                    {{"GlobalParameters", "File01", "leading zero.pp"},
                      {"GlobalParameters", "File+1", "sign.pp"},
                      {"GlobalParameters", "file1", "lower case.pp"},
                      {"Other", "File1", "other section.pp"}}}};
+    // File0 to File11 but File1, in an order of their own.
+    for (const int i : {11, 4, 9, 0, 10, 2, 7, 3, 8, 5, 6}) {
+        files["Quendel/FileConfig.pp"].push_back(
+            {"GlobalParameters", "File" + std::to_string(i), "F" + std::to_string(i) + ".pp"});
+    }
     // FileNumbers, then the listed files that count selects.
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"3", "F0 F2"},
         {" +3 files", "F0 F2"},
         {"3.9", "F0 F2"},
         {"2", "F0"},
-        {"11", "F0 F2 F3 F10"},
-        {"2000000000", "F0 F2 F3 F10"},
-        {"99999999999", "F0 F2 F3 F10"},
+        {"11", "F0 F2 F3 F4 F5 F6 F7 F8 F9 F10"},
+        {"2000000000", "F0 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11"},
+        {"99999999999", "F0 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11"},
         {"0", ""},
         {"-5", ""},
         {"abc", ""},

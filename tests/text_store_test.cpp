@@ -152,19 +152,28 @@ TEST_F(TextStoreTest, LookupIgnoresBlanksInNamesAndNothingElse) {
     EXPECT_EQ(value, "unchanged");
 }
 
-// Only the entries File<i> the configuration holds below the count are read, in index order;
-// the count is read as atoi reads it: 99999999999999999999 saturates and casts to -1.
+// Only the entries File<i> the configuration holds below the count are read, in index order
+// (File10 and File11 after File9, whatever the order of the lines); the count is read as atoi
+// reads it: 99999999999999999999 saturates and casts to -1.
 TEST_F(TextStoreTest, FileNumbersCountsTheListedFiles) {
-    for (const std::string name : {"a", "b", "c", "d", "e"}) {
-        Write("listed/" + name + ".pp", "From<" + name + ">\n");
+    std::string entries = "File02<listed/2.pp>\nFile+3<listed/3.pp>\nFile1<listed/missing.pp>\n";
+    for (const int i : {11, 4, 9, 0, 10, 2, 7, 3, 8, 5, 6}) {
+        Write("listed/" + std::to_string(i) + ".pp", "From<" + std::to_string(i) + ">\n");
+        entries += std::string(i == 4 ? "File 4" : "File" + std::to_string(i)) + "<listed/" +
+                   std::to_string(i) + ".pp>\n";
     }
-    const std::string entries =
-        "File10<listed/e.pp>\nFile2<listed/c.pp>\nFile0<listed/a.pp>\nFile02<listed/d.pp>\n"
-        "File1<listed/missing.pp>\nFile+3<listed/d.pp>\nFile 4<listed/b.pp>\n";
-    const std::vector<std::string> all = {"File0", "File2", "File4", "File10"};
+    std::vector<std::string> all = {"File0"};
+    for (int i = 2; i < 12; ++i) {
+        all.push_back("File" + std::to_string(i));
+    }
+    const std::vector<std::string> eleven(all.begin(), all.end() - 1);
     // The count's conversion is ToLong's; these rows show it is the one used.
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"2000000000", all}, {"99999999999999999999", {}}, {"2", {"File0"}}, {"0", {}}};
+        {"2000000000", all},
+        {"11", eleven},
+        {"99999999999999999999", {}},
+        {"2", {"File0"}},
+        {"0", {}}};
     for (const auto& [count, layers] : cases) {
         Write("FileConfig.pp", "FileNumbers<" + count + ">\n" + entries);
         auto store = Store("", "", "");
@@ -173,7 +182,7 @@ TEST_F(TextStoreTest, FileNumbersCountsTheListedFiles) {
             names.push_back(layer.m_name);
         }
         EXPECT_EQ(names, layers) << count;
-        EXPECT_EQ(Get(*store, "GlobalParameters", "From"), layers.empty() ? "<none>" : "a");
+        EXPECT_EQ(Get(*store, "GlobalParameters", "From"), layers.empty() ? "<none>" : "0");
     }
 }
 

@@ -96,7 +96,8 @@ TEST_F(ToolTree, GetShowsTheLibrarysAnswerForEveryType) {
     Write("ImgResBase.pp",
           "<T>\nInt<42>\nFrac<2.9>\nDbl<0.1>\nFlt<0.6>\nTiny<0.000001234567890123>\n"
           "Bool<true>\nList<1, 2.5, -3>\nWords<a, b, c>\nBools<true, 0, 1>\nText<Hello World>\n"
-          "Empty<>\nHuge<118720450000000000000>\nShort<1, 2>\nLatin<caf\xE9>\n");
+          "Empty<>\nHuge<118720450000000000000>\nBig<10000000000000000000000>\n"
+          "Short<1, 2>\nLatin<caf\xE9>\n");
     const struct {
         std::string question;
         int status;
@@ -110,6 +111,7 @@ TEST_F(ToolTree, GetShowsTheLibrarysAnswerForEveryType) {
         {"Int --as double", 0, "42.0"},
         {"Dbl --as double", 0, "0.1"},
         {"Tiny --as double", 0, "1.234567890123e-06"},
+        {"Big --as double", 0, "1e+22"},
         {"Flt --as float", 0, "0.6"},
         {"Huge --as float", 0, "1.1872045e+20"},
         {"Bool --as bool", 0, "true"},
@@ -149,81 +151,114 @@ TEST_F(ToolTree, GetShowsTheLibrarysAnswerForEveryType) {
     EXPECT_NE(cast.err.find("casted to int"), std::string::npos) << cast.err;
 }
 
+// Every command's status for each outcome, in text and (where it has one) JSON form; under
+// --json every failure is one document too. (The language server's are its protocol test's.)
 TEST_F(ToolTree, ExitStatusOfEveryOutcome) {
     Write("ImgResBase.pp", "<T>\nKey<1>\nKey<2>\n");
+    Write("G/ImgResGrp.pp", "<G>\nKey<3>\n");
+    Write("G/P/ImgResXdr.pp", "<T>\nKey<3>\n");
+    Write("Clns/A/ImgResCln.pp", "<T>\nOther<5>\n");
+    m_dir.Write("other/dev/Quendel/ImgResBase.pp", "<T>\nKey<4>\n");
     m_dir.Write("empty/dev/Quendel/readme.txt", "nothing here\n");
     m_dir.Write("settings.ini", "[Path]\nShippedRoot = " + Root() + "\n");
     const std::string fifo = m_dir.Path() + "/settings.fifo";
     MakeNonRegular(fifo, NonRegular::kFifo);
+    const std::string sound = Quoted(Pack());
+    const std::string cut = Quoted(m_dir.Write("cut.bin", "FNDRLRES"));
     const std::string opts = Options();
     const std::string emptyRoot = " --root " + Quoted(m_dir.Path() + "/empty");
+    const std::string nowhere = Quoted(m_dir.Path() + "/nowhere");
+    const std::string other = " --to-root " + Quoted(m_dir.Path() + "/other");
     const std::string version = "libquendel " QUENDEL_VERSION ", resource file format " +
                                 std::to_string(fendrel::FormatVersion());
     const struct {
         std::string args;
         int status;
         std::string says = "";  // in the output or on standard error
+        bool json = true;       // the command also runs with --json
     } cases[] = {
-        {"get " + opts + " T Key --json", 0},
+        {"get " + opts + " T Key", 0},
         {"get --settings " + Quoted(m_dir.Path() + "/settings.ini") + " --store text T Key", 0},
+        {"get " + opts + " T Nope", 1},
         {"get " + opts + " T", 2},
         {"get " + opts + " T Key --as short", 2},
         {"get " + opts + " T Key --as float --index 0", 2},
         {"get " + opts + " T Key --as int --default abc", 2},
         {"get " + opts + " T Key --index -1", 2},
-        {"get --store text" + emptyRoot + " T Key", 2},
+        {"get --store text" + emptyRoot + " T Key", 2, m_dir.Path() + "/empty"},
         {"get --store bin" + emptyRoot + " T Key", 2},
         {"get --settings " + Quoted(m_dir.Path() + "/none.ini") + " T Key", 2},
-        {"get --settings " + Quoted(fifo) + " T Key --json", 2, "a FIFO, not a regular file"},
-        {"dump " + opts + " --json", 0},
+        {"get --settings " + Quoted(fifo) + " T Key", 2, "a FIFO, not a regular file"},
+        {"dump " + opts, 0},
         {"dump " + opts + " --section Nothing", 1},
-        {"explain " + opts + " T Key --json", 0},
+        {"dump --store text" + emptyRoot, 2},
+        {"explain " + opts + " T Key", 0},
         {"explain " + opts + " T Nope", 1},
+        {"explain --store bin" + emptyRoot + " T Key", 2},
         {"diff " + opts, 2},
-        {"diff " + opts + " --to-clinical A --json", 0},
+        {"diff " + opts + " --to-clinical Z", 0},
+        {"diff " + opts + " --to-group G --to-probe P", 1},
+        {"diff " + opts + other, 1},
         {"diff " + opts + " --to-root " + Quoted(m_dir.Path() + "/empty"), 2},
-        {"lint " + Quoted(Root()) + " --json", 1},
-        {"list " + opts + " --json", 1, "no group and no clinical setting"},
-        {"list --store text --root " + Quoted(m_dir.Path() + "/nowhere"), 2, "no directory"},
+        {"files " + opts, 0},
+        {"files --store bin" + emptyRoot, 2},
+        {"list " + opts, 0},
+        {"list --store text --root " + Quoted(m_dir.Path() + "/other"), 1,
+         "no group and no clinical setting"},
+        {"list --store text --root " + nowhere, 2, "no directory"},
+        {"lint " + Quoted(m_dir.Path() + "/other"), 0},
+        {"lint " + Quoted(Root()), 1},
         {"lint " + Quoted(m_dir.Path() + "/nothing-here"), 2},
         {"lint " + Quoted(m_dir.Path() + "/empty"), 2},
-        {"lint --root " + Quoted(m_dir.Path() + "/nowhere"), 2, "no parameter tree"},
-        {"lint --rules", 0, "bom "},
-        {"--version", 0, version},
-        {"help", 0, "Subcommands:\n  check"},
-        {"help get", 0, "Usage: quendel get [OPTIONS] SECTION KEY"},
-        {"help bogus", 2, "quendel: unknown command 'bogus'"},
-        {"bogus --json", 2, "quendel: unknown command 'bogus'\nCommands: check diff dump"},
-        {"", 2, "Subcommands:\n  check"},
-        // Under --json every failure is one document too.
-        {"get " + opts + " T --json", 2},
-        {"get --store text" + emptyRoot + " T Key --json", 2, "\"path\": \"" + m_dir.Path()},
-        {"files --store bin" + emptyRoot + " --json", 2},
-        {"get --settings " + Quoted(m_dir.Path() + "/none.ini") + " T Key --json", 2},
-        {"diff " + opts + " --json", 2},
-        {"list --store text --root " + Quoted(m_dir.Path() + "/nowhere") + " --json", 2},
-        {"lint --root " + Quoted(m_dir.Path() + "/nowhere") + " --json", 2},
-        {"pack --json", 2},
-        {"verify --json", 2},
-        {"help bogus --json", 2},
-        {"files " + opts + " --json", 0},
+        {"lint --root " + nowhere, 2, "no parameter tree"},
+        {"lint --rules", 0, "bom ", false},
+        {"matrix " + opts + " T Key", 0},
+        {"matrix " + opts + " T Nope", 1},
+        {"matrix --store text --root " + nowhere + " T Key", 2},
+        {"impact " + opts + " --to-root " + Quoted(Root()), 0},
+        {"impact " + opts + other, 1},
+        {"impact " + opts + " --to-root " + nowhere, 2},
+        {"verify " + sound, 0},
+        {"verify " + cut + " " + sound, 2, "cut.bin"},
+        {"verify " + sound + " " + cut, 2},
+        {"verify", 2},
+        {"pack " + Quoted(Root() + "/dev/Quendel") + " -o " + Quoted(m_dir.Path() + "/p.bin"), 0,
+         "Packed 4 files", false},
+        {"pack " + nowhere, 2, "", false},
+        {"pack", 2},
+        {"--version", 0, version, false},
+        {"help", 0, "Subcommands:\n  check", false},
+        {"help get", 0, "Usage: quendel get [OPTIONS] SECTION KEY", false},
+        {"help bogus", 2, "quendel: unknown command 'bogus'", false},
+        {"bogus", 2, "quendel: unknown command 'bogus'\nCommands: check diff dump"},
+        {"", 2, "Subcommands:\n  check", false},
     };
     for (const auto& c : cases) {
-        const ToolRun run = RunTool(c.args);
-        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out << run.err;
-        EXPECT_TRUE(c.status != 2 || !run.err.empty()) << c.args;  // every failure says why
-        EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << c.args << run.err;
-        // Every JSON document starts with its schema; a failure's tells the error.
-        if (c.args.find("--json") != std::string::npos) {
-            const nlohmann::ordered_json document = nlohmann::ordered_json::parse(run.out);
-            EXPECT_EQ(document.begin().key(), "schema") << c.args;
-            EXPECT_EQ(document["schema"], 1) << c.args;
-            if (c.status == 2 && !document.contains("findings")) {
-                EXPECT_FALSE(document["error"]["message"].get<std::string>().empty()) << c.args;
-                EXPECT_TRUE(document["error"].contains("path")) << c.args;
+        for (const bool json : {false, true}) {
+            if (json && !c.json) {
+                continue;
+            }
+            const std::string args = c.args + (json ? " --json" : "");
+            const ToolRun run = RunTool(args);
+            EXPECT_EQ(run.status, c.status) << args << "\n" << run.out << run.err;
+            EXPECT_TRUE(c.status != 2 || json || !run.err.empty()) << args;  // it says why
+            EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << args << run.err;
+            if (json) {  // every JSON document starts with its schema; a failure's tells why
+                const nlohmann::ordered_json document = nlohmann::ordered_json::parse(run.out);
+                EXPECT_EQ(document.begin().key(), "schema") << args;
+                EXPECT_EQ(document["schema"], 1) << args;
+                if (c.status == 2 && !document.contains("findings") &&
+                    !document.contains("results")) {
+                    EXPECT_FALSE(document["error"]["message"].get<std::string>().empty()) << args;
+                    EXPECT_TRUE(document["error"].contains("path")) << args;
+                }
             }
         }
     }
+    // A failure's document names the file or directory concerned.
+    const ToolRun failed = RunTool("get --store text" + emptyRoot + " T Key --json");
+    EXPECT_EQ(failed.Json()["error"]["path"].get<std::string>().rfind(m_dir.Path() + "/empty", 0),
+              0u);
     // Every command's help ends with the exit statuses it uses.
     const std::string listed = RunTool("bogus").err;
     std::istringstream names(listed.substr(listed.find("Commands: ") + 10));
@@ -551,10 +586,10 @@ TEST(ToolExampleTree, ListShowsWhatTheTreeAndItsResourceFileOffer) {
               json::parse(R"([{"name": "Compact", "files": ["Common/ImgResDisplay.pp"]}])"));
 }
 
-// The README's examples of the version, pack and verify (format version, sizes, checksums) are
-// run as written, in order, with a temporary directory standing for build/demo: they cannot go
-// stale.
-TEST(ToolReadme, VersionPackAndVerifyExamplesAreCurrent) {
+// The README's examples of the version, pack and verify (format version, sizes, checksums) and
+// explain (the layers in order, the winner marked) are run as written, explain's last, with a
+// temporary directory standing for build/demo: they cannot go stale.
+TEST(ToolReadme, VersionPackVerifyAndExplainExamplesAreCurrent) {
     TempDir demo;
     std::filesystem::create_directories(demo.Path() + "/dev");
     std::istringstream readme(ReadWholeFile(kSource + "/README.md"));
@@ -570,9 +605,14 @@ TEST(ToolReadme, VersionPackAndVerifyExamplesAreCurrent) {
             examples.back().second.push_back(line);
         }
     }
+    // explain's examples read the resource file that the pack example writes.
+    std::stable_partition(examples.begin(), examples.end(), [](const auto& example) {
+        return example.first.rfind("quendel explain --settings", 0) != 0;
+    });
     size_t run = 0;
     for (const auto& [line, output] : examples) {
-        const bool wanted = line.rfind("quendel --version", 0) == 0 ||
+        const bool ordered = line.rfind("quendel explain --settings", 0) == 0;
+        const bool wanted = ordered || line.rfind("quendel --version", 0) == 0 ||
                             line.rfind("quendel verify build/demo", 0) == 0 ||
                             line.rfind("head -c", 0) == 0 ||
                             (line.rfind("quendel pack examples/shipped/dev/Quendel -o ", 0) == 0 &&
@@ -592,11 +632,13 @@ TEST(ToolReadme, VersionPackAndVerifyExamplesAreCurrent) {
             got.push_back(text);
         }
         std::vector<std::string> expected = output;
-        std::sort(got.begin(), got.end());
-        std::sort(expected.begin(), expected.end());
+        if (!ordered) {  // standard output and error, each in its order
+            std::sort(got.begin(), got.end());
+            std::sort(expected.begin(), expected.end());
+        }
         EXPECT_EQ(got, expected) << line;
     }
-    EXPECT_EQ(run, 5u);
+    EXPECT_EQ(run, 8u);
 }
 
 // The script that bash loads completes every command the tool lists, and option values.

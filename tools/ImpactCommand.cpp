@@ -95,16 +95,18 @@ void PrintImpact(const TreeImpact& impact) {
 
 int RunImpact(const ImpactOptions& options) {
     const char* const kCommand = "quendel impact: ";
+    // Under --json a failure is a document too.
+    const auto fail = [&options](const std::string& message) {
+        PrintError("impact", message, options.m_tree.m_json);
+        return kExitError;
+    };
     RouteHostLog(options.m_tree.m_verbose);
     if (options.m_git.empty() && !options.m_toGit.empty()) {
-        std::cerr << kCommand << "--to-git needs --git: the older revision\n";
-        return kExitError;
+        return fail("--to-git needs --git: the older revision");
     }
     if (options.m_git.empty() && !options.m_toRoot && !options.m_toStore) {
-        std::cerr << kCommand
-                  << "nothing to compare: give --git REV, --to-root or --to-store for the "
-                     "other version\n";
-        return kExitError;
+        return fail(
+            "nothing to compare: give --git REV, --to-root or --to-store for the other version");
     }
     SelectionOptions newer = options.m_tree;
     if (options.m_toRoot) {
@@ -118,19 +120,16 @@ int RunImpact(const ImpactOptions& options) {
     std::string error;
     if (!LocateVersion(options.m_tree, options.m_git, from, error) ||
         !LocateVersion(newer, options.m_toGit, to, error)) {
-        std::cerr << kCommand << error << "\n";
-        return kExitError;
+        return fail(error);
     }
     OutputTarget html;
     if (!options.m_html.empty() && !ResolveOutput(options.m_html, html, error)) {
-        std::cerr << kCommand << error << "\n";
-        return kExitError;
+        return fail(error);
     }
     TreeImpact impact;
     std::vector<std::string> warnings;
     if (!ComputeImpact(from, to, impact, warnings, error)) {
-        std::cerr << kCommand << error << "\n";
-        return kExitError;
+        return fail(error);
     }
     if (!options.m_html.empty()) {
         // The page shows what lint finds in the newer tree, where it is a tree on disk.
@@ -144,8 +143,7 @@ int RunImpact(const ImpactOptions& options) {
             note = "Lint could not read the newer tree: " + note;
         }
         if (!ReplaceFile(html, ImpactHtml(impact, lint.m_findings, note), error)) {
-            std::cerr << kCommand << "cannot write " << options.m_html << ": " << error << "\n";
-            return kExitError;
+            return fail("cannot write " + options.m_html + ": " + error);
         }
     }
     for (const std::string& warning : warnings) {

@@ -58,7 +58,7 @@ int RunMatrix(const MatrixOptions& options) {
     const std::pair<std::string, std::string> entry{LookupName(options.m_section, buffer),
                                                     LookupName(options.m_key, buffer)};
     if (!LoadModel(options.m_tree, model, warnings, error, &entry)) {
-        std::cerr << "quendel matrix: " << error << "\n";
+        PrintError("matrix", error, options.m_tree.m_json);
         return kExitError;
     }
     for (const std::string& warning : warnings) {
@@ -69,7 +69,8 @@ int RunMatrix(const MatrixOptions& options) {
         OutputTarget html;
         if (!ResolveOutput(options.m_html, html, error) ||
             !ReplaceFile(html, MatrixHtml(model, matrix), error)) {
-            std::cerr << "quendel matrix: cannot write " << options.m_html << ": " << error << "\n";
+            PrintError("matrix", "cannot write " + options.m_html + ": " + error,
+                       options.m_tree.m_json);
             return kExitError;
         }
     }
