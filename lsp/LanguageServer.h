@@ -49,7 +49,7 @@ class LanguageServer {
     TreeWorkspace& Workspace() { return m_workspace; }
     FileTexts& Texts() { return m_texts; }
     // What a documentation source says of the keys; null without one.
-    const KeyFacts* Facts() const { return m_facts.get(); }
+    const KeyFacts* Facts() const { return m_workspace.Schema(); }
 
     // For the loop that feeds it.
     void HandleBatch(std::vector<FramedMessage>& batch) { m_dispatcher.HandleBatch(batch); }
@@ -68,7 +68,6 @@ class LanguageServer {
     FileTexts m_texts;
     PositionEncoding m_encoding = PositionEncoding::kUtf16;
     Json m_clientCapabilities = Json::object();
-    std::unique_ptr<KeyFacts> m_facts;
     Json m_capabilities = Json::object();
     std::vector<DocumentListener> m_documentListeners;
     std::vector<std::function<void()>> m_batchEndHooks;

@@ -20,10 +20,14 @@ std::vector<LintFinding> FindingsOfDocument(LanguageServer& server, const TextDo
     const uint32_t file =
         document.Path().empty() ? CheckedTree::kNoFile : workspace.FileOf(document.Path());
     if (file != CheckedTree::kNoFile) {
-        return workspace.Tree().FindingsOf(file);
+        return workspace.FindingsOf(file);
     }
     // A file configuration's listed files are looked for beside the file itself.
     FileLint lint = LintText(document.Text(), document.Path().empty() ? uri : document.Path());
+    if (const SchemaFacts* schema = workspace.Schema()) {
+        std::vector<LintFinding> more = schema->Check(lint);
+        lint.m_findings.insert(lint.m_findings.end(), more.begin(), more.end());
+    }
     std::sort(lint.m_findings.begin(), lint.m_findings.end(), FindingBefore);
     return lint.m_findings;
 }
@@ -116,9 +120,8 @@ void LintDiagnostics::PublishClosed(const std::string& path) {
     TreeWorkspace& workspace = m_server->Workspace();
     const uint32_t file = workspace.FileOf(path);
     const auto published = m_closed.find(path);
-    const std::vector<LintFinding> findings = file == CheckedTree::kNoFile
-                                                  ? std::vector<LintFinding>()
-                                                  : workspace.Tree().FindingsOf(file);
+    const std::vector<LintFinding> findings =
+        file == CheckedTree::kNoFile ? std::vector<LintFinding>() : workspace.FindingsOf(file);
     if (findings.empty() && published == m_closed.end()) {
         return;  // nothing to say, and nothing said before: the file's text is not read
     }

@@ -50,10 +50,7 @@ void TreeWorkspace::Configure(const Json& params) {
         Report(problem);
     }
     if (!m_options.m_schema.empty()) {
-        // Hovers and completion take a schema's facts through KeyFacts; no reader of schema
-        // files is built in yet, so the option is said to be ignored rather than dropped.
-        Report("quendel: the option \"schema\" (" + m_options.m_schema +
-               ") is not read by this server: answers go without a schema's facts");
+        LoadSchema(m_options.m_schema);
     }
     m_default = m_options.m_selection;
     m_configured = true;
@@ -86,6 +83,32 @@ std::shared_ptr<const FileLint> TreeWorkspace::Read(const std::string& path,
     return lint;
 }
 
+void TreeWorkspace::LoadSchema(const std::string& path) {
+    auto schema = std::make_unique<SchemaFacts>();
+    std::vector<std::string> problems;
+    if (!schema->Load(path, problems)) {
+        for (const std::string& problem : problems) {
+            Report("quendel: " + problem);
+        }
+        Report("quendel: the schema " + path + " is not used: answers go without its facts");
+        return;
+    }
+    m_log.Line("read the schema " + path);
+    m_schema = std::move(schema);
+}
+
+std::vector<LintFinding> TreeWorkspace::FindingsOf(uint32_t file) const {
+    std::vector<LintFinding> findings = m_tree->FindingsOf(file);
+    const std::shared_ptr<const FileLint>& lint = m_tree->Files()[file].m_lint;
+    if (m_schema != nullptr && lint != nullptr) {
+        std::vector<LintFinding> more = m_schema->Check(*lint);
+        findings.insert(findings.end(), std::make_move_iterator(more.begin()),
+                        std::make_move_iterator(more.end()));
+        std::sort(findings.begin(), findings.end(), FindingBefore);
+    }
+    return findings;
+}
+
 void TreeWorkspace::Load(const std::string& openedPath) {
     bool textStore = true;
     std::string error;
@@ -95,6 +118,16 @@ void TreeWorkspace::Load(const std::string& openedPath) {
             m_failed = true;
         }
         return;
+    }
+    if (m_options.m_schema.empty() && m_schema == nullptr) {
+        std::string beside = m_location.m_root;
+        while (!beside.empty() && beside.back() == '/') {
+            beside.pop_back();
+        }
+        std::error_code ignored;
+        if (!beside.empty() && fs::is_regular_file(beside + ".schema.json", ignored)) {
+            LoadSchema(beside + ".schema.json");
+        }
     }
     const auto start = std::chrono::steady_clock::now();
     auto tree = std::make_unique<CheckedTree>();

@@ -17,6 +17,7 @@
 
 #include "DocumentStore.h"
 #include "LspJson.h"
+#include "SchemaFacts.h"
 #include "ServerLog.h"
 #include "TreeLocator.h"
 #include "inspect/lint/CheckedTree.h"
@@ -57,9 +58,15 @@ class TreeWorkspace {
     bool SetDefaultSelection(const SelectionName& wanted, std::string& error);
     // Whether the answers are for the binary store's reading of the files packed.
     bool BinaryStore() const { return m_binary; }
+    // The schema named in the options, or else the one beside the tree's base directory
+    // ("dev/Quendel.schema.json", as quendel check finds it); null without one.
+    const SchemaFacts* Schema() const { return m_schema.get(); }
+    // A file's findings: the tree's and the schema's for its values.
+    std::vector<LintFinding> FindingsOf(uint32_t file) const;
 
   private:
     void Load(const std::string& openedPath);
+    void LoadSchema(const std::string& path);
     bool Reload(std::vector<std::string>& touched);
     std::shared_ptr<const FileLint> Read(const std::string& path, std::string& error) const;
     bool InTree(const std::string& path) const;
@@ -75,6 +82,7 @@ class TreeWorkspace {
     bool m_binary = false;
     TreeLocation m_location;
     std::unique_ptr<CheckedTree> m_tree;
+    std::unique_ptr<SchemaFacts> m_schema;
     std::set<std::string> m_pending;  // paths of documents changed since the last Sync
     std::set<std::string> m_touched;  // files whose findings may have changed, not yet taken
     SelectionName m_default;

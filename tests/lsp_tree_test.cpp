@@ -63,8 +63,16 @@ TEST_F(LspTree, AnswersComeFromTheBufferForTheSelectionItsPathNames) {
     text += "<Gain>\nTgcCurve<[x](http://e) `y`>\n";
     Open(kAbdomen, text);
     const Json published = m_session.Diagnostics(Uri(kAbdomen));
-    EXPECT_EQ(Codes(published), (std::set<std::string>{"unknown-override", "type-mismatch"}));
-    const Json& unknown = published["diagnostics"][0];
+    // The schema beside the tree checks each value too: the misspelt key is none of the closed
+    // section's, the list with markup no list of numbers.
+    EXPECT_EQ(Codes(published), (std::set<std::string>{"unknown-override", "type-mismatch",
+                                                       "schema-unknown-key", "schema-type"}));
+    Json unknown;
+    for (const Json& diagnostic : published["diagnostics"]) {
+        if (diagnostic["code"] == "unknown-override") {
+            unknown = diagnostic;
+        }
+    }
     ASSERT_EQ(unknown["code"], "unknown-override");
     EXPECT_EQ(unknown["range"]["start"], Json({{"line", 2}, {"character", 0}}));
     const Json& related = unknown["relatedInformation"][0];
@@ -89,6 +97,8 @@ TEST_F(LspTree, AnswersComeFromTheBufferForTheSelectionItsPathNames) {
 
     // The file's own setting wins over the base level's, which shows struck through.
     std::string hover = Ask("textDocument/hover", kAbdomen, 4, 2)["contents"]["value"];
+    EXPECT_NE(hover.find("schema: list of 9 numbers\\, each from 0 to 1"), std::string::npos)
+        << hover;
     EXPECT_NE(hover.find("`Convex` / `CX5` / `Abdomen`"), std::string::npos) << hover;
     EXPECT_NE(hover.find("**wins**: `0.0, 0.14, 0.28, 0.43, 0.59, 0.74, 0.86, 0.95, 1.0` group "
                          "clinical `Convex/CX5/Abdomen/ImgResCln.pp:5`"),

@@ -138,7 +138,7 @@ Json KeyFactsJson(const KeySchema& key) {
     return json;
 }
 
-std::string KeyFactsText(const KeySchema& key) {
+std::string KeyRulesText(const KeySchema& key) {
     const ValueRules& value = key.m_value;
     std::string text = TypeName(value.m_type);
     if (value.m_type == SchemaType::kArray) {
@@ -172,6 +172,11 @@ std::string KeyFactsText(const KeySchema& key) {
         }
         text += "; set by " + layers + " files only";
     }
+    return text;
+}
+
+std::string KeyFactsText(const KeySchema& key) {
+    const std::string text = KeyRulesText(key);
     const std::string& about = key.m_description.empty() ? key.m_title : key.m_description;
     return about.empty() ? text : text + ": " + about;
 }

@@ -26,6 +26,8 @@ nlohmann::ordered_json KeyFactsJson(const KeySchema& key);
 // One line: "integer from -20 to 60 dB, default 0; set by base, group and transducer files
 // only: Receive gain added at every depth".
 std::string KeyFactsText(const KeySchema& key);
+// The same without the description: "integer from -20 to 60 dB, default 0".
+std::string KeyRulesText(const KeySchema& key);
 // "3 dB": a value with the key's unit, if it has one.
 std::string ValueWithUnit(const std::string& value, const KeySchema* key);
 
