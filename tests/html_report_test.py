@@ -50,6 +50,8 @@ def main():
         assert "<script" not in dom and "<img" not in dom and "<i>" not in dom, dom
         assert "&lt;i&gt;P" in dom, dom  # the new transducer, among the selections added
         assert "2 of 12: all 2 transducers of Convex in Vascular" in dom, dom
+        # The newer tree's findings: lint's, and the schema's beside the tree.
+        assert "[type-mismatch]" in dom and "[schema-type]" in dom, dom
 
         shot = work / "impact.png"
         render(page, work, f"--screenshot={shot}")

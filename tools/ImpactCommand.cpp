@@ -2,21 +2,25 @@
 // version is the tree the options place (as --git REV holds it); the newer one the same tree on
 // disk, another root (--to-root), another store (--to-store) or another revision (--to-git).
 #include <CLI/CLI.hpp>
+#include <filesystem>
 
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "Command.h"
-#include "inspect/lint/TreeLint.h"
+#include "inspect/lint/LintRun.h"
+#include "inspect/lint/NameSuggestion.h"
 #include "inspect/matrix/ModelLoad.h"
 #include "inspect/matrix/TreeImpact.h"
 #include "inspect/output/EntryOutput.h"
 #include "inspect/output/HtmlReport.h"
 #include "inspect/output/MatrixJson.h"
 #include "inspect/pack/OutputFile.h"
+#include "inspect/schema/SchemaReader.h"
 #include "inspect/selection/HostSettings.h"
 
 namespace {
@@ -139,8 +143,26 @@ int RunImpact(const ImpactOptions& options) {
             note = "The newer version is a resource file: lint reads the text files of a tree.";
         } else if (!to.m_revision.empty()) {
             note = "The newer version is a git revision: lint reads the tree on disk.";
-        } else if (!LintTree(to.m_tree, lint, note)) {
-            note = "Lint could not read the newer tree: " + note;
+        } else {
+            // With the schema beside the newer tree, its findings too.
+            LintRequest request;
+            request.m_tree = &to.m_tree;
+            Schema schema;
+            std::vector<std::string> problems;
+            const std::string schemaPath = SchemaFileBeside(to.m_tree);
+            std::error_code ignored;
+            if (std::filesystem::is_regular_file(schemaPath, ignored)) {
+                if (ReadSchemaFile(schemaPath, schema, problems, NearestName)) {
+                    request.m_schema = &schema;
+                    request.m_schemaPath = schemaPath;
+                } else {
+                    warnings.push_back("the schema " + schemaPath +
+                                       " does not read: the page shows lint's findings alone");
+                }
+            }
+            if (!RunLintChecks(request, lint, note)) {
+                note = "Lint could not read the newer tree: " + note;
+            }
         }
         if (!ReplaceFile(html, ImpactHtml(impact, lint.m_findings, note), error)) {
             return fail("cannot write " + options.m_html + ": " + error);

@@ -115,10 +115,10 @@ bool ReadFiles(const LintRequest& request, SchemaSink* sink, TreeLint& result, s
         LintFiles(request.m_names, result, sink);
         return true;
     }
-    if (!ApplySettings(request.m_location, error)) {
+    if (request.m_tree == nullptr && !ApplySettings(request.m_location, error)) {
         return false;
     }
-    const TreeLocation tree = FileSet::Locate();
+    const TreeLocation tree = request.m_tree != nullptr ? *request.m_tree : FileSet::Locate();
     const std::vector<std::string> rule = Components(tree.m_productRule);
     TreeFileVisitor visit;
     if (sink != nullptr) {
@@ -172,6 +172,14 @@ std::string DefaultSchemaFile() {
     return root + ".schema.json";
 }
 
+std::string SchemaFileBeside(const TreeLocation& tree) {
+    std::string root = tree.m_root;
+    while (!root.empty() && root.back() == '/') {
+        root.pop_back();
+    }
+    return root + ".schema.json";
+}
+
 std::vector<LintFinding> CheckSelectionAgainst(const Schema& schema, const std::string& schemaPath,
                                                const Selection& selection,
                                                const std::vector<std::string>& disabled) {
@@ -186,8 +194,12 @@ std::vector<LintFinding> CheckSelectionAgainst(const Schema& schema, const std::
 }
 
 LintFinding LintFindingOf(SchemaFinding finding) {
-    return LintFinding{std::move(finding.m_file), finding.m_line, finding.m_column, finding.m_rule,
-                       std::move(finding.m_message), {}};
+    return LintFinding{std::move(finding.m_file),
+                       finding.m_line,
+                       finding.m_column,
+                       finding.m_rule,
+                       std::move(finding.m_message),
+                       {}};
 }
 
 void DropDisabled(std::vector<LintFinding>& findings, const std::vector<std::string>& disabled) {

@@ -22,6 +22,8 @@ struct LintRequest {
     const Schema* m_schema = nullptr;
     std::string m_schemaPath{};
     bool m_lint = true;
+    // The tree itself instead of the one the host settings place (another version's).
+    const TreeLocation* m_tree = nullptr;
 };
 
 // False with a message when the settings file cannot be read or there is no tree at the
@@ -36,6 +38,8 @@ bool FeedSchemaSink(const LintRequest& request, SchemaSink& sink, TreeLint& resu
 // named: ShippedRoot/dev/QuendelFileName.schema.json, next to the text store's directory and
 // the binary store's resource file.
 std::string DefaultSchemaFile();
+// The same for a tree already located: ROOT.schema.json beside its resource root ROOT/.
+std::string SchemaFileBeside(const TreeLocation& tree);
 // The schema's findings of one open selection's merged view (quendel check -F -P -A), sorted,
 // those of the rules disabled left out.
 std::vector<LintFinding> CheckSelectionAgainst(const Schema& schema, const std::string& schemaPath,
