@@ -136,6 +136,12 @@ TEST(ConvertedValueCacheTest, OneValuePerTextPlace) {
     }
     EXPECT_EQ(&cache.Of(a), &first);
     EXPECT_EQ(&cache.Of(many[17]), &cache.Of(many[17]));
+    // Texts at one place differ by their length: every prefix is a value of its own, however
+    // the table's probes cross.
+    const std::string line(200, '5');
+    for (size_t n = 1; n <= line.size(); ++n) {
+        EXPECT_EQ(cache.Of(std::string_view(line).substr(0, n)).Text().size(), n);
+    }
     std::vector<int> list;
     ASSERT_TRUE(first.ReadList(NumberRule::kStrict, list));
     EXPECT_EQ(list, (std::vector<int>{1, 2}));
