@@ -161,6 +161,7 @@ class ConvertedStoreTest : public ::testing::TestWithParam<bool> {
         // Texts of one length: a form kept for the group left would answer for the other.
         m_dir.Write("dev/Quendel/G/ImgResGrp.pp", "<S>\nL<40, 50>\n");
         m_dir.Write("dev/Quendel/H/ImgResGrp.pp", "<S>\nL<6.5, x>\n");
+        m_dir.Write("dev/Quendel/K/ImgResGrp.pp", "<S>\nL<7, 8.5>\n");
         PackOptions options;
         options.m_dir = m_dir.Path() + "/dev/Quendel";
         options.m_output = m_dir.Path() + "/dev/Quendel.bin";
@@ -204,6 +205,10 @@ TEST_P(ConvertedStoreTest, AnswersFollowTheSelection) {
                       "Warning! Number is casted to int\n"
                       "Warning! Number is casted to int\n");
         }
+        // A third group read where the first one's text lay may reuse its place.
+        ASSERT_TRUE(quendel.Initial("K", "", ""));
+        EXPECT_TRUE(quendel.GetParameter("S", "L", doubles, {0, 0, 9}));
+        EXPECT_EQ(doubles, (std::vector<double>{7, 8.5, 9}));
         std::vector<std::string> words;
         EXPECT_TRUE(quendel.GetParameter("S", "W", words, {}));
         EXPECT_EQ(words, (std::vector<std::string>{"a", "b"}));
