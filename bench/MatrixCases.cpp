@@ -31,14 +31,11 @@ TreeLocation TextTree(const std::string& out) {
 }
 
 // A copy of the tree that shares every file but one group clinical file, edited: hard links,
-// made once.
+// made again for every run, since the tree is written again whenever its generator changes.
 std::string EditedCopy(const std::string& tree) {
     const std::string copy = tree + "-edited";
     const std::string edited = "dev/Quendel/Grp3/Xdr2/Cln05/ImgResCln.pp";
     std::error_code error;
-    if (fs::exists(copy + "/" + edited, error)) {
-        return copy;
-    }
     fs::remove_all(copy, error);
     fs::create_directories(copy, error);
     fs::copy(tree + "/dev", copy + "/dev",
