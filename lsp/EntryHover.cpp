@@ -51,18 +51,7 @@ void Facts(MarkupText& text, const KeyFacts* facts, const std::string& section,
         return;
     }
     text.Paragraph();
-    if (!fact.m_type.empty()) {
-        text.Own("schema: ").Text(fact.m_type);
-    }
-    if (!fact.m_unit.empty()) {
-        text.Own(", unit ").Code(fact.m_unit);
-    }
-    if (!fact.m_range.empty()) {
-        text.Own(", ").Text(fact.m_range);
-    }
-    if (!fact.m_description.empty()) {
-        text.Paragraph().Text(fact.m_description);
-    }
+    AppendKeyFact(text, fact);
 }
 
 void KeyHover(MarkupText& text, LanguageServer& server, const TreeDocument& document,
@@ -191,6 +180,21 @@ void SectionHover(MarkupText& text, LanguageServer& server, const TreeDocument& 
 }
 
 }  // namespace
+
+void AppendKeyFact(MarkupText& text, const KeyFact& fact) {
+    if (!fact.m_type.empty()) {
+        text.Own("schema: ").Text(fact.m_type);
+    }
+    if (!fact.m_unit.empty()) {
+        text.Own(", unit ").Code(fact.m_unit);
+    }
+    if (!fact.m_range.empty()) {
+        text.Own(", ").Text(fact.m_range);
+    }
+    if (!fact.m_description.empty()) {
+        text.Paragraph().Text(fact.m_description);
+    }
+}
 
 Json HoverOf(LanguageServer& server, const Json& params) {
     const TreeDocument document = OpenTreeDocument(server, params);

@@ -6,10 +6,16 @@
 #ifndef QUENDEL_LSP_ENTRYHOVER_H
 #define QUENDEL_LSP_ENTRYHOVER_H
 
+#include "KeyFacts.h"
 #include "LspJson.h"
+#include "MarkupText.h"
 #include "ServerFeature.h"
 
 class LanguageServer;
+
+// What a documentation source says of a key, as hover and completion show it: "schema: TYPE,
+// unit UNIT, RANGE", then the description as a paragraph of its own.
+void AppendKeyFact(MarkupText& text, const KeyFact& fact);
 
 // The hover of params (a HoverParams), or null where there is nothing to say.
 Json HoverOf(LanguageServer& server, const Json& params);

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "EntryHover.h"
 #include "LanguageServer.h"
 #include "MarkupText.h"
 #include "ProtocolJson.h"
@@ -60,18 +61,7 @@ Json KeyItem(LanguageServer& server, const std::string& section, const std::stri
         MarkupText text(TakesMarkdown(
             FindPath(server.ClientCapabilities(),
                      {"textDocument", "completion", "completionItem", "documentationFormat"})));
-        if (!fact.m_type.empty()) {
-            text.Own("schema: ").Text(fact.m_type);
-        }
-        if (!fact.m_unit.empty()) {
-            text.Own(", unit ").Code(fact.m_unit);
-        }
-        if (!fact.m_range.empty()) {
-            text.Own(", ").Text(fact.m_range);
-        }
-        if (!fact.m_description.empty()) {
-            text.Paragraph().Text(fact.m_description);
-        }
+        AppendKeyFact(text, fact);
         item["documentation"] = text.Content();
     }
     return item;
